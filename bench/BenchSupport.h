@@ -1,0 +1,81 @@
+#pragma once
+
+#include "deck/Deck.h"
+#include "deck/UserInterface.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Milliseconds of the median run, after one warm-up run.
+inline double medianMs(int runs, const std::function<void()>& setup,
+                       const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i <= runs; ++i) {
+        setup();
+        const auto t0 = std::chrono::steady_clock::now();
+        work();
+        const auto t1 = std::chrono::steady_clock::now();
+        if (i > 0)
+            times.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+inline void print(const char* name, double value, const char* unit) {
+    std::printf("%s: %.3g %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// Index lines and bodies of the kind people write: names, topics, dates, recipes.
+inline std::vector<std::unique_ptr<Card>> realisticCards(int n, unsigned seed) {
+    static const char* const first[] = {"Smith",  "garden",  "Recipe",   "Meeting", "Anna",
+                                        "car",    "Tax",     "books",    "Zoe",     "plumber",
+                                        "Doctor", "holiday", "Birthday", "bank",    "Quotes"};
+    static const char* const second[] = {"notes",     "John", "apple pie", "2024-03-11", "phone",
+                                         "insurance", "list", "ideas",     "contacts",   "plan"};
+    std::mt19937 rng(seed);
+    std::vector<std::unique_ptr<Card>> cards;
+    cards.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        std::string index = first[rng() % 15];
+        index += rng() % 2 ? ", " : " - ";
+        index += second[rng() % 10];
+        index += ' ';
+        index += std::to_string(rng() % 100000);
+        auto card = std::make_unique<Card>(index);
+        std::string body = "Call before noon.\r\nBring the papers for ";
+        body += index;
+        body += ".\r\nAsk about the second appointment and write the answer down here.";
+        card->setBody(body);
+        cards.push_back(std::move(card));
+    }
+    return cards;
+}
+
+// Answers nothing and shows nothing.
+class NullUi : public UserInterface {
+public:
+    Answer messageBox(const QString&, const QString&, MessageIcon, MessageButtons) override {
+        return Answer::Ok;
+    }
+    QString applicationName() const override { return QStringLiteral("quorix"); }
+    std::optional<QString> fileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<QByteArray> indexDialog(IndexDialogMode, const QByteArray&) override {
+        return {};
+    }
+    void setTitle(const QString&) override {}
+    void showCardCount(int) override {}
+    void relabelCards() override {}
+    void closingStep() override {}
+};
+
+} // namespace bench

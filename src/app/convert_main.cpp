@@ -1,0 +1,13 @@
+#include "files/Converter.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return Converter::run(QCoreApplication::arguments().mid(1), out, err);
+}

@@ -1,0 +1,37 @@
+#include "Card.h"
+
+#include <cstring>
+
+namespace {
+
+std::string_view textOf(const char* field, std::size_t size) {
+    const void* end = std::memchr(field, 0, size);
+    return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size};
+}
+
+void store(char* field, std::size_t size, std::string_view text) {
+    const std::size_t cut = text.find('\0');
+    if (cut != std::string_view::npos)
+        text = text.substr(0, cut);
+    const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(field, text.data(), n);
+    std::memset(field + n, 0, size - n);
+}
+
+} // namespace
+
+std::string_view Card::indexText() const {
+    return textOf(index, IndexSize);
+}
+
+std::string_view Card::bodyText() const {
+    return textOf(body, BodySize);
+}
+
+void Card::setIndex(std::string_view text) {
+    store(index, IndexSize, text);
+}
+
+void Card::setBody(std::string_view text) {
+    store(body, BodySize, text);
+}

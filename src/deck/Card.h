@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+// One index card. The fields keep the fixed sizes of the deck file's record, so a card is
+// written and read without any conversion; texts are bytes of the Windows-1252 code page.
+struct Card {
+    static constexpr int IndexSize = 42; // 41 characters and the terminating zero
+    static constexpr int BodySize = 512; // 511 characters and the terminating zero
+    static constexpr int MaxIndexLength = IndexSize - 1;
+    static constexpr int MaxBodyLength = BodySize - 1;
+
+    char index[IndexSize] = {};
+    char body[BodySize] = {};
+    std::int32_t tag = 0; // non-zero means tagged
+
+    Card() = default;
+    explicit Card(std::string_view indexText) { setIndex(indexText); }
+
+    std::string_view indexText() const;
+    std::string_view bodyText() const;
+    bool isTagged() const { return tag != 0; }
+
+    // Both setters stop at a zero byte, keep at most the field's limit and clear the rest of
+    // the field, so equal cards always have equal bytes.
+    void setIndex(std::string_view text);
+    void setBody(std::string_view text);
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+enum class MessageIcon { None, Stop, Exclamation, Question, Information };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    // The filter as written in the program's texts: description and pattern separated by
+    // vertical bars, ending with two ("Quorix Files (*.qrx) |*.qrx||").
+    QString filter;
+    QString defaultSuffix;
+    QString initialName;
+    // Empty: the dialog's own default folder.
+    QString initialFolder;
+    // Save dialogs ask before an existing file is replaced.
+    bool overwritePrompt = false;
+};
+
+enum class IndexDialogMode { EditIndex = 0, AddCard = 1, GotoIndex = 2 };
+
+// Everything the core needs from the user: message boxes, dialogs and the few parts of the
+// window it keeps up to date. The main window implements it with real widgets; tests
+// implement it with a scripted fake.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A modal message box; returns the button pressed.
+    virtual Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                              MessageButtons buttons) = 0;
+    // The name of the program as the user knows it; the caption of the standard message box.
+    virtual QString applicationName() const = 0;
+    // The standard message box: caption is the application name, and a box that names no
+    // icon shows the exclamation icon.
+    Answer standardMessageBox(const QString& text, MessageIcon icon = MessageIcon::None,
+                              MessageButtons buttons = MessageButtons::Ok) {
+        return messageBox(text, applicationName(),
+                          icon == MessageIcon::None ? MessageIcon::Exclamation : icon, buttons);
+    }
+
+    // A modal file dialog; the chosen file's full path, or nothing after Cancel.
+    virtual std::optional<QString> fileDialog(const FileDialogRequest& request) = 0;
+    // The modal one-line index dialog; the typed bytes after OK, nothing after Cancel.
+    virtual std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) = 0;
+
+    virtual void setTitle(const QString& title) = 0;
+    // Shows "%d Cards" in the status bar at once.
+    virtual void showCardCount(int count) = 0;
+    // Redraws the card headers from the deck and loads the front card's body into the editor.
+    virtual void relabelCards() = 0;
+    // The step many commands end with: the editor of the front card gets the focus.
+    virtual void closingStep() = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "deck/UserInterface.h"
+
+#include <QString>
+
+class Deck;
+class Profile;
+class UserInterface;
+
+// The open deck as a document: the file it belongs to, whether it came from a card-file
+// import, and the File commands that read and write it.
+class Document {
+public:
+    Document(Deck& deck, UserInterface& ui, Profile& profile);
+
+    // Untitled: empty. After an import: the card file's path.
+    QString filePath() const { return m_filePath; }
+    bool isImported() const { return m_imported; }
+    QString title() const;
+
+    // Reads a deck file and appends its cards; sorts the deck and shows it. The deck is
+    // untouched when the file cannot be read or is not a whole deck file.
+    bool LoadDeckFile(const QString& path);
+    // Writes the deck; the old file stays as it was unless every byte was written.
+    bool WriteDeckFile(const QString& path);
+
+    // Yes, No or Cancel; No without asking when the deck holds no unsaved changes.
+    Answer AskToSave();
+    // Empties the deck after the save prompt. False when the user cancelled, or asked to
+    // save and the save did not happen: then nothing has changed.
+    bool NewDeck();
+
+    void New();
+    void Open();
+    // Both return whether the deck was written.
+    bool Save();
+    bool SaveAs();
+    void Merge();
+    void ImportCardfile();
+    // The deck named when the program starts; a failure leaves an empty, untitled deck.
+    void startupLoad(const QString& path);
+    // The save prompt of the closing sequence: true when the program may close. After Yes it
+    // closes only if the save happened, so unsaved cards are never lost.
+    bool confirmClose();
+
+private:
+    void setFilePath(const QString& path);
+    void fileError(const QString& text);
+
+    Deck& m_deck;
+    UserInterface& m_ui;
+    Profile& m_profile;
+    QString m_filePath;
+    bool m_imported = false;
+};

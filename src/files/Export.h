@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct Card;
+class Deck;
+class Profile;
+class QIODevice;
+class UserInterface;
+
+// The plain-text and comma-delimited forms of a deck, and the File > Export commands.
+namespace Export {
+
+// A body as lines of at most about 60 bytes: a line breaks after the first blank that is its
+// 60th byte or later, and at every line break of the body. Every line but the last ends with
+// LF; the last may be empty.
+std::vector<std::string> BreakBodyLines(std::string_view body);
+
+// One card as text: its index, its body lines, an empty line, a line of 60 '-' and an empty
+// line, with CR LF line ends.
+void appendCardTextBlock(std::string& out, const Card& card);
+
+// The card's line of the comma-delimited form, ending with LF.
+void appendCommaDelimitedLine(std::string& out, const Card& card);
+
+// Whole decks, front card first. False when the device refused a write.
+bool writeText(const Deck& deck, QIODevice& device);
+bool writeCommaDelimited(const Deck& deck, QIODevice& device);
+
+// The File > Export commands: a save dialog, then the whole file or, after an error, a
+// message and no file.
+void ExportText(const Deck& deck, UserInterface& ui, const Profile& profile);
+void ExportCommaDelimited(const Deck& deck, UserInterface& ui, const Profile& profile);
+
+} // namespace Export

@@ -1,0 +1,40 @@
+#include "Profile.h"
+
+#include <QSettings>
+
+namespace {
+const QString LastFileKey = QStringLiteral("Settings/Last File");
+const QString WindowPosKey = QStringLiteral("Settings/MainWindowPos");
+} // namespace
+
+Profile::Profile(QSettings& settings)
+    : m_settings(settings) {}
+
+QString Profile::lastFile() const {
+    return m_settings.value(LastFileKey).toString();
+}
+
+void Profile::setLastFile(const QString& path) {
+    m_settings.setValue(LastFileKey, path);
+}
+
+QString Profile::mainWindowPos() const {
+    return m_settings.value(WindowPosKey).toString();
+}
+
+void Profile::setMainWindowPos(const QString& value) {
+    m_settings.setValue(WindowPosKey, value);
+}
+
+QString Profile::initialFolder() const {
+    const QString path = lastFile();
+#ifdef Q_OS_WIN
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+#else
+    const qsizetype cut = path.lastIndexOf(u'/');
+#endif
+    // "/x.qrx" starts in the root folder, as "D:\x.qrx" starts in "D:".
+    if (cut < 0)
+        return {};
+    return cut == 0 ? QStringLiteral("/") : path.left(cut);
+}

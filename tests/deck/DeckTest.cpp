@@ -1,0 +1,174 @@
+#include "deck/Deck.h"
+#include "deck/IndexOrder.h"
+#include "support/DeckHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+TEST(IndexOrder, FoldsOnlyCapitalLettersAndComparesBytesUnsigned) {
+    EXPECT_EQ(CompareIndexes("apple", "APPLE"), 0);
+    EXPECT_LT(CompareIndexes("a", "ab"), 0);
+    EXPECT_GT(CompareIndexes("ab", "a"), 0);
+    EXPECT_LT(CompareIndexes("", "a"), 0);
+    // '_' (0x5F) lies between the capitals and the small letters; folding puts it before both.
+    EXPECT_LT(CompareIndexes("_tmp", "abc"), 0);
+    EXPECT_LT(CompareIndexes("_tmp", "ABC"), 0);
+    EXPECT_LT(CompareIndexes("[", "A"), 0);
+    EXPECT_LT(CompareIndexes(" ", "["), 0);
+    EXPECT_LT(CompareIndexes("9", "["), 0);
+    // Bytes above 0x7F sort after ASCII and are not folded.
+    EXPECT_GT(CompareIndexes("\xC9", "z"), 0);
+    EXPECT_NE(CompareIndexes("\xC9", "\xE9"), 0);
+}
+
+TEST(Deck, SortIsStableAndUsesTheIndexOrder) {
+    Deck deck;
+    addCards(deck, {"banana", "Apple", "cherry"});
+    deck.SortByIndex();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "banana", "cherry"}));
+
+    Deck zoo;
+    addCards(zoo, {"Zoo", "_tmp", "abc", "ab", "a"});
+    zoo.SortByIndex();
+    EXPECT_EQ(indexesOf(zoo), (Indexes{"_tmp", "a", "ab", "abc", "Zoo"}));
+
+    // Equal indexes keep their former order, also from a rotated deck.
+    Deck equal;
+    addCards(equal, {"x", "APPLE", "b", "apple", "Apple"});
+    equal.card(1).setBody("first");
+    equal.card(3).setBody("second");
+    equal.card(4).setBody("third");
+    equal.BringCardToFront(1);
+    equal.SortByIndex();
+    ASSERT_EQ(indexesOf(equal), (Indexes{"APPLE", "apple", "Apple", "b", "x"}));
+    EXPECT_EQ(equal.card(0).bodyText(), "first");
+    EXPECT_EQ(equal.card(2).bodyText(), "third");
+}
+
+TEST(Deck, SortMatchesAStableReferenceOnManyEqualKeys) {
+    std::mt19937 rng(7);
+    Deck deck;
+    std::vector<std::pair<std::string, int>> reference;
+    for (int i = 0; i < 2000; ++i) {
+        std::string index(1 + rng() % 3, 'a');
+        for (char& c : index)
+            c = "aAbB_"[rng() % 5];
+        deck.AppendCard(index).tag = i;
+        reference.emplace_back(index, i);
+    }
+    deck.SortByIndex();
+    std::stable_sort(reference.begin(), reference.end(), [](const auto& a, const auto& b) {
+        return CompareIndexes(a.first, b.first) < 0;
+    });
+    for (int k = 0; k < deck.count(); ++k)
+        ASSERT_EQ(deck.card(k).tag, reference[static_cast<std::size_t>(k)].second) << k;
+}
+
+TEST(Deck, RotationsKeepTheCyclicOrder) {
+    Deck deck;
+    addCards(deck, {"A", "B", "C", "D", "E"});
+    deck.BringCardToFront(0);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"A", "B", "C", "D", "E"}));
+    deck.BringCardToFront(2);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"C", "D", "E", "A", "B"}));
+    deck.BringCardToFront(4);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C", "D", "E", "A"}));
+    // Appending after a rotation puts the card at the back of the current order.
+    deck.AppendCard("F");
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C", "D", "E", "A", "F"}));
+    EXPECT_EQ(deck.positionOf(&deck.card(3)), 3);
+    Card stranger;
+    EXPECT_EQ(deck.positionOf(&stranger), -1);
+}
+
+TEST(Deck, IndexSearchesLookWhereTheyShould) {
+    Deck exact;
+    addCards(exact, {"a", "B", "b"});
+    EXPECT_TRUE(exact.BringExactIndexToFront("b"));
+    EXPECT_EQ(indexesOf(exact), (Indexes{"b", "a", "B"}));
+    // The front card is never examined.
+    EXPECT_FALSE(exact.BringExactIndexToFront("b"));
+    EXPECT_EQ(exact.card(0).indexText(), "b");
+
+    Deck folded;
+    addCards(folded, {"apple", "pear"});
+    EXPECT_TRUE(folded.BringIndexToFront("APPLE"));
+    EXPECT_EQ(folded.card(0).indexText(), "apple");
+    EXPECT_TRUE(folded.BringIndexToFront("PEAR"));
+    EXPECT_EQ(folded.card(0).indexText(), "pear");
+    EXPECT_FALSE(folded.BringIndexToFront("plum"));
+    EXPECT_EQ(folded.card(0).indexText(), "pear");
+
+    Deck initials;
+    addCards(initials, {"Apple", "banana", "Cherry"});
+    EXPECT_TRUE(initials.JumpToInitial('c'));
+    EXPECT_EQ(initials.card(0).indexText(), "Cherry");
+    EXPECT_FALSE(initials.JumpToInitial('c'));
+    EXPECT_TRUE(initials.JumpToInitial('b'));
+    EXPECT_EQ(initials.card(0).indexText(), "banana");
+    EXPECT_FALSE(initials.JumpToInitial('q'));
+
+    Deck one;
+    addCards(one, {"cat"});
+    EXPECT_FALSE(one.JumpToInitial('c'));
+    EXPECT_FALSE(one.BringExactIndexToFront("cat"));
+}
+
+TEST(Deck, RemovingCards) {
+    Deck deck;
+    addCards(deck, {"A", "B", "C"});
+    deck.RemoveFrontCard();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C"}));
+    deck.BringCardToFront(1);
+    deck.RemoveFrontCard();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B"}));
+    deck.RemoveFrontCard();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_EQ(deck.count(), 0);
+    deck.RemoveFrontCard(); // nothing to remove
+
+    addCards(deck, {"A", "B", "C", "D"});
+    deck.BringCardToFront(3);
+    deck.RemoveFrontCard();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"A", "B", "C"}));
+    deck.RemoveAllCards();
+    EXPECT_TRUE(deck.isEmpty());
+}
+
+TEST(Deck, ObserverHearsOfEveryCardBeforeItGoes) {
+    struct Recorder : DeckObserver {
+        std::vector<std::string> removed;
+        int clears = 0;
+        void cardRemoving(const Card& card, int position) override {
+            removed.push_back(std::string(card.indexText()) + "@" + std::to_string(position));
+        }
+        void cardsClearing() override { ++clears; }
+    } recorder;
+    Deck deck;
+    deck.setObserver(&recorder);
+    addCards(deck, {"A", "B"});
+    deck.RemoveFrontCard();
+    deck.RemoveAllCards();
+    deck.RemoveAllCards();
+    EXPECT_EQ(recorder.removed, (std::vector<std::string>{"A@0"}));
+    EXPECT_EQ(recorder.clears, 1);
+}
+
+TEST(Card, FieldsKeepTheirLimitsAndClearTheRest) {
+    Card card(std::string(50, 'x'));
+    EXPECT_EQ(card.indexText(), std::string(41, 'x'));
+    card.setIndex("ab");
+    EXPECT_EQ(card.indexText(), "ab");
+    for (int i = 2; i < Card::IndexSize; ++i)
+        ASSERT_EQ(card.index[i], 0);
+    card.setBody(std::string(600, 'y'));
+    EXPECT_EQ(card.bodyText().size(), 511u);
+    card.setBody(std::string_view("one\0two", 7));
+    EXPECT_EQ(card.bodyText(), "one");
+    for (int i = 3; i < Card::BodySize; ++i)
+        ASSERT_EQ(card.body[i], 0);
+    EXPECT_EQ(card.tag, 0);
+    EXPECT_FALSE(card.isTagged());
+}

@@ -1,0 +1,156 @@
+#include "files/DeckFile.h"
+#include "support/DeckHelpers.h"
+
+#include <QBuffer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray saved(const Deck& deck) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(DeckFile::write(deck, buffer));
+    return buffer.data();
+}
+
+QByteArray record(const QByteArray& index, const QByteArray& body, std::optional<qint32> tag) {
+    QByteArray r = index.leftJustified(Card::IndexSize, '\0', true);
+    r += body.leftJustified(Card::BodySize, '\0', true);
+    if (tag)
+        r += le32(*tag);
+    return r;
+}
+
+// A device that accepts only so many bytes, as a full disk does.
+class FullDevice : public QIODevice {
+public:
+    explicit FullDevice(qint64 room)
+        : m_room(room) {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        if (size > m_room)
+            return -1;
+        m_room -= size;
+        return size;
+    }
+
+private:
+    qint64 m_room;
+};
+
+} // namespace
+
+TEST(DeckFile, OneCardGivesTheKnownBytes) {
+    Deck deck;
+    Card& card = deck.AppendCard("A");
+    card.setBody("x");
+    card.tag = 1;
+    const QByteArray bytes = saved(deck);
+    ASSERT_EQ(bytes.size(), 566);
+    EXPECT_EQ(bytes.left(8), QByteArray::fromHex("abaa000001000000"));
+    EXPECT_EQ(bytes.mid(8, 42), QByteArray("A").leftJustified(42, '\0'));
+    EXPECT_EQ(bytes.mid(50, 2), QByteArray::fromHex("7800"));
+    EXPECT_EQ(bytes.mid(52, 510), QByteArray(510, '\0')); // the same deck, the same bytes
+    EXPECT_EQ(bytes.right(4), QByteArray::fromHex("01000000"));
+
+    Deck empty;
+    EXPECT_EQ(saved(empty), QByteArray::fromHex("abaa000000000000"));
+}
+
+TEST(DeckFile, WritesInDeckOrderAndReadsBack) {
+    Deck deck;
+    addCards(deck, {"Apple", "Mango", "Pear"});
+    deck.card(1).setBody("line one\r\nline two");
+    deck.card(2).tag = 7;
+    deck.BringCardToFront(1);
+    auto cards = DeckFile::parse(saved(deck));
+    ASSERT_TRUE(cards);
+    ASSERT_EQ(cards->size(), 3u);
+    EXPECT_EQ((*cards)[0]->indexText(), "Mango");
+    EXPECT_EQ((*cards)[0]->bodyText(), "line one\r\nline two");
+    EXPECT_EQ((*cards)[1]->indexText(), "Pear");
+    EXPECT_EQ((*cards)[1]->tag, 7);
+    EXPECT_EQ((*cards)[2]->indexText(), "Apple");
+}
+
+TEST(DeckFile, ReadsVersionOneUntagged) {
+    QByteArray file = QByteArray::fromHex("aaaa0000") + le32(2);
+    file += record("one", "body one", std::nullopt);
+    file += record("two", "body two", std::nullopt);
+    auto cards = DeckFile::parse(file);
+    ASSERT_TRUE(cards);
+    ASSERT_EQ(cards->size(), 2u);
+    EXPECT_EQ((*cards)[1]->indexText(), "two");
+    EXPECT_EQ((*cards)[1]->bodyText(), "body two");
+    EXPECT_EQ((*cards)[0]->tag, 0);
+}
+
+TEST(DeckFile, FieldsWithoutTerminatorKeepTheirLimits) {
+    QByteArray file = QByteArray::fromHex("abaa0000") + le32(1);
+    file += QByteArray(42, 'i') + QByteArray(512, 'b') + le32(1);
+    auto cards = DeckFile::parse(file);
+    ASSERT_TRUE(cards);
+    EXPECT_EQ((*cards)[0]->indexText(), std::string(41, 'i'));
+    EXPECT_EQ((*cards)[0]->bodyText(), std::string(511, 'b'));
+}
+
+struct RefusedFile {
+    const char* name;
+    QByteArray bytes;
+};
+
+void PrintTo(const RefusedFile& file, std::ostream* os) {
+    *os << file.name;
+}
+
+class DeckFileRefuses : public testing::TestWithParam<RefusedFile> {};
+
+TEST_P(DeckFileRefuses, DamagedOrForeignFiles) {
+    EXPECT_FALSE(DeckFile::parse(GetParam().bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeckFileRefuses,
+    testing::Values(
+        RefusedFile{"empty", QByteArray()}, RefusedFile{"two_bytes", QByteArray::fromHex("abaa")},
+        RefusedFile{"card_file", QByteArray("MGC\x01\x00", 5) + QByteArray(60, '\0')},
+        RefusedFile{"text", QByteArray("Hello, this is text\n")},
+        RefusedFile{"wrong_word", QByteArray::fromHex("abab000000000000")},
+        RefusedFile{"no_count", QByteArray::fromHex("abaa0000")},
+        RefusedFile{"short_count", QByteArray::fromHex("abaa000001")},
+        RefusedFile{"count_beyond_end",
+                    QByteArray::fromHex("abaa0000") + le32(2) + record("a", "b", 0)},
+        RefusedFile{"last_record_short",
+                    QByteArray::fromHex("abaa0000") + le32(1) + record("a", "b", 0).left(557)},
+        RefusedFile{"huge_count", QByteArray::fromHex("abaa0000ffffff7f") + record("a", "b", 0)},
+        RefusedFile{"v1_short", QByteArray::fromHex("aaaa0000") + le32(1) + QByteArray(553, 'x')}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DeckFile, CountsOfZeroOrLessAreEmptyDecksAndExtraBytesAreIgnored) {
+    for (qint64 count : {0LL, -1LL, -2147483648LL}) {
+        auto cards = DeckFile::parse(QByteArray::fromHex("abaa0000") + le32(count) + "junk");
+        ASSERT_TRUE(cards) << count;
+        EXPECT_TRUE(cards->empty());
+    }
+    auto cards =
+        DeckFile::parse(QByteArray::fromHex("abaa0000") + le32(1) + record("a", "b", 1) + "tail");
+    ASSERT_TRUE(cards);
+    EXPECT_EQ(cards->size(), 1u);
+}
+
+TEST(DeckFile, WriteReportsAFullDevice) {
+    Deck deck;
+    for (int i = 0; i < 600; ++i)
+        deck.AppendCard("card");
+    for (qint64 room : {0LL, 7LL, 8LL, 1000LL, 8LL + 558 * 256, 8LL + 558 * 599}) {
+        FullDevice device(room);
+        EXPECT_FALSE(DeckFile::write(deck, device)) << room;
+    }
+    FullDevice enough(8 + 558 * 600);
+    EXPECT_TRUE(DeckFile::write(deck, enough));
+}

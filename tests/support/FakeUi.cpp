@@ -1,0 +1,93 @@
+#include "FakeUi.h"
+
+#include <gtest/gtest.h>
+
+FakeUi::~FakeUi() {
+    EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " message answers left unused";
+    EXPECT_TRUE(m_paths.empty()) << m_paths.size() << " file dialog answers left unused";
+    EXPECT_TRUE(m_texts.empty()) << m_texts.size() << " index dialog answers left unused";
+}
+
+FakeUi& FakeUi::answer(Answer a) {
+    m_answers.push_back(a);
+    return *this;
+}
+
+FakeUi& FakeUi::choose(const QString& path) {
+    m_paths.emplace_back(path);
+    return *this;
+}
+
+FakeUi& FakeUi::cancelDialog() {
+    m_paths.emplace_back(std::nullopt);
+    return *this;
+}
+
+FakeUi& FakeUi::type(const QByteArray& text) {
+    m_texts.emplace_back(text);
+    return *this;
+}
+
+FakeUi& FakeUi::cancelIndex() {
+    m_texts.emplace_back(std::nullopt);
+    return *this;
+}
+
+Answer FakeUi::messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                          MessageButtons buttons) {
+    messages.push_back({text, caption, icon, buttons});
+    log << QStringLiteral("message:") + text;
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+        return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+    const Answer a = m_answers.front();
+    m_answers.pop_front();
+    return a;
+}
+
+std::optional<QString> FakeUi::fileDialog(const FileDialogRequest& request) {
+    fileDialogs.push_back(request);
+    log << (request.kind == FileDialogRequest::Kind::Open ? QStringLiteral("open:")
+                                                          : QStringLiteral("save:")) +
+               request.filter;
+    if (m_paths.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.filter.toStdString();
+        return std::nullopt;
+    }
+    auto path = m_paths.front();
+    m_paths.pop_front();
+    return path;
+}
+
+std::optional<QByteArray> FakeUi::indexDialog(IndexDialogMode mode, const QByteArray& text) {
+    indexDialogs.emplace_back(mode, text);
+    log << QStringLiteral("index:%1").arg(static_cast<int>(mode));
+    if (m_texts.empty()) {
+        ADD_FAILURE() << "unexpected index dialog";
+        return std::nullopt;
+    }
+    auto typed = m_texts.front();
+    m_texts.pop_front();
+    return typed;
+}
+
+void FakeUi::setTitle(const QString& t) {
+    title = t;
+    log << QStringLiteral("title:") + t;
+}
+
+void FakeUi::showCardCount(int count) {
+    cardCount = count;
+    log << QStringLiteral("count:%1").arg(count);
+}
+
+void FakeUi::relabelCards() {
+    ++relabels;
+    log << QStringLiteral("relabel");
+}
+
+void FakeUi::closingStep() {
+    ++closingSteps;
+    log << QStringLiteral("closing");
+}

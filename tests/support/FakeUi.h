@@ -1,0 +1,56 @@
+#pragma once
+
+#include "deck/UserInterface.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+// A user interface port that answers from a script and records what the core showed.
+// An unexpected message box or dialog fails the test, and so does an answer left unused.
+class FakeUi : public UserInterface {
+public:
+    ~FakeUi() override;
+
+    // Script: the answers, in the order the boxes and dialogs will appear.
+    FakeUi& answer(Answer a);
+    FakeUi& choose(const QString& path);
+    FakeUi& cancelDialog();
+    FakeUi& type(const QByteArray& text);
+    FakeUi& cancelIndex();
+
+    struct Message {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    std::vector<Message> messages;
+    std::vector<FileDialogRequest> fileDialogs;
+    std::vector<std::pair<IndexDialogMode, QByteArray>> indexDialogs;
+    // Every call in order: "message:<text>", "open:<filter>", "save:<filter>", "index:<mode>",
+    // "title:<title>", "count:<n>", "relabel", "closing".
+    QStringList log;
+
+    QString title;
+    int cardCount = -1;
+    int relabels = 0;
+    int closingSteps = 0;
+
+    Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                      MessageButtons buttons) override;
+    QString applicationName() const override { return QStringLiteral("quorix"); }
+    std::optional<QString> fileDialog(const FileDialogRequest& request) override;
+    std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) override;
+    void setTitle(const QString& t) override;
+    void showCardCount(int count) override;
+    void relabelCards() override;
+    void closingStep() override;
+
+private:
+    std::deque<Answer> m_answers;
+    std::deque<std::optional<QString>> m_paths;
+    std::deque<std::optional<QByteArray>> m_texts;
+};
