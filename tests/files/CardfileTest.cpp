@@ -1,0 +1,181 @@
+#include "files/CardfileReader.h"
+#include "support/CardfileBuilder.h"
+#include "support/DocumentFixture.h"
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> cardsOf(const CardfileReader::Result& r) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& c : r.cards)
+        out.emplace_back(c->indexText(), c->bodyText());
+    return out;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+} // namespace
+
+TEST(CardfileReader, TheSixtySixByteFile) {
+    QByteArray file = "MGC" + le16(1) + QByteArray(6, '\0') + le32(57) + QByteArray(1, '\0');
+    file += QByteArray("Alpha").leftJustified(41, '\0');
+    file += le16(0) + le16(5) + "Hello";
+    ASSERT_EQ(file.size(), 66);
+    auto r = CardfileReader::parse(file);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(cardsOf(*r), (Pairs{{"Alpha", "Hello"}}));
+    EXPECT_FALSE(r->damaged());
+    EXPECT_EQ(r->cards[0]->tag, 0);
+}
+
+TEST(CardfileReader, TextsLimitsAndPictures) {
+    const QByteArray forty(40, 'i');
+    auto r = CardfileReader::parse(cardfile({
+        {"zeta", "line one\r\nline two", {}},
+        {forty, "", {}},
+        {"pictured", "the text", QByteArray(37, '\x7f')},
+        {"long", QByteArray(600, 'b'), {}},
+        {"nul", QByteArray("before\0after", 12), {}},
+    }));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(cardsOf(*r), (Pairs{{"zeta", "line one\r\nline two"},
+                                  {std::string(40, 'i'), ""},
+                                  {"pictured", "the text"},
+                                  {"long", std::string(511, 'b')},
+                                  {"nul", "before"}}));
+    EXPECT_FALSE(r->damaged());
+}
+
+TEST(CardfileReader, SignatureMustMatchExactly) {
+    for (const QByteArray& bad : {QByteArray(), QByteArray("MG"), QByteArray("mgc\1\0"),
+                                  QByteArray("RRG\1\0"), QByteArray("\xab\xaa\0\0", 4)})
+        EXPECT_FALSE(CardfileReader::parse(bad)) << bad.toHex().constData();
+    auto empty = CardfileReader::parse(QByteArray("MGC\0\0", 5));
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->cards.empty());
+    EXPECT_FALSE(empty->damaged());
+}
+
+// Every prefix of a file: nothing is read outside it (the sanitizers watch), every card keeps
+// its own index, and its body is the start of its own text, never another card's.
+TEST(CardfileReader, EveryTruncationIsReadSafely) {
+    const std::vector<CardfileCard> cards = {
+        {"first", "The first card's text.\r\nTwo lines.", {}},
+        {"second", "Second text, with a picture before it.", QByteArray(20, '\x55')},
+        {"third", "Third.", {}},
+    };
+    const QByteArray whole = cardfile(cards);
+    for (qsizetype size = 0; size <= whole.size(); ++size) {
+        // A copy of exactly this size, so reading beyond it is a real overflow.
+        const QByteArray prefix(whole.constData(), size);
+        auto r = CardfileReader::parse(prefix);
+        if (size < 3) {
+            EXPECT_FALSE(r);
+            continue;
+        }
+        ASSERT_TRUE(r) << size;
+        ASSERT_LE(r->cards.size(), cards.size());
+        for (std::size_t k = 0; k < r->cards.size(); ++k) {
+            EXPECT_EQ(r->cards[k]->indexText(), cards[k].index.toStdString()) << size;
+            const std::string full = cards[k].text.toStdString();
+            EXPECT_EQ(full.rfind(std::string(r->cards[k]->bodyText()), 0), 0u)
+                << "size " << size << " card " << k;
+        }
+        EXPECT_EQ(r->damaged(), size < whole.size()) << size;
+    }
+}
+
+class Import : public DocumentFixture {};
+
+TEST_F(Import, ReplacesTheDeckSortedAndMarksItImported) {
+    write(path("old.crd"), cardfile({{"pear", "p", {}}, {"Apple", "a", {}}, {"mango", "m", {}}}));
+    profile.setLastFile(QStringLiteral("/decks/last.qrx"));
+    addCards(deck, {"before"});
+    ui.choose(path("old.crd"));
+    doc.ImportCardfile();
+
+    const FileDialogRequest& r = ui.fileDialogs.at(0);
+    EXPECT_EQ(r.filter, QStringLiteral("Cardfile Files (*.crd) |*.crd||"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("crd"));
+    EXPECT_EQ(r.initialName, QStringLiteral("*.crd"));
+    EXPECT_EQ(r.initialFolder, QStringLiteral("/decks"));
+
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "mango", "pear"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "a");
+    EXPECT_TRUE(doc.isImported());
+    EXPECT_FALSE(deck.isModified());
+    EXPECT_EQ(doc.filePath(), path("old.crd"));
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("old.crd"));
+    EXPECT_EQ(ui.cardCount, 3);
+    EXPECT_EQ(profile.lastFile(), QStringLiteral("/decks/last.qrx"));
+    EXPECT_EQ(ui.log.last(), QStringLiteral("closing"));
+}
+
+TEST_F(Import, SaveAfterAnImportNeverOverwritesTheCardFile) {
+    const QByteArray original = cardfile({{"card", "text", {}}});
+    write(path("old.crd"), original);
+    ui.choose(path("old.crd"));
+    doc.ImportCardfile();
+    deck.card(0).setBody("changed");
+    deck.setModified(true);
+
+    // New keeps the imported state: Save still goes to Save As.
+    ui.answer(Answer::Yes).choose(path("saved.qrx"));
+    EXPECT_TRUE(doc.confirmClose());
+    EXPECT_EQ(ui.fileDialogs.back().kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(read(path("old.crd")), original);
+    EXPECT_FALSE(doc.isImported());
+    EXPECT_EQ(doc.filePath(), path("saved.qrx"));
+}
+
+TEST_F(Import, NewAndOpenKeepTheImportedFlag) {
+    write(path("old.crd"), cardfile({{"card", "text", {}}}));
+    writeDeck(path("deck.qrx"), {"x"});
+    ui.choose(path("old.crd"));
+    doc.ImportCardfile();
+    doc.New();
+    EXPECT_TRUE(doc.isImported());
+    ui.choose(path("deck.qrx"));
+    doc.Open();
+    EXPECT_TRUE(doc.isImported());
+}
+
+TEST_F(Import, CancelAndFailures) {
+    write(path("later.crd"), "RRG\x01\x00 a later format");
+    write(path("good.crd"), cardfile({{"a", "b", {}}}));
+    addCards(deck, {"mine"});
+    deck.setModified(true);
+
+    ui.cancelDialog();
+    doc.ImportCardfile();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
+
+    ui.choose(path("good.crd")).answer(Answer::Cancel);
+    doc.ImportCardfile();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
+    EXPECT_FALSE(doc.isImported());
+
+    ui.choose(path("later.crd")).answer(Answer::No).answer(Answer::Ok);
+    const int closings = ui.closingSteps;
+    doc.ImportCardfile();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("File not compatible"));
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("quorix"));
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
+    EXPECT_EQ(ui.closingSteps, closings); // the failed import skips the closing step
+
+    ui.choose(path("gone.crd")).answer(Answer::Ok);
+    doc.ImportCardfile();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("File error - 25"));
+}
+
+TEST_F(Import, EmptyCardFile) {
+    write(path("none.crd"), QByteArray("MGC\0\0", 5));
+    ui.choose(path("none.crd"));
+    doc.ImportCardfile();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_EQ(ui.cardCount, 0);
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("none.crd"));
+    EXPECT_TRUE(doc.isImported());
+}

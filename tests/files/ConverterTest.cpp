@@ -1,0 +1,70 @@
+#include "files/Converter.h"
+#include "support/CardfileBuilder.h"
+#include "support/DocumentFixture.h"
+
+#include <QTextStream>
+
+class Convert : public DocumentFixture {
+protected:
+    QString out, err;
+    int run(const QStringList& args) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        return Converter::run(args, o, e);
+    }
+};
+
+TEST_F(Convert, CardFileToEveryOutputInTheProgramsOrder) {
+    write(path("in.CRD"), cardfile({{"pear", "P", {}}, {"apple", "A,1", {}}}));
+    EXPECT_EQ(run({path("in.CRD"), path("out.qrx")}), 0) << err.toStdString();
+    ASSERT_TRUE(doc.LoadDeckFile(path("out.qrx")));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"apple", "pear"}));
+    EXPECT_EQ(read(path("out.qrx")).mid(8, 5), QByteArray("apple"));
+
+    EXPECT_EQ(run({path("in.CRD"), path("out.csv")}), 0);
+    EXPECT_EQ(read(path("out.csv")), QByteArray("apple,A 1\npear,P\n"));
+    EXPECT_EQ(run({path("out.qrx"), path("out.TXT")}), 0);
+    EXPECT_TRUE(read(path("out.TXT")).startsWith("apple\r\nA,1\r\n"));
+
+    EXPECT_EQ(run({QStringLiteral("--list"), path("in.CRD")}), 0);
+    EXPECT_EQ(out, QStringLiteral("apple\npear\n"));
+    EXPECT_TRUE(err.isEmpty());
+}
+
+TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
+    write(path("text.qrx"), "hello");
+    write(path("cut.crd"), cardfile({{"a", "some text", {}}}).chopped(3));
+    write(path("keep.csv"), "old contents");
+    const struct {
+        QStringList args;
+        const char* reason;
+    } cases[] = {
+        {{path("text.qrx"), path("keep.csv")}, "not a Quorix deck file"},
+        {{path("cut.crd"), path("keep.csv")}, "damaged card file"},
+        {{path("missing.crd"), path("keep.csv")}, "missing.crd"},
+        {{path("text.doc"), path("keep.csv")}, "unknown input type"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run(c.args), 1);
+        EXPECT_TRUE(err.startsWith(QStringLiteral("quorix-convert: ") + c.args[0] + u':'))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.reason))) << err.toStdString();
+        EXPECT_EQ(err.count(u'\n'), 1);
+        EXPECT_EQ(read(path("keep.csv")), QByteArray("old contents"));
+    }
+    write(path("good.crd"), cardfile({{"a", "b", {}}}));
+    EXPECT_EQ(run({path("good.crd"), path("out.pdf")}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("unknown output type")));
+    EXPECT_FALSE(QFile::exists(path("out.pdf")));
+    EXPECT_EQ(run({path("good.crd"), path("no/such/folder/out.qrx")}), 1);
+}
+
+TEST_F(Convert, HelpAndUsage) {
+    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert IN OUT")));
+    EXPECT_TRUE(out.contains(QStringLiteral("--list")));
+    EXPECT_EQ(run({}), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("Usage")));
+    EXPECT_EQ(run({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}), 2);
+}

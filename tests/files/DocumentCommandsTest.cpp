@@ -1,0 +1,214 @@
+#include "support/DocumentFixture.h"
+
+#include <QDir>
+
+class Commands : public DocumentFixture {
+protected:
+    void SetUp() override { ui.title = QStringLiteral("Quorix - Untitled"); }
+};
+
+TEST_F(Commands, DialogsUseTheDeckFilterAndStartInTheLastFolder) {
+    profile.setLastFile(QStringLiteral("/home/a/Decks/home.qrx"));
+    writeDeck(path("a.qrx"), {"x"});
+    ui.choose(path("a.qrx"));
+    doc.Open();
+    ASSERT_EQ(ui.fileDialogs.size(), 1u);
+    const FileDialogRequest& r = ui.fileDialogs[0];
+    EXPECT_EQ(r.kind, FileDialogRequest::Kind::Open);
+    EXPECT_EQ(r.filter, QStringLiteral("Quorix Files (*.qrx) |*.qrx||"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("qrx"));
+    EXPECT_EQ(r.initialName, QStringLiteral("*.qrx"));
+    EXPECT_EQ(r.initialFolder, QStringLiteral("/home/a/Decks"));
+
+    // Open wrote "Last File"; Save As starts in its folder and asks before overwriting.
+    ui.cancelDialog();
+    EXPECT_FALSE(doc.SaveAs());
+    EXPECT_EQ(ui.fileDialogs[1].kind, FileDialogRequest::Kind::Save);
+    EXPECT_TRUE(ui.fileDialogs[1].overwritePrompt);
+    EXPECT_EQ(ui.fileDialogs[1].initialFolder, dir.path());
+
+    profile.setLastFile(QStringLiteral("report"));
+    EXPECT_EQ(profile.initialFolder(), QString());
+    profile.setLastFile(QString());
+    EXPECT_EQ(profile.initialFolder(), QString());
+}
+
+TEST_F(Commands, OpenLoadsTitlesAndRemembersTheFile) {
+    writeDeck(path("a.qrx"), {"pear", "apple"});
+    addCards(deck, {"old"});
+    ui.choose(path("a.qrx"));
+    doc.Open();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"apple", "pear"}));
+    EXPECT_EQ(doc.filePath(), path("a.qrx"));
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("a.qrx"));
+    EXPECT_EQ(profile.lastFile(), path("a.qrx"));
+    EXPECT_EQ(ui.cardCount, 2);
+    EXPECT_FALSE(deck.isModified());
+    EXPECT_EQ(ui.log.last(), QStringLiteral("closing"));
+}
+
+TEST_F(Commands, OpenOfAnEmptyDeckFile) {
+    write(path("empty.qrx"), QByteArray::fromHex("abaa000000000000"));
+    ui.choose(path("empty.qrx"));
+    doc.Open();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("empty.qrx"));
+    EXPECT_EQ(profile.lastFile(), path("empty.qrx"));
+    EXPECT_EQ(ui.cardCount, 0);
+}
+
+TEST_F(Commands, CancelAtTheSavePromptOpensNothing) {
+    writeDeck(path("a.qrx"), {"new"});
+    profile.setLastFile(QStringLiteral("/x/last.qrx"));
+    addCards(deck, {"mine"});
+    deck.setModified(true);
+    ui.choose(path("a.qrx")).answer(Answer::Cancel);
+    doc.Open();
+    EXPECT_EQ(ui.log,
+              (QStringList{QStringLiteral("open:Quorix Files (*.qrx) |*.qrx||"),
+                           QStringLiteral("message:Save Changes ?"), QStringLiteral("closing")}));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("Quorix"));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(profile.lastFile(), QStringLiteral("/x/last.qrx"));
+}
+
+TEST_F(Commands, OpenOfABadFileLeavesAnEmptyUntitledDeck) {
+    write(path("bad.qrx"), "not a deck");
+    addCards(deck, {"unchanged deck"});
+    ui.choose(path("bad.qrx")).answer(Answer::Ok);
+    doc.Open();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("File Error - Incompable File"));
+    EXPECT_TRUE(profile.lastFile().isEmpty());
+}
+
+TEST_F(Commands, NewAsksOnlyWhenModified) {
+    addCards(deck, {"a"});
+    doc.New();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
+
+    addCards(deck, {"b"});
+    deck.setModified(true);
+    ui.answer(Answer::No);
+    doc.New();
+    EXPECT_TRUE(deck.isEmpty());
+    EXPECT_FALSE(deck.isModified());
+}
+
+TEST_F(Commands, YesThenACancelledSaveAsKeepsTheCards) {
+    addCards(deck, {"precious"});
+    deck.setModified(true);
+    ui.answer(Answer::Yes).cancelDialog();
+    doc.New();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"precious"}));
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(ui.fileDialogs.at(0).kind, FileDialogRequest::Kind::Save);
+}
+
+TEST_F(Commands, YesThenAFailedWriteKeepsTheCards) {
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    addCards(deck, {"precious"});
+    ui.choose(path("sub/deck.qrx"));
+    ASSERT_TRUE(doc.SaveAs());
+    deck.setModified(true);
+    ASSERT_TRUE(QDir(path("sub")).removeRecursively());
+
+    ui.answer(Answer::Yes).answer(Answer::Ok);
+    EXPECT_FALSE(doc.NewDeck());
+    EXPECT_EQ(ui.messages.back().text,
+              QStringLiteral("File Error - \"%1\"").arg(path("sub/deck.qrx")));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"precious"}));
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(doc.filePath(), path("sub/deck.qrx"));
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("sub/deck.qrx"));
+}
+
+TEST_F(Commands, SaveWritesTheCurrentFileAndSaveAsMakesItTitled) {
+    addCards(deck, {"a"});
+    ui.choose(path("one.qrx"));
+    doc.Save(); // untitled: Save As
+    EXPECT_EQ(doc.filePath(), path("one.qrx"));
+    EXPECT_EQ(profile.lastFile(), path("one.qrx"));
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("one.qrx"));
+
+    deck.card(0).setBody("changed");
+    deck.setModified(true);
+    EXPECT_TRUE(doc.Save()); // no dialog this time
+    EXPECT_FALSE(deck.isModified());
+    EXPECT_EQ(ui.fileDialogs.size(), 1u);
+    Deck check;
+    FakeUi quiet;
+    Document reader(check, quiet, profile);
+    ASSERT_TRUE(reader.LoadDeckFile(path("one.qrx")));
+    EXPECT_EQ(check.card(0).bodyText(), "changed");
+}
+
+TEST_F(Commands, MergeAppendsSortsAndMarksModified) {
+    writeDeck(path("two.qrx"), {"banana", "apple"});
+    ui.choose(path("one.qrx"));
+    addCards(deck, {"cherry", "Apple", "date"});
+    ASSERT_TRUE(doc.SaveAs());
+    const QString title = ui.title;
+
+    ui.choose(path("two.qrx"));
+    doc.Merge();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "apple", "banana", "cherry", "date"}));
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(ui.title, title);
+    EXPECT_EQ(doc.filePath(), path("one.qrx"));
+    EXPECT_EQ(profile.lastFile(), path("one.qrx"));
+
+    // A failed merge changes nothing, the modified flag included.
+    deck.setModified(false);
+    ui.choose(path("missing.qrx")).answer(Answer::Ok);
+    doc.Merge();
+    EXPECT_EQ(deck.count(), 5);
+    EXPECT_FALSE(deck.isModified());
+
+    // Merging the file just saved doubles every card.
+    ui.choose(path("one.qrx"));
+    doc.Merge();
+    EXPECT_EQ(deck.count(), 8);
+}
+
+TEST_F(Commands, StartupLoad) {
+    writeDeck(path("start.qrx"), {"b", "a"});
+    doc.startupLoad(path("start.qrx"));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"a", "b"}));
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("start.qrx"));
+    EXPECT_EQ(doc.filePath(), path("start.qrx"));
+    EXPECT_TRUE(profile.lastFile().isEmpty()); // only Open and Save As remember a file
+
+    Deck other;
+    FakeUi failing;
+    Document second(other, failing, profile);
+    failing.answer(Answer::Ok);
+    second.startupLoad(path("absent.qrx"));
+    EXPECT_TRUE(other.isEmpty());
+    EXPECT_TRUE(second.filePath().isEmpty());
+    EXPECT_EQ(failing.messages.at(0).text,
+              QStringLiteral("File Error - \"%1\"").arg(path("absent.qrx")));
+}
+
+TEST_F(Commands, ClosingAsksOnlyWhenModifiedAndNeverLosesCards) {
+    addCards(deck, {"a"});
+    EXPECT_TRUE(doc.confirmClose());
+
+    deck.setModified(true);
+    ui.answer(Answer::Cancel);
+    EXPECT_FALSE(doc.confirmClose());
+    ui.answer(Answer::No);
+    EXPECT_TRUE(doc.confirmClose());
+    ui.answer(Answer::Yes).cancelDialog();
+    EXPECT_FALSE(doc.confirmClose());
+    EXPECT_TRUE(deck.isModified());
+    ui.answer(Answer::Yes).choose(path("closing.qrx"));
+    EXPECT_TRUE(doc.confirmClose());
+    EXPECT_TRUE(QFile::exists(path("closing.qrx")));
+}

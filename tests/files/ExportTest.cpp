@@ -1,0 +1,117 @@
+#include "files/Export.h"
+#include "support/DocumentFixture.h"
+
+#include <QBuffer>
+
+namespace {
+
+std::string textOf(const Deck& deck, bool (*write)(const Deck&, QIODevice&)) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(write(deck, buffer));
+    return buffer.data().toStdString();
+}
+
+using Lines = std::vector<std::string>;
+
+} // namespace
+
+TEST(BodyLines, BreaksAtBlanksFromTheSixtiethByteAndAtLineBreaks) {
+    EXPECT_EQ(Export::BreakBodyLines(""), (Lines{""}));
+    EXPECT_EQ(Export::BreakBodyLines("Hello\r\nWorld"), (Lines{"Hello\n", "World"}));
+    EXPECT_EQ(Export::BreakBodyLines("end\r\n"), (Lines{"end\n", ""}));
+
+    const std::string fiftyNine(59, 'a');
+    EXPECT_EQ(Export::BreakBodyLines(fiftyNine + " rest"), (Lines{fiftyNine + " \n", "rest"}));
+    const std::string fiftyEight(58, 'a');
+    EXPECT_EQ(Export::BreakBodyLines(fiftyEight + " rest"), (Lines{fiftyEight + " rest"}));
+    // A word running past the 60th byte is never split.
+    const std::string word(75, 'w');
+    EXPECT_EQ(Export::BreakBodyLines(word + " x"), (Lines{word + " \n", "x"}));
+    EXPECT_EQ(Export::BreakBodyLines(word), (Lines{word}));
+    // The count starts again on every line.
+    EXPECT_EQ(Export::BreakBodyLines("ab\r\n" + fiftyNine + " z"),
+              (Lines{"ab\n", fiftyNine + " \n", "z"}));
+    // A lone CR ends its line and keeps the byte after it.
+    EXPECT_EQ(Export::BreakBodyLines("one\rtwo"), (Lines{"one\n", "two"}));
+}
+
+TEST(ExportText, CardBlocksWithCrLfInDeckOrder) {
+    Deck deck;
+    addCards(deck, {"Alpha", "Beta"});
+    deck.card(0).setBody("Hello\r\nWorld");
+    deck.BringCardToFront(1);
+    const std::string sep(60, '-');
+    EXPECT_EQ(textOf(deck, Export::writeText),
+              "Beta\r\n\r\n" + sep + "\r\n\r\n" + "Alpha\r\nHello\r\nWorld\r\n" + sep + "\r\n\r\n");
+}
+
+TEST(ExportCommaDelimited, OneLinePerCardWithBlanksForBreaksAndCommas) {
+    Deck deck;
+    addCards(deck, {"Smith, John", "b", "c", "d"});
+    deck.card(0).setBody("one,two\r\nthree");
+    deck.card(1).setBody("\nstarts with LF");
+    deck.card(2).setBody("lone\rCR");
+    deck.card(3).setBody("a\nb");
+    EXPECT_EQ(textOf(deck, Export::writeCommaDelimited), "Smith, John,one two  three\n"
+                                                         "b, starts with LF\n"
+                                                         "c,lone\rCR\n"
+                                                         "d,a b\n");
+}
+
+TEST(Export, LargeDecksAreWrittenWhole) {
+    Deck deck;
+    for (int i = 0; i < 1500; ++i)
+        deck.AppendCard("card " + std::to_string(i)).setBody("x");
+    std::size_t expected = 0;
+    for (int i = 0; i < 1500; ++i)
+        expected += ("card " + std::to_string(i)).size() + 1 + 60 + 4 * 2;
+    const std::string text = textOf(deck, Export::writeText);
+    EXPECT_EQ(text.size(), expected);
+    EXPECT_NE(text.find("card 1499\r\nx\r\n"), std::string::npos);
+    const std::string csv = textOf(deck, Export::writeCommaDelimited);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1500);
+}
+
+class ExportCommand : public DocumentFixture {};
+
+TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
+    addCards(deck, {"a"});
+    deck.setModified(true);
+    profile.setLastFile(path("deck.qrx"));
+    ui.choose(path("out.txt")).choose(path("out.txt"));
+    Export::ExportText(deck, ui, profile);
+    const QByteArray first = read(path("out.txt"));
+    Export::ExportText(deck, ui, profile);
+    EXPECT_EQ(read(path("out.txt")), first);
+    EXPECT_EQ(first, QByteArray("a\r\n\r\n") + QByteArray(60, '-') + "\r\n\r\n");
+
+    const FileDialogRequest& r = ui.fileDialogs.at(0);
+    EXPECT_EQ(r.kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(r.filter, QStringLiteral("Text Files (*.txt) |*.txt||"));
+    EXPECT_EQ(r.defaultSuffix, QStringLiteral("txt"));
+    EXPECT_EQ(r.initialName, QStringLiteral("*.txt"));
+    EXPECT_TRUE(r.overwritePrompt);
+    EXPECT_EQ(r.initialFolder, dir.path());
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(profile.lastFile(), path("deck.qrx"));
+
+    ui.choose(path("out.csv"));
+    Export::ExportCommaDelimited(deck, ui, profile);
+    EXPECT_EQ(read(path("out.csv")), QByteArray("a,\n"));
+
+    ui.cancelDialog();
+    Export::ExportText(deck, ui, profile);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ExportCommand, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten) {
+    addCards(deck, {"a"});
+    write(path("blocker"), "x");
+    ui.choose(path("blocker/out.txt")).answer(Answer::Ok);
+    Export::ExportText(deck, ui, profile);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains(path("blocker/out.txt")));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Stop);
+}
