@@ -76,6 +76,7 @@ public:
     void showCardCount(int) override {}
     void relabelCards() override {}
     void closingStep() override {}
+    void selectBodyBytes(int, int) override {}
 };
 
 } // namespace bench

@@ -57,4 +57,6 @@ public:
     virtual void relabelCards() = 0;
     // The step many commands end with: the editor of the front card gets the focus.
     virtual void closingStep() = 0;
+    // Selects bytes [start, end) of the front card's body in the editor and shows them.
+    virtual void selectBodyBytes(int start, int end) = 0;
 };

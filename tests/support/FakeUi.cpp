@@ -91,3 +91,8 @@ void FakeUi::closingStep() {
     ++closingSteps;
     log << QStringLiteral("closing");
 }
+
+void FakeUi::selectBodyBytes(int start, int end) {
+    selection = {start, end};
+    log << QStringLiteral("select:%1-%2").arg(start).arg(end);
+}

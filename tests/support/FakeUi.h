@@ -6,7 +6,19 @@
 
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os) {
+    *os << '"' << b.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[' << l.join(QStringLiteral(", ")).toStdString() << ']';
+}
 
 // A user interface port that answers from a script and records what the core showed.
 // An unexpected message box or dialog fails the test, and so does an answer left unused.
@@ -31,13 +43,14 @@ public:
     std::vector<FileDialogRequest> fileDialogs;
     std::vector<std::pair<IndexDialogMode, QByteArray>> indexDialogs;
     // Every call in order: "message:<text>", "open:<filter>", "save:<filter>", "index:<mode>",
-    // "title:<title>", "count:<n>", "relabel", "closing".
+    // "title:<title>", "count:<n>", "relabel", "closing", "select:<start>-<end>".
     QStringList log;
 
     QString title;
     int cardCount = -1;
     int relabels = 0;
     int closingSteps = 0;
+    std::pair<int, int> selection{-1, -1};
 
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                       MessageButtons buttons) override;
@@ -48,6 +61,7 @@ public:
     void showCardCount(int count) override;
     void relabelCards() override;
     void closingStep() override;
+    void selectBodyBytes(int start, int end) override;
 
 private:
     std::deque<Answer> m_answers;

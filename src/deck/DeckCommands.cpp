@@ -1,0 +1,170 @@
+#include "DeckCommands.h"
+
+#include "Cp1252.h"
+#include "Deck.h"
+#include "IndexOrder.h"
+
+namespace {
+
+std::string_view view(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+QByteArray upper(QByteArray text) {
+    for (char& c : text)
+        c = static_cast<char>(upperAscii(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+DeckCommands::DeckCommands(Deck& deck, UserInterface& ui)
+    : m_deck(deck)
+    , m_ui(ui)
+    , m_walk(deck) {}
+
+void DeckCommands::warn(const QString& text, const QString& caption) {
+    m_ui.messageBox(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+void DeckCommands::Add() {
+    const auto typed = m_ui.indexDialog(IndexDialogMode::AddCard, QByteArray());
+    if (!typed) {
+        m_ui.closingStep();
+        return;
+    }
+    m_newIndex = typed->left(Card::MaxIndexLength);
+    if (m_newIndex.isEmpty()) {
+        warn(QStringLiteral("Did Not Create Card"), QStringLiteral("Quorix Warning"));
+        return;
+    }
+    m_deck.AppendCard(view(m_newIndex));
+    m_deck.SortByIndex();
+    // The first card with an equal index comes to the front: the new one, unless an older
+    // card already had that index.
+    m_deck.BringIndexToFront(view(m_newIndex));
+    m_ui.relabelCards();
+    m_deck.setModified(true);
+    m_ui.closingStep();
+}
+
+void DeckCommands::Delete() {
+    if (m_deck.isEmpty())
+        return;
+    const QString index = Cp1252::decode(m_deck.card(0).indexText());
+    if (m_ui.messageBox(QStringLiteral("Delete \"%1\" ?").arg(index), QStringLiteral("Delete Card"),
+                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes) {
+        m_deck.RemoveFrontCard();
+        m_ui.relabelCards();
+        m_deck.setModified(true);
+    }
+    m_ui.closingStep();
+}
+
+void DeckCommands::EditIndex(bool fromMenu) {
+    if (m_deck.isEmpty())
+        return;
+    Card& card = m_deck.card(0);
+    const std::string_view index = card.indexText();
+    const auto typed = m_ui.indexDialog(
+        IndexDialogMode::EditIndex, QByteArray(index.data(), static_cast<qsizetype>(index.size())));
+    if (typed) {
+        const QByteArray text = typed->left(Card::MaxIndexLength);
+        if (text.isEmpty()) {
+            warn(QStringLiteral("Did Not Change Text"), QStringLiteral("Quorix Warning"));
+            if (fromMenu)
+                m_deck.setModified(true);
+            return;
+        }
+        card.setIndex(view(text));
+        m_deck.SortByIndex();
+        m_deck.BringExactIndexToFront(view(text));
+        m_ui.relabelCards();
+        m_deck.setModified(true);
+    }
+    m_ui.closingStep();
+    if (fromMenu)
+        m_deck.setModified(true);
+}
+
+void DeckCommands::GoTo() {
+    const auto typed = m_ui.indexDialog(IndexDialogMode::GotoIndex, QByteArray());
+    if (!typed) {
+        m_ui.closingStep();
+        return;
+    }
+    if (typed->isEmpty()) {
+        warn(QStringLiteral("Text Not Found"), QStringLiteral("Quorix Warning..."));
+        return;
+    }
+    // A card matches when its index begins with the text's first letter and holds the text
+    // anywhere, case ignored. The front card is never examined.
+    const QByteArray key = upper(*typed);
+    for (int i = 1, n = m_deck.count(); i < n; ++i) {
+        const std::string_view index = m_deck.card(i).indexText();
+        const QByteArray candidate =
+            upper(QByteArray(index.data(), static_cast<qsizetype>(index.size())));
+        if (!candidate.isEmpty() && candidate[0] == key[0] && candidate.contains(key)) {
+            m_deck.BringCardToFront(i);
+            m_ui.relabelCards();
+            return;
+        }
+    }
+    warn(QStringLiteral("\"%1\" Not Found").arg(Cp1252::decode(view(*typed))),
+         QStringLiteral("Quorix Warning"));
+    m_ui.closingStep();
+}
+
+void DeckCommands::startFind() {
+    m_walk.start();
+}
+
+void DeckCommands::FindNext(const QByteArray& text) {
+    FindWalk::Match match;
+    switch (m_walk.findNext(view(text), match)) {
+    case FindWalk::Result::Found:
+        m_ui.relabelCards();
+        m_ui.selectBodyBytes(match.start, match.start + match.length);
+        m_ui.closingStep();
+        break;
+    case FindWalk::Result::EndOfSelection:
+        m_ui.messageBox(QStringLiteral("End of Selection"), QStringLiteral("Quorix Info"),
+                        MessageIcon::Exclamation, MessageButtons::Ok);
+        break;
+    case FindWalk::Result::EmptyDeck:
+        m_ui.closingStep();
+        break;
+    case FindWalk::Result::NothingToFind:
+        break;
+    }
+}
+
+void DeckCommands::Next() {
+    if (m_deck.count() > 1) {
+        m_deck.BringCardToFront(1);
+        m_ui.relabelCards();
+    }
+    m_ui.closingStep();
+}
+
+void DeckCommands::Previous() {
+    if (m_deck.count() > 1) {
+        m_deck.BringCardToFront(m_deck.count() - 1);
+        m_ui.relabelCards();
+    }
+    m_ui.closingStep();
+}
+
+void DeckCommands::bringToFront(int position) {
+    if (position < 0 || position >= m_deck.count())
+        return;
+    m_deck.BringCardToFront(position);
+    m_ui.relabelCards();
+}
+
+void DeckCommands::jumpToInitial(char letter) {
+    if (m_deck.isEmpty())
+        return;
+    m_deck.JumpToInitial(letter);
+    m_ui.relabelCards();
+}

@@ -1,0 +1,119 @@
+#include "FindWalk.h"
+
+#include "IndexOrder.h"
+
+#include <string>
+
+FindWalk::FindWalk(Deck& deck)
+    : m_deck(deck) {
+    m_deck.setObserver(this);
+}
+
+FindWalk::~FindWalk() {
+    m_deck.setObserver(nullptr);
+}
+
+void FindWalk::start() {
+    m_passed = 0;
+    m_position = 0;
+    if (m_deck.isEmpty()) {
+        m_current = m_last = nullptr;
+        return;
+    }
+    m_current = &m_deck.card(0);
+    m_last = &m_deck.card(m_deck.count() - 1);
+}
+
+std::size_t FindWalk::find(std::string_view body, std::string_view upperText, std::size_t from) {
+    const std::size_t m = upperText.size();
+    if (m == 0 || body.size() < m)
+        return std::string_view::npos;
+    const auto first = static_cast<unsigned char>(upperText[0]);
+    for (std::size_t i = from; i + m <= body.size(); ++i) {
+        if (upperAscii(static_cast<unsigned char>(body[i])) != first)
+            continue;
+        std::size_t j = 1;
+        while (j < m && upperAscii(static_cast<unsigned char>(body[i + j])) ==
+                            static_cast<unsigned char>(upperText[j]))
+            ++j;
+        if (j == m)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+int FindWalk::positionOfCurrent() {
+    if (m_position < m_deck.count() && &m_deck.card(m_position) == m_current)
+        return m_position;
+    m_position = m_deck.positionOf(m_current);
+    return m_position;
+}
+
+FindWalk::Result FindWalk::findNext(std::string_view text, Match& match) {
+    if (m_deck.isEmpty())
+        return Result::EmptyDeck;
+    if (text.empty())
+        return Result::NothingToFind;
+    if (hasEnded())
+        return Result::EndOfSelection;
+
+    std::string upper(text);
+    for (char& c : upper)
+        c = static_cast<char>(upperAscii(static_cast<unsigned char>(c)));
+
+    int position = positionOfCurrent();
+    const int n = m_deck.count();
+    // Every card is passed at most once per press, so the loop ends even if the walk's
+    // bookkeeping were ever wrong.
+    for (int steps = 0; position >= 0 && steps <= n; ++steps) {
+        const std::string_view body = m_deck.card(position).bodyText();
+        // Skip what was already shown; the text may have been edited since.
+        std::size_t offset = 0;
+        bool skipped = true;
+        for (int i = 0; i < m_passed; ++i) {
+            const std::size_t q = find(body, upper, offset);
+            if (q == std::string_view::npos) {
+                skipped = false;
+                break;
+            }
+            offset = q + upper.size();
+        }
+        const std::size_t q = skipped ? find(body, upper, offset) : std::string_view::npos;
+        if (q != std::string_view::npos) {
+            ++m_passed;
+            m_deck.BringCardToFront(position);
+            m_position = 0;
+            match.start = static_cast<int>(q);
+            match.length = static_cast<int>(upper.size());
+            return Result::Found;
+        }
+        m_passed = 0;
+        if (m_current == m_last)
+            break;
+        position = position + 1 == n ? 0 : position + 1;
+        m_current = &m_deck.card(position);
+        m_position = position;
+    }
+    m_current = m_last = nullptr;
+    return Result::EndOfSelection;
+}
+
+void FindWalk::cardRemoving(const Card& card, int position) {
+    if (hasEnded())
+        return;
+    const int n = m_deck.count();
+    if (&card == m_current) {
+        if (m_current == m_last || n <= 1) {
+            m_current = m_last = nullptr;
+            return;
+        }
+        m_current = &m_deck.card(position + 1 == n ? 0 : position + 1);
+        m_passed = 0;
+    } else if (&card == m_last) {
+        m_last = &m_deck.card(position == 0 ? n - 1 : position - 1);
+    }
+}
+
+void FindWalk::cardsClearing() {
+    m_current = m_last = nullptr;
+}

@@ -1,0 +1,104 @@
+#include "CardStack.h"
+
+#include "CardEdit.h"
+#include "CardWindow.h"
+#include "deck/Cp1252.h"
+#include "deck/Deck.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+CardStack::CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* parent)
+    : QWidget(parent)
+    , m_deck(deck)
+    , m_mailAvailable(std::move(mailAvailable)) {
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    setMinimumSize(0, 0);
+}
+
+QRect CardStack::cardRect(int k) const {
+    return QRect(Step * k, height() - CardWindow::Height - Step * k, CardWindow::Width,
+                 CardWindow::Height);
+}
+
+int CardStack::visibleBackCards() const {
+    // Card k shows while its bottom edge lies below the top of the area and its left edge
+    // left of the right edge.
+    const int byHeight = (height() - 1) / Step;
+    const int byWidth = (width() - 1) / Step;
+    const int cards = std::min(byHeight, byWidth);
+    return std::max(0, std::min(cards, m_deck.count() - 1));
+}
+
+int CardStack::backCardAt(const QPoint& point) const {
+    // The nearest card lies on top, so the first hit counting from the front wins.
+    const int last = visibleBackCards();
+    for (int k = std::max(1, (point.x() - CardWindow::Width) / Step); k <= last; ++k) {
+        if (cardRect(k).contains(point))
+            return k;
+    }
+    return -1;
+}
+
+void CardStack::RelabelCards() {
+    if (m_deck.isEmpty()) {
+        delete m_front;
+        m_front = nullptr;
+        update();
+        return;
+    }
+    if (!m_front) {
+        m_front = new CardWindow(m_deck, m_mailAvailable && m_mailAvailable(), this);
+        LayoutCardWindows();
+        m_front->show();
+        Q_EMIT frontCardCreated(m_front);
+    }
+    m_front->relabel();
+    update();
+}
+
+void CardStack::LayoutCardWindows() {
+    if (m_front)
+        m_front->move(cardRect(0).topLeft());
+}
+
+void CardStack::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutCardWindows();
+    if (m_front)
+        m_front->editor()->setFocus();
+}
+
+void CardStack::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    const QColor ink = palette().color(QPalette::Text);
+    const QColor face = palette().color(QPalette::Base);
+    // From the back to the front, so nearer cards cover those behind them.
+    for (int k = visibleBackCards(); k >= 1; --k) {
+        const QRect card = cardRect(k);
+        if (!event->rect().intersects(card))
+            continue;
+        p.fillRect(card, face);
+        p.setPen(Qt::black);
+        p.drawRect(card.adjusted(0, 0, -1, -1));
+        // The header band of a card behind: white, with its whole index at (2, 2).
+        const QRect band(card.left() + 1, card.top() + 1, CardWindow::Width - 2,
+                         CardWindow::HeaderHeight);
+        p.fillRect(band, Qt::white);
+        p.setPen(QColor(0xC0, 0xC0, 0xC0));
+        p.drawLine(band.left(), band.bottom() + 1, band.right(), band.bottom() + 1);
+        p.setPen(ink);
+        p.drawText(QRect(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2),
+                   Qt::AlignLeft | Qt::AlignTop, Cp1252::decode(m_deck.card(k).indexText()));
+    }
+}
+
+void CardStack::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const int k = backCardAt(event->position().toPoint());
+        if (k >= 1)
+            Q_EMIT cardClicked(k);
+    }
+    QWidget::mouseReleaseEvent(event);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class CardWindow;
+class Deck;
+
+// The cascade of cards: the front card bottom left, each card behind it 25 pixels right and
+// 25 up. The cards behind are painted here, and only those that can be seen, so a deck of a
+// million cards draws as fast as one of ten; the front card is a real child widget.
+class CardStack : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Step = 25;
+
+    CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* parent);
+
+    // Null while the deck is empty.
+    CardWindow* front() const { return m_front; }
+
+    // Redraws every visible header from the deck and loads the front card's body. Builds the
+    // front card when the deck gains its first card and removes it when the deck is empty.
+    void RelabelCards();
+    // Places the front card at the bottom left again.
+    void LayoutCardWindows();
+
+    // The rectangle of the card at stack position k, in this widget's coordinates.
+    QRect cardRect(int k) const;
+    // The deck position of the card under a point; -1 for none or the front card.
+    int backCardAt(const QPoint& point) const;
+    // How many cards behind the front one can be seen at the current size.
+    int visibleBackCards() const;
+
+Q_SIGNALS:
+    void frontCardCreated(CardWindow* front);
+    void cardClicked(int position);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Deck& m_deck;
+    std::function<bool()> m_mailAvailable;
+    CardWindow* m_front = nullptr;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+class CardButton;
+class CardEdit;
+class Deck;
+
+// The front card of the cascade: its header with the index and the button strip, and the body
+// editor. It always shows card 0 of the deck; rotating the deck reloads it, never moves it.
+class CardWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Width = 400;
+    static constexpr int Height = 200;
+    static constexpr int HeaderHeight = 25;
+    static constexpr int IndexClipRight = 285;
+    static constexpr int LongestShownIndex = 32;
+
+    CardWindow(Deck& deck, bool withMail, QWidget* parent);
+
+    CardEdit* editor() const { return m_editor; }
+    bool hasMail() const { return m_mail != nullptr; }
+    CardButton* button(int commandId) const;
+    // The header area that shows the whole index as a tooltip (client coordinates).
+    int tooltipRight() const { return m_tooltipRight; }
+
+    // Copies the editor's text into card 0.
+    void StoreBody();
+    // Redraws the header from card 0 and loads its body into the editor.
+    void relabel();
+    // The index as the header shows it: cut to 32 characters and "...".
+    static QString headerText(const QByteArray& index);
+
+Q_SIGNALS:
+    void headerClicked();
+    void commandRequested(int id);
+    void hovered(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    CardButton* addButton(int id, const char* picture, const char* text, int left);
+
+    Deck& m_deck;
+    CardEdit* m_editor;
+    CardButton* m_print;
+    CardButton* m_mail = nullptr;
+    CardButton* m_previous;
+    CardButton* m_next;
+    int m_tooltipRight;
+};

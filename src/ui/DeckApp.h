@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QApplication>
+
+#include <memory>
+
+class DeckFrame;
+class QSettings;
+
+// The application: selects the settings, creates the main window, loads the deck named on the
+// command line and shows the window.
+class DeckApp : public QApplication {
+    Q_OBJECT
+public:
+    DeckApp(int& argc, char** argv);
+    ~DeckApp() override;
+
+    bool InitInstance();
+    DeckFrame* frame() const { return m_frame.get(); }
+
+    // The deck path of a command line: the arguments after the program name joined by single
+    // blanks, since the shell has already split and unquoted them.
+    static QString startupPath(const QStringList& arguments);
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<DeckFrame> m_frame;
+};

@@ -1,0 +1,417 @@
+#include "DeckFrame.h"
+
+#include "AboutDialog.h"
+#include "CardEdit.h"
+#include "CardStack.h"
+#include "CardWindow.h"
+#include "DeckStatusBar.h"
+#include "Dialogs.h"
+#include "FindDialog.h"
+#include "HelpWindow.h"
+#include "LockKeys.h"
+#include "WindowPos.h"
+#include "files/Export.h"
+#include "output/Mail.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSessionManager>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusTipEvent>
+
+DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_settings(settings)
+    , m_profile(settings)
+    , m_document(m_deck, *this, m_profile)
+    , m_commands(m_deck, *this)
+    , m_ownDialogs(std::make_unique<Dialogs>())
+    , m_dialogs(m_ownDialogs.get()) {
+    setWindowTitle(m_document.title());
+    applyStartupPlacement();
+
+    m_stack = new CardStack(
+        m_deck, [] { return IsMailAvailable(); }, this);
+    setCentralWidget(m_stack);
+    connect(m_stack, &CardStack::frontCardCreated, this, &DeckFrame::onFrontCardCreated);
+    connect(m_stack, &CardStack::cardClicked, this, [this](int k) { m_commands.bringToFront(k); });
+
+    m_status = new DeckStatusBar(this);
+    setStatusBar(m_status);
+    buildMenus();
+    buildAccelerators();
+
+    m_countTimer.setInterval(500);
+    connect(&m_countTimer, &QTimer::timeout, this, &DeckFrame::onCountTimer);
+    m_countTimer.start();
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &DeckFrame::onCommitData);
+}
+
+DeckFrame::~DeckFrame() {
+    qApp->removeEventFilter(this);
+}
+
+void DeckFrame::setDialogs(Dialogs* dialogs) {
+    m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
+}
+
+// --- menus and commands ------------------------------------------------------------------
+
+void DeckFrame::buildMenus() {
+    QHash<QString, QMenu*> menus;
+    for (const Command& c : commandTable()) {
+        const QStringList path = QString::fromLatin1(c.menuPath).split(u'|');
+        QMenu* parent = nullptr;
+        QString key;
+        for (qsizetype i = 0; i + 1 < path.size(); ++i) {
+            key += path[i] + u'|';
+            QMenu*& menu = menus[key];
+            if (!menu) {
+                menu = parent ? parent->addMenu(path[i]) : menuBar()->addMenu(path[i]);
+                connect(menu, &QMenu::aboutToShow, this, &DeckFrame::updateCommandStates);
+                m_menus << menu;
+            }
+            parent = menu;
+        }
+        QString text = path.last();
+        if (c.key)
+            text += u'\t' + QString::fromLatin1(c.key);
+        auto* action = parent->addAction(text);
+        action->setStatusTip(QString::fromLatin1(c.prompt));
+        action->setData(c.id);
+        connect(action, &QAction::triggered, this, [this, id = c.id] { runCommand(id); });
+        m_actions.insert(c.id, action);
+        if (c.separatorAfter)
+            menus.value(path[0] + u'|')->addSeparator();
+    }
+}
+
+void DeckFrame::buildAccelerators() {
+    for (const Command& c : commandTable()) {
+        if (!c.accelerator)
+            continue;
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(c.key)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id = c.id] { runCommand(id); });
+    }
+}
+
+bool DeckFrame::ruleHolds(EnableRule rule) const {
+    const bool cards = !m_deck.isEmpty();
+    const CardWindow* front = m_stack->front();
+    switch (rule) {
+    case EnableRule::Always:
+        return true;
+    case EnableRule::Cards:
+        return cards;
+    case EnableRule::Save:
+        return cards && !m_document.isImported();
+    case EnableRule::Undo:
+        return cards && front && front->editor()->document()->isUndoAvailable();
+    case EnableRule::Selection:
+        return cards && front && front->editor()->textCursor().hasSelection();
+    case EnableRule::Paste: {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        return cards && data && data->hasText();
+    }
+    case EnableRule::Mail:
+        return cards && IsMailAvailable();
+    }
+    return false;
+}
+
+bool DeckFrame::isCommandEnabled(int id) const {
+    const Command* c = findCommand(id);
+    return c && ruleHolds(c->rule);
+}
+
+void DeckFrame::updateCommandStates() {
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        it.value()->setEnabled(isCommandEnabled(it.key()));
+}
+
+void DeckFrame::runCommand(int id) {
+    if (!isCommandEnabled(id))
+        return;
+    carryOut(id);
+}
+
+void DeckFrame::carryOut(int id) {
+    CardEdit* editor = m_stack->front() ? m_stack->front()->editor() : nullptr;
+    switch (id) {
+    case Cmd::New:
+        m_document.New();
+        break;
+    case Cmd::Open:
+        m_document.Open();
+        break;
+    case Cmd::Save:
+        m_document.Save();
+        break;
+    case Cmd::SaveAs:
+        m_document.SaveAs();
+        break;
+    case Cmd::Merge:
+        m_document.Merge();
+        break;
+    case Cmd::ImportCardfile:
+        m_document.ImportCardfile();
+        break;
+    case Cmd::ExportText:
+        Export::ExportText(m_deck, *this, m_profile);
+        break;
+    case Cmd::ExportCommaDelimited:
+        Export::ExportCommaDelimited(m_deck, *this, m_profile);
+        break;
+    case Cmd::Exit:
+        close();
+        break;
+    case Cmd::Undo:
+        editor->undo();
+        break;
+    case Cmd::Cut:
+        editor->cut();
+        break;
+    case Cmd::Copy:
+        editor->copy();
+        break;
+    case Cmd::Paste:
+        editor->paste();
+        break;
+    case Cmd::EditIndex:
+        m_commands.EditIndex(true);
+        break;
+    case Cmd::GoTo:
+        m_commands.GoTo();
+        break;
+    case Cmd::Find:
+        showFind();
+        break;
+    case Cmd::Add:
+        m_commands.Add();
+        break;
+    case Cmd::Delete:
+        m_commands.Delete();
+        break;
+    case Cmd::Restore:
+        restoreWindow();
+        break;
+    case Cmd::HelpContents:
+        showHelp();
+        break;
+    case Cmd::About:
+        showAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void DeckFrame::onFrontCardCreated(CardWindow* front) {
+    connect(front, &CardWindow::headerClicked, this, [this] { m_commands.EditIndex(false); });
+    connect(front, &CardWindow::commandRequested, this, &DeckFrame::onCardButton);
+    connect(front, &CardWindow::hovered, this, &DeckFrame::ShowStatusMessage);
+    CardEdit* editor = front->editor();
+    connect(editor, &CardEdit::keyPressed, this, [this] { m_deck.setModified(true); });
+    connect(editor, &CardEdit::edited, this, [this] { m_deck.setModified(true); });
+    connect(editor, &CardEdit::jumpRequested, this,
+            [this](char letter) { m_commands.jumpToInitial(letter); });
+    connect(editor, &CardEdit::overwriteTypingChanged, this, &DeckFrame::updateIndicators);
+    connect(editor, &CardEdit::inputRefused, this, &DeckFrame::ShowStatusMessage);
+}
+
+void DeckFrame::onCardButton(int id) {
+    switch (id) {
+    case Cmd::NextCard:
+        m_commands.Next();
+        break;
+    case Cmd::PreviousCard:
+        m_commands.Previous();
+        break;
+    case Cmd::PrintButton:
+        runCommand(Cmd::PrintCard);
+        break;
+    case Cmd::MailButton:
+        runCommand(Cmd::SendCard);
+        closingStep();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- status bar --------------------------------------------------------------------------
+
+void DeckFrame::ShowStatusMessage(const QString& text) {
+    m_status->ShowStatusMessage(text);
+}
+
+void DeckFrame::onCountTimer() {
+    m_status->setCardCount(m_deck.count());
+    updateIndicators();
+}
+
+void DeckFrame::updateIndicators() {
+    const LockKeys::State keys = LockKeys::read();
+    m_status->setIndicators(keys.caps, keys.num, CardEdit::overwriteTyping());
+}
+
+bool DeckFrame::event(QEvent* event) {
+    // Menu prompts go to the first pane rather than over the whole bar.
+    if (event->type() == QEvent::StatusTip) {
+        m_status->showPrompt(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+bool DeckFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease)
+        updateIndicators();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- the user interface port -----------------------------------------------------------
+
+Answer DeckFrame::messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) {
+    return m_dialogs->messageBox(this, text, caption, icon, buttons);
+}
+
+QString DeckFrame::applicationName() const {
+    return QCoreApplication::applicationName();
+}
+
+std::optional<QString> DeckFrame::fileDialog(const FileDialogRequest& request) {
+    return m_dialogs->fileDialog(this, request);
+}
+
+std::optional<QByteArray> DeckFrame::indexDialog(IndexDialogMode mode, const QByteArray& text) {
+    return m_dialogs->indexDialog(this, mode, text);
+}
+
+void DeckFrame::setTitle(const QString& title) {
+    setWindowTitle(title);
+}
+
+void DeckFrame::showCardCount(int count) {
+    m_status->setCardCount(count);
+}
+
+void DeckFrame::relabelCards() {
+    m_stack->RelabelCards();
+}
+
+void DeckFrame::closingStep() {
+    if (!m_deck.isEmpty() && m_stack->front())
+        m_stack->front()->editor()->setFocus();
+}
+
+void DeckFrame::selectBodyBytes(int start, int end) {
+    if (m_stack->front())
+        m_stack->front()->editor()->selectBytes(start, end);
+}
+
+// --- window ------------------------------------------------------------------------------
+
+void DeckFrame::applyStartupPlacement() {
+    QRect r = startupRect();
+    if (const auto p = WindowPos::parse(m_profile.mainWindowPos()))
+        r = QRect(QPoint(p->left, p->top), QPoint(p->right - 1, p->bottom - 1));
+    move(r.topLeft());
+    resize(r.size().expandedTo(QSize(1, 1)));
+}
+
+void DeckFrame::saveWindowPlacement() {
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QPoint at = pos();
+    m_profile.setMainWindowPos(
+        WindowPos::format({0, 1, at.x(), at.y(), at.x() + width(), at.y() + height()}));
+}
+
+void DeckFrame::restoreWindow() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    const QRect r = startupRect();
+    move(r.topLeft());
+    resize(r.size());
+    m_stack->LayoutCardWindows();
+}
+
+void DeckFrame::startupLoad(const QString& path) {
+    m_document.startupLoad(path);
+}
+
+void DeckFrame::closeEvent(QCloseEvent* event) {
+    if (!m_document.confirmClose()) {
+        event->ignore();
+        closingStep();
+        return;
+    }
+    if (m_findDialog)
+        m_findDialog->close();
+    saveWindowPlacement();
+    m_deck.RemoveAllCards();
+    m_stack->RelabelCards();
+    m_countTimer.stop();
+    event->accept();
+}
+
+void DeckFrame::onCommitData(QSessionManager& manager) {
+    // The desktop session is ending: ask as the closing sequence does, and ask the session to
+    // wait when the user cancels or cannot be asked at all.
+    if (!m_deck.isModified())
+        return;
+    if (manager.allowsInteraction()) {
+        const bool mayClose = m_document.confirmClose();
+        manager.release();
+        if (!mayClose)
+            manager.cancel();
+    } else {
+        manager.cancel();
+    }
+}
+
+// --- dialogs of the window ---------------------------------------------------------------
+
+void DeckFrame::showFind() {
+    const CardWindow* front = m_stack->front();
+    const QByteArray selection = front ? front->editor()->selectedBytes() : QByteArray();
+    if (!m_findDialog) {
+        m_findDialog = new FindDialog(this);
+        m_findDialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_findDialog, &FindDialog::findNext, this,
+                [this](const QByteArray& text) { m_commands.FindNext(text); });
+        connect(m_findDialog, &QDialog::finished, this, &DeckFrame::closingStep);
+    }
+    m_findDialog->setText(selection);
+    m_commands.startFind();
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
+}
+
+void DeckFrame::showHelp() {
+    const QString document = HelpWindow::locate();
+    if (document.isEmpty()) {
+        standardMessageBox(QStringLiteral("The help document quorix.html could not be found.\n"
+                                          "Quorix looked for it in:\n%1")
+                               .arg(HelpWindow::searchPaths().join(u'\n')),
+                           MessageIcon::Exclamation);
+        return;
+    }
+    auto* help = new HelpWindow(document, this);
+    help->show();
+}
+
+void DeckFrame::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+    closingStep();
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "CommandTable.h"
+#include "FindDialog.h"
+#include "deck/Deck.h"
+#include "deck/DeckCommands.h"
+#include "deck/UserInterface.h"
+#include "files/Document.h"
+#include "files/Profile.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class CardStack;
+class CardWindow;
+class DeckStatusBar;
+class Dialogs;
+
+class QAction;
+class QMenu;
+class QSessionManager;
+class QSettings;
+
+// The main window: the menus, the accelerator keys, the title, the status bar and the card
+// cascade. It owns the deck and carries out every command of the command table, handing the
+// work to the core and showing the core's dialogs for it.
+class DeckFrame : public QMainWindow, public UserInterface {
+    Q_OBJECT
+public:
+    explicit DeckFrame(QSettings& settings, QWidget* parent = nullptr);
+    ~DeckFrame() override;
+
+    Deck& deck() { return m_deck; }
+    Document& document() { return m_document; }
+    DeckCommands& deckCommands() { return m_commands; }
+    CardStack* cardStack() const { return m_stack; }
+    DeckStatusBar* deckStatusBar() const { return m_status; }
+    QAction* action(int commandId) const { return m_actions.value(commandId); }
+    FindDialog* findDialog() const { return m_findDialog; }
+    // Replaces the real dialogs, for tests; the frame does not take ownership.
+    void setDialogs(Dialogs* dialogs);
+
+    // Runs a command if its enable rule allows it, whichever way it came.
+    void runCommand(int id);
+    bool isCommandEnabled(int id) const;
+    // Enables and grays the menu items by their rules.
+    void updateCommandStates();
+
+    // The window's place at start-up: the stored normal rectangle, or the built-in one.
+    void applyStartupPlacement();
+    static QRect startupRect() { return QRect(QPoint(100, 100), QPoint(511, 367)); }
+    // Loads the deck named on the command line, before the window is shown.
+    void startupLoad(const QString& path);
+
+    void ShowStatusMessage(const QString& text);
+
+    // UserInterface
+    Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
+                      MessageButtons buttons) override;
+    QString applicationName() const override;
+    std::optional<QString> fileDialog(const FileDialogRequest& request) override;
+    std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) override;
+    void setTitle(const QString& title) override;
+    void showCardCount(int count) override;
+    void relabelCards() override;
+    void closingStep() override;
+    void selectBodyBytes(int start, int end) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildAccelerators();
+    void onFrontCardCreated(CardWindow* front);
+    void onCardButton(int id);
+    void onCountTimer();
+    void updateIndicators();
+    void onCommitData(QSessionManager& manager);
+    void saveWindowPlacement();
+    void carryOut(int id);
+    void showFind();
+    void showHelp();
+    void showAbout();
+    void restoreWindow();
+    bool ruleHolds(EnableRule rule) const;
+
+    QSettings& m_settings;
+    Profile m_profile;
+    Deck m_deck;
+    Document m_document;
+    DeckCommands m_commands;
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs* m_dialogs;
+
+    CardStack* m_stack;
+    DeckStatusBar* m_status;
+    QHash<int, QAction*> m_actions;
+    QList<QMenu*> m_menus;
+    QTimer m_countTimer;
+    QPointer<FindDialog> m_findDialog;
+};

@@ -1,0 +1,74 @@
+#include "DeckStatusBar.h"
+
+#include <QLabel>
+
+namespace {
+const QString Ready = QStringLiteral("Ready");
+}
+
+DeckStatusBar::DeckStatusBar(QWidget* parent)
+    : QStatusBar(parent)
+    , m_message(new QLabel(Ready, this)) {
+    setSizeGripEnabled(true);
+    m_message->setMinimumWidth(0);
+    m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    addWidget(m_message, 1);
+    m_count = addPane(QStringLiteral("999 Cards"));
+    m_count->setText(QStringLiteral("0 Cards"));
+    m_caps = addPane(QStringLiteral("CAPS"));
+    m_num = addPane(QStringLiteral("NUM"));
+    m_ovr = addPane(QStringLiteral("OVR"));
+
+    m_messageTimer.setSingleShot(true);
+    m_messageTimer.setInterval(5000);
+    connect(&m_messageTimer, &QTimer::timeout, this, [this] { m_message->setText(Ready); });
+}
+
+QLabel* DeckStatusBar::addPane(const QString& widest) {
+    auto* pane = new QLabel(this);
+    pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFixedWidth(fontMetrics().horizontalAdvance(widest) + 12);
+    addPermanentWidget(pane);
+    return pane;
+}
+
+QString DeckStatusBar::messageText() const {
+    return m_message->text();
+}
+
+QString DeckStatusBar::countText() const {
+    return m_count->text();
+}
+
+QString DeckStatusBar::indicatorText(int pane) const {
+    switch (pane) {
+    case 2:
+        return m_caps->text();
+    case 3:
+        return m_num->text();
+    case 4:
+        return m_ovr->text();
+    default:
+        return {};
+    }
+}
+
+void DeckStatusBar::ShowStatusMessage(const QString& text) {
+    m_message->setText(text);
+    m_messageTimer.start();
+}
+
+void DeckStatusBar::showPrompt(const QString& text) {
+    m_message->setText(text.isEmpty() ? Ready : text);
+}
+
+void DeckStatusBar::setCardCount(int count) {
+    m_count->setText(QStringLiteral("%1 Cards").arg(count));
+}
+
+void DeckStatusBar::setIndicators(bool caps, bool num, bool overwrite) {
+    m_caps->setText(caps ? QStringLiteral("CAPS") : QString());
+    m_num->setText(num ? QStringLiteral("NUM") : QString());
+    m_ovr->setText(overwrite ? QStringLiteral("OVR") : QString());
+}

@@ -1,0 +1,114 @@
+#include "Dialogs.h"
+
+#include "IndexDialog.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const QString& text,
+                                                     const QString& caption, MessageIcon icon,
+                                                     MessageButtons buttons) {
+    auto box =
+        std::make_unique<QMessageBox>(qtIcon(icon), caption, text, qtButtons(buttons), parent);
+    box->setTextFormat(Qt::PlainText);
+    // As with the system's message boxes, Escape answers Cancel (or No, or OK).
+    if (buttons == MessageButtons::YesNo)
+        box->setEscapeButton(QMessageBox::No);
+    return box;
+}
+
+Answer Dialogs::messageBox(QWidget* parent, const QString& text, const QString& caption,
+                           MessageIcon icon, MessageButtons buttons) {
+    auto box = makeMessageBox(parent, text, caption, icon, buttons);
+    switch (box->exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
+    }
+}
+
+QStringList Dialogs::nameFilters(const QString& filter) {
+    QStringList out;
+    const QStringList parts = filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        if (description.isEmpty())
+            break;
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(u';', u' ');
+        const QString inParentheses = u'(' + patterns + u')';
+        out << (description.endsWith(inParentheses) ? description
+                                                    : description + u' ' + inParentheses);
+    }
+    return out;
+}
+
+std::unique_ptr<QFileDialog> Dialogs::makeFileDialog(QWidget* parent,
+                                                     const FileDialogRequest& request) {
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    const bool save = request.kind == FileDialogRequest::Kind::Save;
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    dialog->setNameFilters(nameFilters(request.filter));
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    if (!request.initialFolder.isEmpty())
+        dialog->setDirectory(request.initialFolder);
+    if (!request.initialName.isEmpty())
+        dialog->selectFile(request.initialName);
+    return dialog;
+}
+
+std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequest& request) {
+    auto dialog = makeFileDialog(parent, request);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().constFirst();
+}
+
+std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode,
+                                               const QByteArray& text) {
+    IndexDialog dialog(parent, text, mode);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.text();
+}

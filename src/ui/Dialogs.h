@@ -1,0 +1,34 @@
+#pragma once
+
+#include "deck/UserInterface.h"
+
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+class QFileDialog;
+class QMessageBox;
+class QWidget;
+
+// The modal dialogs behind the user interface port. The main window asks this object for
+// every dialog, so widget tests can answer them from a script instead of a person.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual Answer messageBox(QWidget* parent, const QString& text, const QString& caption,
+                              MessageIcon icon, MessageButtons buttons);
+    virtual std::optional<QString> fileDialog(QWidget* parent, const FileDialogRequest& request);
+    virtual std::optional<QByteArray> indexDialog(QWidget* parent, IndexDialogMode mode,
+                                                  const QByteArray& text);
+
+    // The dialogs as they are shown, before they run; tests look at them.
+    static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& text,
+                                                       const QString& caption, MessageIcon icon,
+                                                       MessageButtons buttons);
+    static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
+                                                       const FileDialogRequest& request);
+    // "Quorix Files (*.qrx) |*.qrx||" as Qt name filters: "Quorix Files (*.qrx)".
+    static QStringList nameFilters(const QString& filter);
+};

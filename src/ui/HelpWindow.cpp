@@ -1,0 +1,45 @@
+#include "HelpWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+const QString DocumentName = QStringLiteral("quorix.html");
+}
+
+QStringList HelpWindow::searchPaths() {
+    const QString app = QCoreApplication::applicationDirPath();
+    QStringList paths{app + u'/' + DocumentName,
+                      QDir::cleanPath(app + QStringLiteral("/../share/quorix/") + DocumentName)};
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        paths << dir + QStringLiteral("/quorix/") + DocumentName;
+    return paths;
+}
+
+QString HelpWindow::locate() {
+    for (const QString& path : searchPaths()) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return {};
+}
+
+HelpWindow::HelpWindow(const QString& document, QWidget* parent)
+    : QDialog(parent)
+    , m_browser(new QTextBrowser(this)) {
+    setWindowTitle(QStringLiteral("Quorix Help"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    m_browser->setOpenExternalLinks(true);
+    m_browser->setSource(QUrl::fromLocalFile(document));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+    resize(560, 620);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QDialog>
+
+class QTextBrowser;
+
+// The help document, shown at its contents in a window of its own.
+class HelpWindow : public QDialog {
+    Q_OBJECT
+public:
+    HelpWindow(const QString& document, QWidget* parent);
+
+    // Where the help document lies: beside the program, in the installed data folder, or in
+    // the user's data folders. Empty when it is nowhere.
+    static QString locate();
+    static QStringList searchPaths();
+
+private:
+    QTextBrowser* m_browser;
+};

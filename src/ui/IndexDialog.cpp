@@ -1,0 +1,45 @@
+#include "IndexDialog.h"
+
+#include "Cp1252Validator.h"
+#include "DialogUnits.h"
+#include "deck/Card.h"
+#include "deck/Cp1252.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode)
+    : QDialog(parent)
+    , m_edit(new QLineEdit(this)) {
+    static const char* const Captions[] = {"Edit Index", "Add Card", "Goto Index"};
+    setWindowTitle(QString::fromLatin1(Captions[static_cast<int>(mode)]));
+    setModal(true);
+
+    const DialogUnits du(fontMetrics());
+    auto* label = new QLabel(QStringLiteral("Index Text"), this);
+    label->setGeometry(du.rect(15, 3, 40, 9).adjusted(0, 0, du.x(20), 0));
+    label->setBuddy(m_edit);
+
+    m_edit->setGeometry(du.rect(13, 13, 139, 12));
+    m_edit->setMaxLength(Card::MaxIndexLength);
+    m_edit->setValidator(new Cp1252Validator(Card::MaxIndexLength, m_edit));
+    m_edit->setText(Cp1252::decode(std::string_view(text.constData(), text.size())));
+    m_edit->selectAll();
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(du.rect(29, 31, 50, 14));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setGeometry(du.rect(88, 31, 50, 14));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    setFixedSize(du.x(167), du.y(58));
+    m_edit->setFocus();
+}
+
+QByteArray IndexDialog::text() const {
+    // The validator lets only encodable text through.
+    return Cp1252::encode(m_edit->text()).value_or(QByteArray());
+}

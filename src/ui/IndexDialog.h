@@ -1,0 +1,21 @@
+#pragma once
+
+#include "deck/UserInterface.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+// The one-line dialog in which an index is typed for Add, Edit Index and Go To.
+class IndexDialog : public QDialog {
+    Q_OBJECT
+public:
+    IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode);
+
+    // What was typed, as the card's bytes.
+    QByteArray text() const;
+    QLineEdit* edit() const { return m_edit; }
+
+private:
+    QLineEdit* m_edit;
+};

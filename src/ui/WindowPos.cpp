@@ -1,0 +1,84 @@
+#include "WindowPos.h"
+
+#include <climits>
+
+namespace WindowPos {
+
+namespace {
+
+int digitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return 99;
+}
+
+// One %i conversion at pos: leading blanks, a sign, then a base prefix. Values beyond the
+// range of int saturate.
+bool readInt(const QString& s, qsizetype& pos, int& value) {
+    const qsizetype n = s.size();
+    while (pos < n && (s[pos] == u' ' || s[pos] == u'\t' || s[pos] == u'\n' || s[pos] == u'\r' ||
+                       s[pos] == u'\v' || s[pos] == u'\f'))
+        ++pos;
+    bool negative = false;
+    if (pos < n && (s[pos] == u'+' || s[pos] == u'-'))
+        negative = s[pos++] == u'-';
+    int base = 10;
+    bool digits = false;
+    if (pos < n && s[pos] == u'0') {
+        if (pos + 2 < n && (s[pos + 1] == u'x' || s[pos + 1] == u'X') &&
+            digitValue(s[pos + 2].unicode()) < 16) {
+            base = 16;
+            pos += 2;
+        } else {
+            base = 8;
+            digits = true; // the 0 itself
+            ++pos;
+        }
+    }
+    long long v = 0;
+    while (pos < n && digitValue(s[pos].unicode()) < base) {
+        v = v * base + digitValue(s[pos].unicode());
+        if (v > static_cast<long long>(INT_MAX) + 1)
+            v = static_cast<long long>(INT_MAX) + 1;
+        digits = true;
+        ++pos;
+    }
+    if (!digits)
+        return false;
+    v = negative ? -v : v;
+    value = static_cast<int>(v > INT_MAX ? INT_MAX : (v < INT_MIN ? INT_MIN : v));
+    return true;
+}
+
+} // namespace
+
+std::optional<Placement> parse(const QString& text) {
+    int v[6];
+    qsizetype pos = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0) {
+            if (pos >= text.size() || text[pos] != u':')
+                return std::nullopt;
+            ++pos;
+        }
+        if (!readInt(text, pos, v[i]))
+            return std::nullopt;
+    }
+    return Placement{v[0], v[1], v[2], v[3], v[4], v[5]};
+}
+
+QString format(const Placement& p) {
+    return QStringLiteral("%1:%2:%3:%4:%5:%6")
+        .arg(p.flags)
+        .arg(p.showState)
+        .arg(p.left)
+        .arg(p.top)
+        .arg(p.right)
+        .arg(p.bottom);
+}
+
+} // namespace WindowPos

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+// The stored "MainWindowPos": "flags:showState:left:top:right:bottom", six integers written the
+// way C's %i reads them (decimal, 0x hexadecimal, leading-0 octal, optionally signed).
+namespace WindowPos {
+
+struct Placement {
+    int flags = 0;
+    int showState = 1;
+    // left, top, right and bottom of the window in its normal state.
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Nothing unless exactly six integers can be read; what follows the sixth is not looked at.
+std::optional<Placement> parse(const QString& text);
+QString format(const Placement& placement);
+
+} // namespace WindowPos

@@ -1,0 +1,84 @@
+#include "ui/Dialogs.h"
+#include "support/FakeUi.h"
+#include "ui/IndexDialog.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "support/TypeText.h"
+
+TEST(QtDialogs, MessageBoxesCarryCaptionIconAndButtons) {
+    auto box =
+        Dialogs::makeMessageBox(nullptr, QStringLiteral("Save Changes ?"), QStringLiteral("Quorix"),
+                                MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Quorix"));
+    EXPECT_EQ(box->text(), QStringLiteral("Save Changes ?"));
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+
+    auto stop = Dialogs::makeMessageBox(nullptr, QStringLiteral("x"), QStringLiteral("c"),
+                                        MessageIcon::Stop, MessageButtons::Ok);
+    EXPECT_EQ(stop->icon(), QMessageBox::Critical);
+    EXPECT_EQ(stop->standardButtons(), QMessageBox::Ok);
+    auto warn = Dialogs::makeMessageBox(nullptr, QStringLiteral("x"), QStringLiteral("c"),
+                                        MessageIcon::Exclamation, MessageButtons::YesNo);
+    EXPECT_EQ(warn->icon(), QMessageBox::Warning);
+}
+
+TEST(QtDialogs, FileDialogsTakeTheProgramsFilterAndFolder) {
+    EXPECT_EQ(Dialogs::nameFilters(QStringLiteral("Quorix Files (*.qrx) |*.qrx||")),
+              QStringList{QStringLiteral("Quorix Files (*.qrx)")});
+    EXPECT_EQ(Dialogs::nameFilters(QStringLiteral("Text |*.txt;*.text|All|*||")),
+              (QStringList{QStringLiteral("Text (*.txt *.text)"), QStringLiteral("All (*)")}));
+
+    FileDialogRequest save;
+    save.kind = FileDialogRequest::Kind::Save;
+    save.filter = QStringLiteral("Quorix Files (*.qrx) |*.qrx||");
+    save.defaultSuffix = QStringLiteral("qrx");
+    save.initialFolder = QDir::tempPath();
+    save.overwritePrompt = true;
+    auto dialog = Dialogs::makeFileDialog(nullptr, save);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("qrx"));
+    EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Quorix Files (*.qrx)")});
+    EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QDir::tempPath()).canonicalPath());
+
+    FileDialogRequest open = save;
+    open.kind = FileDialogRequest::Kind::Open;
+    open.overwritePrompt = false;
+    auto opener = Dialogs::makeFileDialog(nullptr, open);
+    EXPECT_EQ(opener->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(opener->fileMode(), QFileDialog::ExistingFile);
+}
+
+TEST(IndexDialogWidget, CaptionsLimitAndBytes) {
+    IndexDialog add(nullptr, QByteArray(), IndexDialogMode::AddCard);
+    EXPECT_EQ(add.windowTitle(), QStringLiteral("Add Card"));
+    IndexDialog go(nullptr, QByteArray(), IndexDialogMode::GotoIndex);
+    EXPECT_EQ(go.windowTitle(), QStringLiteral("Goto Index"));
+
+    IndexDialog edit(nullptr, QByteArray("Caf\xe9"), IndexDialogMode::EditIndex);
+    EXPECT_EQ(edit.windowTitle(), QStringLiteral("Edit Index"));
+    EXPECT_EQ(edit.edit()->text(), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(edit.text(), QByteArray("Caf\xe9"));
+
+    // The 42nd keystroke is refused, and so is a character the code page cannot hold.
+    edit.edit()->clear();
+    QTest::keyClicks(edit.edit(), QString(41, u'x'));
+    QTest::keyClicks(edit.edit(), QStringLiteral("y"));
+    EXPECT_EQ(edit.text(), QByteArray(41, 'x'));
+    edit.edit()->clear();
+    typeText(edit.edit(), QStringLiteral("a\u4e2db\u20ac"));
+    EXPECT_EQ(edit.text(), QByteArray("ab\x80"));
+
+    // Enter is OK: the OK button is the default.
+    edit.show();
+    QTest::keyClick(edit.edit(), Qt::Key_Return);
+    EXPECT_EQ(edit.result(), QDialog::Accepted);
+}

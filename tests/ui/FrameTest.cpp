@@ -1,0 +1,290 @@
+#include "support/FrameFixture.h"
+#include "ui/CommandTable.h"
+#include "ui/WindowPos.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// The menu tree as text: "File/&New\tF2", "File/-" for separators, submenus nested.
+QStringList menuTree(const QMenu* menu, const QString& prefix) {
+    QStringList out;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            out << prefix + u'-';
+        else if (a->menu())
+            out << prefix + a->text() + u'>' << menuTree(a->menu(), prefix + a->text() + u'/');
+        else
+            out << prefix + a->text();
+    }
+    return out;
+}
+
+} // namespace
+
+class Frame : public FrameFixture {};
+
+TEST_F(Frame, MenusFollowTheCommandTable) {
+    QStringList tree;
+    for (QAction* top : frame->menuBar()->actions())
+        tree << top->text() + u'>' << menuTree(top->menu(), top->text() + u'/');
+    const char* const expected[] = {"&File>",
+                                    "&File/&New\tF2",
+                                    "&File/&Open...",
+                                    "&File/&Save\tF3",
+                                    "&File/Save &As...",
+                                    "&File/&Merge...",
+                                    "&File/-",
+                                    "&File/&Import>",
+                                    "&File/&Import/Cardfile...",
+                                    "&File/Export>",
+                                    "&File/Export/Text file...",
+                                    "&File/Export/Comma Delimited Text...",
+                                    "&File/-",
+                                    "&File/&Print>",
+                                    "&File/&Print/&Card...",
+                                    "&File/&Print/&List...",
+                                    "&File/&Print/Tag...",
+                                    "&File/-",
+                                    "&File/Sen&d>",
+                                    "&File/Sen&d/&Card...",
+                                    "&File/Sen&d/&List...",
+                                    "&File/Sen&d/Tag...",
+                                    "&File/-",
+                                    "&File/E&xit",
+                                    "&Edit>",
+                                    "&Edit/&Undo\t",
+                                    "&Edit/-",
+                                    "&Edit/Cu&t\tShift+Del",
+                                    "&Edit/&Copy\tCtrl+Ins",
+                                    "&Edit/&Paste\tShift+Ins",
+                                    "&Edit/-",
+                                    "&Edit/I&ndex...",
+                                    "&Edit/-",
+                                    "&Edit/&Go To...\tF5",
+                                    "&Edit/&Find...\tF4",
+                                    "&Card>",
+                                    "&Card/&Add...\tF7",
+                                    "&Card/-",
+                                    "&Card/&Delete...",
+                                    "&Card/-",
+                                    "&Card/Tag...",
+                                    "&Window>",
+                                    "&Window/&Restore",
+                                    "&Help>",
+                                    "&Help/Contents...\tF1",
+                                    "&Help/-",
+                                    "&Help/&About"};
+    QStringList expectedTree;
+    for (const char* line : expected)
+        expectedTree << QString::fromUtf8(line);
+    EXPECT_EQ(tree, expectedTree);
+
+    EXPECT_EQ(frame->action(Cmd::ExportText)->statusTip(),
+              QStringLiteral("Exports a ASCII text file"));
+    EXPECT_EQ(frame->action(Cmd::Find)->statusTip(),
+              QStringLiteral("Find all occurences of specified text"));
+    EXPECT_EQ(commandTable().size(), 28u);
+}
+
+TEST_F(Frame, EnableRulesWithAndWithoutCards) {
+    QApplication::clipboard()->setText(QStringLiteral("on the clipboard"));
+    const int always[] = {Cmd::New, Cmd::Open,    Cmd::ImportCardfile, Cmd::Exit,
+                          Cmd::Add, Cmd::Restore, Cmd::HelpContents,   Cmd::About};
+    const int cards[] = {
+        Cmd::Save,      Cmd::SaveAs,    Cmd::Merge,    Cmd::ExportText, Cmd::ExportCommaDelimited,
+        Cmd::PrintCard, Cmd::PrintList, Cmd::PrintTag, Cmd::SendList,   Cmd::SendTag,
+        Cmd::EditIndex, Cmd::GoTo,      Cmd::Find,     Cmd::Delete,     Cmd::Tag,
+        Cmd::Paste};
+    frame->updateCommandStates();
+    for (int id : always)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+    for (int id : cards)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    for (int id : {Cmd::Undo, Cmd::Cut, Cmd::Copy, Cmd::SendCard})
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+
+    showCards({"a", "b"});
+    frame->updateCommandStates();
+    for (int id : cards)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+    // Nothing typed and nothing selected yet.
+    EXPECT_FALSE(frame->action(Cmd::Undo)->isEnabled());
+    EXPECT_FALSE(frame->action(Cmd::Cut)->isEnabled());
+    editor()->selectAll();
+    QTest::keyClicks(editor(), QStringLiteral("x"));
+    editor()->selectAll();
+    frame->updateCommandStates();
+    EXPECT_TRUE(frame->action(Cmd::Undo)->isEnabled());
+    EXPECT_TRUE(frame->action(Cmd::Cut)->isEnabled());
+    EXPECT_TRUE(frame->action(Cmd::Copy)->isEnabled());
+
+    QApplication::clipboard()->clear();
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->action(Cmd::Paste)->isEnabled());
+}
+
+TEST_F(Frame, ADisabledAcceleratorDoesNothing) {
+    // F3 on an empty deck: Save is grayed, so no dialog may appear (the script has none).
+    QTest::keyClick(frame.get(), Qt::Key_F3);
+    EXPECT_TRUE(script.fileDialogs.empty());
+    // With cards it asks where to save.
+    showCards({"a"});
+    script.cancelDialog();
+    QTest::keyClick(editor(), Qt::Key_F3);
+    EXPECT_EQ(script.fileDialogs.size(), 1u);
+    // F5 runs Go To from the keyboard too.
+    script.cancelIndex();
+    QTest::keyClick(editor(), Qt::Key_F5);
+    EXPECT_EQ(script.indexDialogs.size(), 1u);
+}
+
+TEST_F(Frame, OpenShowsTheCountAtOnce) {
+    showCards({"a", "b", "c"});
+    Document& doc = frame->document();
+    ASSERT_TRUE(doc.WriteDeckFile(path("three.qrx")));
+    frame->runCommand(Cmd::New);
+    script.choose(path("three.qrx"));
+    frame->runCommand(Cmd::Open);
+    EXPECT_EQ(frame->deckStatusBar()->countText(), QStringLiteral("3 Cards"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quorix - ") + path("three.qrx"));
+    frame->runCommand(Cmd::New);
+    QTRY_COMPARE(frame->deckStatusBar()->countText(), QStringLiteral("0 Cards"));
+}
+
+TEST_F(Frame, StatusMessagesReturnToReady) {
+    DeckStatusBar* bar = frame->deckStatusBar();
+    EXPECT_EQ(bar->messageText(), QStringLiteral("Ready"));
+    EXPECT_EQ(bar->messageTimer().interval(), 5000);
+    EXPECT_TRUE(bar->messageTimer().isSingleShot());
+    frame->ShowStatusMessage(QStringLiteral("Bring next card to front"));
+    EXPECT_EQ(bar->messageText(), QStringLiteral("Bring next card to front"));
+    EXPECT_TRUE(bar->messageTimer().isActive());
+    bar->messageTimer().setInterval(20);
+    frame->ShowStatusMessage(QStringLiteral("again"));
+    QTRY_COMPARE(bar->messageText(), QStringLiteral("Ready"));
+
+    // Menu prompts land in the first pane.
+    frame->action(Cmd::Add)->showStatusText(frame.get());
+    EXPECT_EQ(bar->messageText(), QStringLiteral("Add a new card"));
+}
+
+TEST_F(Frame, RestoreUsesTheBuiltInRectangle) {
+    frame->move(300, 250);
+    frame->resize(700, 500);
+    frame->runCommand(Cmd::Restore);
+    EXPECT_EQ(frame->pos(), QPoint(100, 100));
+    EXPECT_EQ(frame->size(), QSize(412, 268));
+}
+
+TEST(WindowPosText, ReadsSixIntegersTheWayCDoes) {
+    const auto p = WindowPos::parse(QStringLiteral("10:1:5:5:300:200"));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->flags, 10);
+    EXPECT_EQ(p->left, 5);
+    EXPECT_EQ(p->bottom, 200);
+    const auto hex = WindowPos::parse(QStringLiteral("0:1:0x10:010:-5: +300 and more"));
+    ASSERT_TRUE(hex);
+    EXPECT_EQ(hex->left, 16);
+    EXPECT_EQ(hex->top, 8);
+    EXPECT_EQ(hex->right, -5);
+    EXPECT_EQ(hex->bottom, 300);
+    for (const char* bad :
+         {"", "1:2:3:4:5", "a:1:2:3:4:5", "1:1:2:3:4:x", "1;1;2;3;4;5", "1:1:2:3:4: "})
+        EXPECT_FALSE(WindowPos::parse(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(WindowPos::format({0, 1, 100, 100, 512, 368}), QStringLiteral("0:1:100:100:512:368"));
+}
+
+TEST_F(Frame, WindowPositionIsRestoredAndStoredOnlyInTheNormalState) {
+    EXPECT_EQ(frame->pos(), QPoint(100, 100)); // nothing stored yet
+    EXPECT_EQ(frame->size(), QSize(412, 268));
+    frame->move(40, 30);
+    frame->resize(500, 400);
+    ASSERT_TRUE(frame->close());
+    EXPECT_EQ(settings.value(QStringLiteral("Settings/MainWindowPos")).toString(),
+              QStringLiteral("0:1:40:30:540:430"));
+
+    settings.setValue(QStringLiteral("Settings/MainWindowPos"), QStringLiteral("10:1:5:5:300:200"));
+    makeFrame();
+    EXPECT_EQ(frame->pos(), QPoint(5, 5));
+    EXPECT_EQ(frame->size(), QSize(295, 195));
+    frame->showMaximized();
+    ASSERT_TRUE(frame->close());
+    EXPECT_EQ(settings.value(QStringLiteral("Settings/MainWindowPos")).toString(),
+              QStringLiteral("10:1:5:5:300:200"));
+
+    settings.setValue(QStringLiteral("Settings/MainWindowPos"), QStringLiteral("1:2:3:4:5"));
+    makeFrame();
+    EXPECT_EQ(frame->pos(), QPoint(100, 100));
+}
+
+TEST_F(Frame, StartupLoad) {
+    showCards({"b", "a"});
+    ASSERT_TRUE(frame->document().WriteDeckFile(path("start.qrx")));
+    makeFrame();
+    frame->startupLoad(path("start.qrx"));
+    EXPECT_EQ(indexes(), (Indexes{"a", "b"}));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quorix - ") + path("start.qrx"));
+    ASSERT_NE(editor(), nullptr);
+
+    for (const char* name : {"missing.qrx", "bad.qrx"}) {
+        QFile bad(path("bad.qrx"));
+        ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+        bad.write("text");
+        bad.close();
+        makeFrame();
+        script.answer(Answer::Ok);
+        frame->startupLoad(path(name));
+        EXPECT_TRUE(frame->deck().isEmpty());
+        EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quorix - Untitled"));
+        EXPECT_EQ(front(), nullptr);
+    }
+    EXPECT_EQ(script.messages.at(0).text,
+              QStringLiteral("File Error - \"%1\"").arg(path("missing.qrx")));
+    EXPECT_EQ(script.messages.at(1).text, QStringLiteral("File Error - Incompable File"));
+}
+
+TEST_F(Frame, ClosingSequence) {
+    showCards({"a"});
+    EXPECT_TRUE(frame->close()); // unchanged: no prompt
+    EXPECT_TRUE(frame->deck().isEmpty());
+
+    makeFrame();
+    showCards({"keep me"});
+    frame->deck().setModified(true);
+    script.answer(Answer::Cancel);
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(indexes(), (Indexes{"keep me"}));
+
+    // Yes, then Save As cancelled: the window stays with the cards.
+    script.answer(Answer::Yes).cancelDialog();
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(indexes(), (Indexes{"keep me"}));
+    EXPECT_TRUE(frame->deck().isModified());
+
+    script.answer(Answer::Yes).choose(path("closed.qrx"));
+    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(QFile::exists(path("closed.qrx")));
+
+    makeFrame();
+    showCards({"discard"});
+    frame->deck().setModified(true);
+    script.answer(Answer::No);
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(script.messages.back().text, QStringLiteral("Save Changes ?"));
+    EXPECT_EQ(script.messages.back().caption, QStringLiteral("Quorix"));
+    EXPECT_EQ(script.messages.back().buttons, MessageButtons::YesNoCancel);
+}
+
+TEST_F(Frame, ExitRunsTheClosingSequence) {
+    showCards({"a"});
+    frame->deck().setModified(true);
+    script.answer(Answer::Cancel);
+    frame->runCommand(Cmd::Exit);
+    EXPECT_TRUE(frame->isVisible());
+}
