@@ -2,6 +2,7 @@
 
 #include "AboutDialog.h"
 #include "CardEdit.h"
+#include "CardMenu.h"
 #include "CardStack.h"
 #include "CardWindow.h"
 #include "DeckStatusBar.h"
@@ -220,6 +221,7 @@ void DeckFrame::onFrontCardCreated(CardWindow* front) {
     CardEdit* editor = front->editor();
     connect(editor, &CardEdit::keyPressed, this, [this] { m_deck.setModified(true); });
     connect(editor, &CardEdit::edited, this, [this] { m_deck.setModified(true); });
+    connect(editor, &CardEdit::cardMenuRequested, this, &DeckFrame::showCardMenu);
     connect(editor, &CardEdit::jumpRequested, this,
             [this](char letter) { m_commands.jumpToInitial(letter); });
     connect(editor, &CardEdit::overwriteTypingChanged, this, &DeckFrame::updateIndicators);
@@ -395,6 +397,13 @@ void DeckFrame::showFind() {
     m_findDialog->show();
     m_findDialog->raise();
     m_findDialog->activateWindow();
+}
+
+CardMenu* DeckFrame::showCardMenu(const QPoint& globalPos) {
+    auto* menu = new CardMenu(m_deck, this);
+    connect(menu, &CardMenu::cardChosen, this, [this](int k) { m_commands.bringToFront(k); });
+    menu->popup(globalPos);
+    return menu;
 }
 
 void DeckFrame::showHelp() {

@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class CardMenu;
 class CardStack;
 class CardWindow;
 class DeckStatusBar;
@@ -57,6 +58,8 @@ public:
     void startupLoad(const QString& path);
 
     void ShowStatusMessage(const QString& text);
+    // The editor's card menu at a point of the screen.
+    CardMenu* showCardMenu(const QPoint& globalPos);
 
     // UserInterface
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,

@@ -1,0 +1,56 @@
+// Figures of the window on the offscreen platform: rotating and repainting a large deck,
+// and opening the card menu on it.
+#include "BenchSupport.h"
+#include "ui/CardMenu.h"
+#include "ui/DeckFrame.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace bench;
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("quorix.conf")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Settings/MainWindowPos"), QStringLiteral("0:1:0:0:900:700"));
+
+    DeckFrame frame(settings);
+    frame.deck().appendCards(realisticCards(100000, 3));
+    frame.deck().SortByIndex();
+    frame.relabelCards();
+    frame.show();
+    QApplication::processEvents();
+
+    constexpr int Rotations = 200;
+    const double rotate = medianMs(
+        5, [] {},
+        [&] {
+            for (int i = 0; i < Rotations; ++i) {
+                frame.deckCommands().Next();
+                frame.repaint(); // paints the window and its children at once
+            }
+        });
+    print("rotate_repaint_100k", rotate / Rotations, "ms");
+
+    CardMenu* menu = nullptr;
+    const double openMenu = medianMs(
+        5,
+        [&] {
+            if (menu)
+                menu->close();
+            QApplication::processEvents();
+        },
+        [&] {
+            menu = frame.showCardMenu(QPoint(100, 100));
+            menu->repaint();
+            menu->list()->viewport()->repaint();
+        });
+    print("card_menu_100k", openMenu, "ms");
+    menu->close();
+    frame.deck().setModified(false);
+    return 0;
+}

@@ -1,0 +1,275 @@
+#include "support/FrameFixture.h"
+#include "support/TypeText.h"
+#include "ui/CardButton.h"
+#include "ui/CardMenu.h"
+#include "ui/CommandTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <QListView>
+#include <QToolTip>
+
+class Cascade : public FrameFixture {
+protected:
+    // A point in the header band of the card at stack position k.
+    QPoint headerOf(int k) const {
+        return frame->cardStack()->cardRect(k).topLeft() + QPoint(12, 10);
+    }
+    std::string body() const { return std::string(frame->deck().card(0).bodyText()); }
+};
+
+TEST(CascadeGeometry, CardsStepRightAndUpFromTheBottomLeft) {
+    Deck deck;
+    addCards(deck, {"A", "B", "C"});
+    CardStack stack(
+        deck, [] { return false; }, nullptr);
+    stack.show();
+    stack.resize(600, 382); // a client area of 400 with an 18-pixel status bar
+    stack.RelabelCards();
+    EXPECT_EQ(stack.front()->geometry(), QRect(0, 182, 400, 200));
+    EXPECT_EQ(stack.cardRect(1), QRect(25, 157, 400, 200));
+    EXPECT_EQ(stack.cardRect(2), QRect(50, 132, 400, 200));
+
+    // Growing the window by 100 pixels moves every card down by 100.
+    stack.resize(600, 482);
+    EXPECT_EQ(stack.front()->geometry(), QRect(0, 282, 400, 200));
+    EXPECT_EQ(stack.cardRect(2), QRect(50, 232, 400, 200));
+
+    // Of 20 cards only those whose bottom edge is inside are painted and hit.
+    for (int i = 0; i < 17; ++i)
+        deck.AppendCard("more");
+    stack.resize(600, 382);
+    EXPECT_EQ(stack.visibleBackCards(), 15);
+    EXPECT_EQ(stack.cardRect(8).top(), -18);
+    EXPECT_EQ(stack.backCardAt(QPoint(210, 3)), 8);  // the lowest pixels of card 8's header
+    EXPECT_EQ(stack.backCardAt(QPoint(5, 300)), -1); // the front card is not a back card
+}
+
+TEST_F(Cascade, ClickingACardBehindRotatesTheDeck) {
+    showCards({"A", "B", "C", "D", "E"});
+    QTest::mouseClick(frame->cardStack(), Qt::LeftButton, {}, headerOf(2));
+    EXPECT_EQ(indexes(), (Indexes{"C", "D", "E", "A", "B"}));
+    EXPECT_EQ(front()->geometry().topLeft(), frame->cardStack()->cardRect(0).topLeft());
+    EXPECT_FALSE(frame->deck().isModified());
+
+    // Every release counts: a double click on position 2 rotates twice, so the card that was
+    // at position 4 comes to the front. A double click arrives as press, release, double
+    // click, release.
+    QWidget* stack = frame->cardStack();
+    QTest::mousePress(stack, Qt::LeftButton, {}, headerOf(2));
+    QTest::mouseRelease(stack, Qt::LeftButton, {}, headerOf(2));
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, headerOf(2), stack->mapToGlobal(headerOf(2)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(stack, &dbl);
+    QTest::mouseRelease(stack, Qt::LeftButton, {}, headerOf(2));
+    EXPECT_EQ(indexes(), (Indexes{"B", "C", "D", "E", "A"}));
+    // The header of card 1 shows on top of card 2's strip: a click there picks card 1.
+    QTest::mouseClick(frame->cardStack(), Qt::LeftButton, {}, headerOf(1));
+    EXPECT_EQ(indexes(), (Indexes{"C", "D", "E", "A", "B"}));
+}
+
+TEST_F(Cascade, HeaderShortensLongIndexesAndTheTooltipShowsThemWhole) {
+    EXPECT_EQ(CardWindow::headerText(QByteArray(33, 'x')),
+              QString(32, u'x') + QStringLiteral("..."));
+    EXPECT_EQ(CardWindow::headerText(QByteArray(32, 'x')), QString(32, u'x'));
+    const std::string forty = "A very long index of exactly forty chars";
+    ASSERT_EQ(forty.size(), 40u);
+    showCards({forty.c_str()});
+    const int right = front()->tooltipRight();
+    EXPECT_EQ(right, front()->hasMail() ? 320 : 345);
+    QHelpEvent help(QEvent::ToolTip, QPoint(20, 10), front()->mapToGlobal(QPoint(20, 10)));
+    QApplication::sendEvent(front(), &help);
+    EXPECT_EQ(QToolTip::text(), QString::fromStdString(forty));
+    QToolTip::hideText();
+}
+
+TEST_F(Cascade, TypingStoresTheBodyAtOnce) {
+    showCards({"a"});
+    editor()->setFocus();
+    QTest::keyClick(editor(), Qt::Key_X);
+    EXPECT_EQ(body(), "x");
+    EXPECT_TRUE(frame->deck().isModified());
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QTest::keyClicks(editor(), QStringLiteral("yz"));
+    EXPECT_EQ(body(), "x\r\nyz");
+    typeText(editor(), QStringLiteral("\u00e9\u20ac"));
+    EXPECT_EQ(body(), "x\r\nyz\xe9\x80");
+}
+
+TEST_F(Cascade, AnyKeyMarksTheDeckModifiedButLoadingDoesNot) {
+    showCards({"a", "b"});
+    frame->deck().card(0).setBody("body");
+    frame->relabelCards();
+    EXPECT_FALSE(frame->deck().isModified());
+    QTest::keyClick(editor(), Qt::Key_Right);
+    EXPECT_TRUE(frame->deck().isModified());
+    EXPECT_EQ(body(), "body");
+}
+
+TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
+    showCards({"Apple", "Banana", "Cherry"});
+    QTest::keyClick(editor(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(indexes().front(), "Banana");
+    frame->deck().setModified(false);
+
+    // Ctrl+Q: no card begins with q; nothing moves, but the editor is reloaded.
+    frame->deck().card(0).setBody("some text");
+    frame->relabelCards();
+    editor()->selectAll();
+    QTest::keyClick(editor(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(indexes().front(), "Banana");
+    EXPECT_FALSE(editor()->textCursor().hasSelection());
+
+    // Ctrl+C copies first, then jumps.
+    editor()->selectAll();
+    QTest::keyClick(editor(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("some text"));
+    EXPECT_EQ(indexes().front(), "Cherry");
+
+    // Ctrl+Enter is Ctrl+J: it types nothing.
+    QTest::keyClick(editor(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(body(), "");
+}
+
+TEST_F(Cascade, PastedTextIsKeptThoughCtrlVAlsoJumps) {
+    showCards({"Apple", "Vine"});
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    QTest::keyClick(editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(indexes().front(), "Vine");
+    EXPECT_EQ(frame->deck().card(1).bodyText(), "pasted");
+}
+
+TEST_F(Cascade, EditsWithoutTypedCharactersSurviveARotation) {
+    showCards({"A", "B"});
+    frame->deck().card(0).setBody("hello");
+    frame->relabelCards();
+    editor()->moveCursor(QTextCursor::Start);
+    QTest::keyClick(editor(), Qt::Key_Delete);
+    QTest::mouseClick(front()->button(Cmd::NextCard), Qt::LeftButton);
+    EXPECT_EQ(indexes().front(), "B");
+    QTest::mouseClick(front()->button(Cmd::PreviousCard), Qt::LeftButton);
+    EXPECT_EQ(body(), "ello");
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("ello"));
+
+    // Shift+Del cuts and Shift+Ins pastes, both kept.
+    editor()->selectAll();
+    QTest::keyClick(editor(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(body(), "");
+    QTest::keyClick(editor(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(body(), "ello");
+}
+
+TEST_F(Cascade, TheBodyHoldsAtMost511Bytes) {
+    showCards({"a"});
+    frame->deck().card(0).setBody(std::string(509, 'x'));
+    frame->relabelCards();
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor(), Qt::Key_Y);
+    EXPECT_EQ(body().size(), 510u);
+    QTest::keyClick(editor(), Qt::Key_Return); // a line break takes two bytes
+    EXPECT_EQ(body().size(), 510u);
+    EXPECT_EQ(frame->deckStatusBar()->messageText(),
+              QStringLiteral("A card holds at most 511 characters."));
+    QTest::keyClick(editor(), Qt::Key_Z);
+    EXPECT_EQ(body().size(), 511u);
+    QTest::keyClick(editor(), Qt::Key_Z);
+    EXPECT_EQ(body().size(), 511u);
+
+    // A paste is cut to the room left; characters outside the code page are left out.
+    editor()->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("ab\u4e2dcd"));
+    editor()->paste();
+    EXPECT_EQ(body(), "abcd");
+    typeText(editor(), QStringLiteral("\u4e2d"));
+    EXPECT_EQ(body(), "abcd");
+}
+
+TEST_F(Cascade, InsertTogglesOverwriteTyping) {
+    showCards({"a"});
+    frame->deck().card(0).setBody("abc");
+    frame->relabelCards();
+    const bool before = CardEdit::overwriteTyping();
+    QTest::keyClick(editor(), Qt::Key_Insert);
+    EXPECT_NE(CardEdit::overwriteTyping(), before);
+    EXPECT_EQ(editor()->overwriteMode(), CardEdit::overwriteTyping());
+    EXPECT_EQ(frame->deckStatusBar()->indicatorText(4),
+              CardEdit::overwriteTyping() ? QStringLiteral("OVR") : QString());
+    if (!CardEdit::overwriteTyping())
+        QTest::keyClick(editor(), Qt::Key_Insert);
+    ASSERT_TRUE(CardEdit::overwriteTyping());
+    editor()->moveCursor(QTextCursor::Start);
+    QTest::keyClick(editor(), Qt::Key_X);
+    EXPECT_EQ(body(), "xbc");
+
+    // Neither Ctrl+Insert, the keypad's Insert nor an auto-repeated Insert toggles it.
+    QTest::keyClick(editor(), Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(editor(), Qt::Key_Insert, Qt::KeypadModifier);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(editor(), &repeat);
+    EXPECT_TRUE(CardEdit::overwriteTyping());
+    QTest::keyClick(editor(), Qt::Key_Insert);
+    EXPECT_FALSE(CardEdit::overwriteTyping());
+    EXPECT_EQ(frame->deckStatusBar()->indicatorText(4), QString());
+}
+
+TEST_F(Cascade, TheCardMenuListsEveryCardAndEveryEntryWorks) {
+    for (int i = 0; i < 102; ++i)
+        frame->deck().AppendCard("card " + std::to_string(1000 + i));
+    frame->relabelCards();
+    CardMenu* menu = frame->showCardMenu(QPoint(50, 50));
+    QListView* list = menu->list();
+    ASSERT_EQ(list->model()->rowCount(), 102);
+    EXPECT_EQ(list->model()->index(0, 0).data().toString(), QStringLiteral("card 1000"));
+    list->setCurrentIndex(list->model()->index(101, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(indexes().front(), "card 1101");
+
+    // Typing the first letters finds an entry.
+    frame->deck().RemoveAllCards();
+    showCards({"Apple", "Banana", "Cherry"});
+    menu = frame->showCardMenu(QPoint(50, 50));
+    QTest::keyClicks(menu->list(), QStringLiteral("ch"));
+    QTest::keyClick(menu->list(), Qt::Key_Return);
+    EXPECT_EQ(indexes().front(), "Cherry");
+    EXPECT_FALSE(frame->deck().isModified());
+}
+
+TEST_F(Cascade, NextPreviousAndTheStatusTexts) {
+    showCards({"A", "B", "C", "D"});
+    QTest::mouseClick(front()->button(Cmd::NextCard), Qt::LeftButton);
+    EXPECT_EQ(indexes(), (Indexes{"B", "C", "D", "A"}));
+    QTest::mouseClick(front()->button(Cmd::PreviousCard), Qt::LeftButton);
+    QTest::mouseClick(front()->button(Cmd::PreviousCard), Qt::LeftButton);
+    EXPECT_EQ(indexes(), (Indexes{"D", "A", "B", "C"}));
+    EXPECT_TRUE(editor()->hasFocus());
+
+    QTest::mouseMove(front()->button(Cmd::PrintButton));
+    EXPECT_EQ(frame->deckStatusBar()->messageText(), QStringLiteral("Print the front most card"));
+    QTest::mouseMove(front()->button(Cmd::NextCard));
+    EXPECT_EQ(frame->deckStatusBar()->messageText(), QStringLiteral("Bring next card to front"));
+
+    frame->deck().RemoveAllCards();
+    showCards({"only"});
+    QTest::mouseClick(front()->button(Cmd::NextCard), Qt::LeftButton);
+    EXPECT_EQ(indexes(), (Indexes{"only"}));
+}
+
+TEST_F(Cascade, AClickOnTheFrontHeaderEditsTheIndex) {
+    showCards({"Apple", "Mango"});
+    script.cancelIndex();
+    QTest::mouseClick(front(), Qt::LeftButton, {}, QPoint(100, 10));
+    ASSERT_EQ(script.indexDialogs.size(), 1u);
+    EXPECT_EQ(script.indexDialogs[0].first, IndexDialogMode::EditIndex);
+    EXPECT_EQ(script.indexDialogs[0].second, QByteArray("Apple"));
+    EXPECT_FALSE(frame->deck().isModified()); // the click, unlike the menu, marks nothing
+}
+
+TEST_F(Cascade, TheFrontCardComesAndGoesWithTheCards) {
+    EXPECT_EQ(front(), nullptr);
+    showCards({"a"});
+    ASSERT_NE(front(), nullptr);
+    EXPECT_TRUE(editor()->hasFocus());
+    frame->runCommand(Cmd::New);
+    EXPECT_EQ(front(), nullptr);
+}
