@@ -1,6 +1,7 @@
 // Figures of the core: reading and writing deck files against raw file access of the same
 // bytes in the same run, sorting and rotating.
 #include "BenchSupport.h"
+#include "deck/DeckCommands.h"
 #include "files/DeckFile.h"
 #include "files/Document.h"
 #include "files/Profile.h"
@@ -105,6 +106,11 @@ int main(int argc, char* argv[]) {
                 deck.BringCardToFront(static_cast<int>((i * 7919LL) % Cards));
         });
     print("bring_to_front_100k", rotate * 1000.0 / Calls, "us");
+
+    DeckCommands commands(deck, ui);
+    const double walk = medianMs(
+        5, [&] { commands.startFind(); }, [&] { commands.FindNext(QByteArray("zebra crossing")); });
+    print("find_walk_100k", walk, "ms");
 
     std::fprintf(stderr,
                  "note: open: median of 9 loads of a %lld-byte deck file (read, parse, sort), "

@@ -1,0 +1,159 @@
+#include "deck/DeckCommands.h"
+#include "support/DeckHelpers.h"
+#include "support/FakeUi.h"
+
+#include <gtest/gtest.h>
+
+class DeckEditing : public testing::Test {
+protected:
+    Deck deck;
+    FakeUi ui;
+    DeckCommands commands{deck, ui};
+};
+
+TEST_F(DeckEditing, AddPutsTheNewCardInFrontOfTheSortedDeck) {
+    addCards(deck, {"Apple", "zebra"});
+    deck.BringCardToFront(1);
+    ui.type("pear");
+    commands.Add();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"pear", "zebra", "Apple"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "");
+    EXPECT_EQ(deck.card(0).tag, 0);
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(ui.indexDialogs.at(0).first, IndexDialogMode::AddCard);
+    EXPECT_EQ(ui.indexDialogs.at(0).second, QByteArray());
+    EXPECT_EQ(ui.log.mid(1), (QStringList{QStringLiteral("relabel"), QStringLiteral("closing")}));
+}
+
+TEST_F(DeckEditing, AddWithAnEqualIndexKeepsTheOlderCardInFront) {
+    addCards(deck, {"Apple", "kiwi"});
+    deck.card(0).setBody("old");
+    ui.type("apple");
+    commands.Add();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "apple", "kiwi"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "old");
+}
+
+TEST_F(DeckEditing, AddRefusesAnEmptyIndexAndCancelAddsNothing) {
+    addCards(deck, {"a"});
+    ui.type("").answer(Answer::Ok);
+    commands.Add();
+    EXPECT_EQ(ui.messages.at(0).text, QStringLiteral("Did Not Create Card"));
+    EXPECT_EQ(ui.messages.at(0).caption, QStringLiteral("Quorix Warning"));
+    EXPECT_EQ(ui.messages.at(0).icon, MessageIcon::Exclamation);
+    EXPECT_EQ(ui.closingSteps, 0);
+    ui.cancelIndex();
+    commands.Add();
+    EXPECT_EQ(deck.count(), 1);
+    EXPECT_FALSE(deck.isModified());
+    EXPECT_EQ(ui.closingSteps, 1);
+}
+
+TEST_F(DeckEditing, DeleteAsksAndRemovesTheFrontCard) {
+    addCards(deck, {"A", "B", "C"});
+    ui.answer(Answer::No);
+    commands.Delete();
+    EXPECT_EQ(ui.messages.at(0).text, QStringLiteral("Delete \"A\" ?"));
+    EXPECT_EQ(ui.messages.at(0).caption, QStringLiteral("Delete Card"));
+    EXPECT_EQ(ui.messages.at(0).icon, MessageIcon::Question);
+    EXPECT_EQ(ui.messages.at(0).buttons, MessageButtons::YesNo);
+    EXPECT_EQ(deck.count(), 3);
+    EXPECT_FALSE(deck.isModified());
+
+    ui.answer(Answer::Yes);
+    commands.Delete();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C"}));
+    EXPECT_TRUE(deck.isModified());
+
+    Deck one;
+    FakeUi oneUi;
+    DeckCommands oneCommands(one, oneUi);
+    addCards(one, {"only"});
+    oneUi.answer(Answer::Yes);
+    oneCommands.Delete();
+    EXPECT_TRUE(one.isEmpty());
+    oneCommands.Delete(); // nothing left: no question
+}
+
+TEST_F(DeckEditing, EditIndexResortsAndBringsTheCardToTheFront) {
+    addCards(deck, {"Apple", "Mango", "Pear"});
+    ui.type("Zucchini");
+    commands.EditIndex(true);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Zucchini", "Mango", "Pear"}));
+    EXPECT_EQ(ui.indexDialogs.at(0).first, IndexDialogMode::EditIndex);
+    EXPECT_EQ(ui.indexDialogs.at(0).second, QByteArray("Apple"));
+    EXPECT_TRUE(deck.isModified());
+}
+
+TEST_F(DeckEditing, EditIndexToAnExactTwinCanBringTheTwinForward) {
+    addCards(deck, {"x", "b", "c"});
+    deck.card(1).setBody("the twin");
+    ui.type("b");
+    commands.EditIndex(false);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"b", "c", "b"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "the twin");
+}
+
+TEST_F(DeckEditing, EditIndexFromTheMenuMarksTheDeckEvenAfterCancel) {
+    addCards(deck, {"a"});
+    ui.cancelIndex();
+    commands.EditIndex(true);
+    EXPECT_TRUE(deck.isModified());
+    deck.setModified(false);
+    ui.cancelIndex();
+    commands.EditIndex(false);
+    EXPECT_FALSE(deck.isModified());
+
+    ui.type("").answer(Answer::Ok);
+    commands.EditIndex(true);
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Did Not Change Text"));
+    EXPECT_EQ(deck.card(0).indexText(), "a");
+    EXPECT_TRUE(deck.isModified());
+}
+
+TEST_F(DeckEditing, GoToMatchesTheFirstLetterAndAnyPart) {
+    addCards(deck, {"Apple", "Nine"});
+    ui.type("ne");
+    commands.GoTo();
+    EXPECT_EQ(deck.card(0).indexText(), "Nine");
+    EXPECT_FALSE(deck.isModified());
+
+    deck.BringCardToFront(1);
+    ui.type("ine").answer(Answer::Ok);
+    commands.GoTo();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("\"ine\" Not Found"));
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("Quorix Warning"));
+    EXPECT_EQ(deck.card(0).indexText(), "Apple");
+
+    // The front card itself is never examined.
+    ui.type("Apple").answer(Answer::Ok);
+    commands.GoTo();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("\"Apple\" Not Found"));
+
+    ui.type("").answer(Answer::Ok);
+    commands.GoTo();
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("Text Not Found"));
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("Quorix Warning..."));
+}
+
+TEST_F(DeckEditing, GoToIgnoresCase) {
+    addCards(deck, {"kiwi", "apple"});
+    ui.type("APP");
+    commands.GoTo();
+    EXPECT_EQ(deck.card(0).indexText(), "apple");
+}
+
+TEST_F(DeckEditing, NavigationMoves) {
+    addCards(deck, {"A", "B", "C", "D"});
+    commands.Next();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C", "D", "A"}));
+    commands.Previous();
+    commands.Previous();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"D", "A", "B", "C"}));
+    commands.bringToFront(2);
+    EXPECT_EQ(deck.card(0).indexText(), "B");
+    commands.bringToFront(99); // beyond the deck: ignored
+    commands.jumpToInitial('d');
+    EXPECT_EQ(deck.card(0).indexText(), "D");
+    EXPECT_FALSE(deck.isModified());
+}

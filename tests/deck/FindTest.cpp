@@ -1,0 +1,151 @@
+#include "deck/DeckCommands.h"
+#include "support/DeckHelpers.h"
+#include "support/FakeUi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Shown {
+    std::string card;
+    int start;
+    int end;
+    bool operator==(const Shown&) const = default;
+};
+
+void PrintTo(const Shown& s, std::ostream* os) {
+    *os << s.card << ' ' << s.start << '-' << s.end;
+}
+
+} // namespace
+
+class Find : public testing::Test {
+protected:
+    Deck deck;
+    FakeUi ui;
+    DeckCommands commands{deck, ui};
+
+    void cards(std::initializer_list<std::pair<const char*, const char*>> list) {
+        for (const auto& [index, body] : list)
+            deck.AppendCard(index).setBody(body);
+    }
+    // One press of Find Next: the card then in front and the selection, or "end".
+    Shown press(const char* text) {
+        const std::size_t before = ui.messages.size();
+        ui.selection = {-1, -1};
+        commands.FindNext(QByteArray(text));
+        if (ui.messages.size() > before) {
+            EXPECT_EQ(ui.messages.back().text, QStringLiteral("End of Selection"));
+            EXPECT_EQ(ui.messages.back().caption, QStringLiteral("Quorix Info"));
+            return {"end", -1, -1};
+        }
+        return {std::string(deck.card(0).indexText()), ui.selection.first, ui.selection.second};
+    }
+    void expectEnd(int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            ui.answer(Answer::Ok);
+            EXPECT_EQ(press("x"), (Shown{"end", -1, -1}));
+        }
+    }
+};
+
+TEST_F(Find, OneOccurrencePerPressAcrossTheDeck) {
+    cards({{"A", "cat and cat"}, {"B", "dog"}, {"C", "Cat"}});
+    commands.startFind();
+    EXPECT_EQ(press("CAT"), (Shown{"A", 0, 3}));
+    EXPECT_EQ(press("CAT"), (Shown{"A", 8, 11}));
+    EXPECT_EQ(press("CAT"), (Shown{"C", 0, 3}));
+    ui.answer(Answer::Ok).answer(Answer::Ok);
+    EXPECT_EQ(press("CAT"), (Shown{"end", -1, -1}));
+    EXPECT_EQ(press("CAT"), (Shown{"end", -1, -1}));
+    EXPECT_FALSE(deck.isModified());
+}
+
+TEST_F(Find, CardsWithoutTheTextArePassedSilently) {
+    cards({{"A", "x"}, {"B", "cat"}, {"C", "cat cat"}});
+    commands.startFind();
+    EXPECT_EQ(press("cat"), (Shown{"B", 0, 3}));
+    EXPECT_EQ(press("cat"), (Shown{"C", 0, 3}));
+    EXPECT_EQ(press("CaT"), (Shown{"C", 4, 7}));
+    expectEnd();
+}
+
+TEST_F(Find, OccurrencesNeverOverlap) {
+    cards({{"A", "aaaa"}});
+    commands.startFind();
+    EXPECT_EQ(press("aa"), (Shown{"A", 0, 2}));
+    EXPECT_EQ(press("aa"), (Shown{"A", 2, 4}));
+    expectEnd();
+}
+
+TEST_F(Find, FindStartsAgainFromTheCardThenInFront) {
+    cards({{"A", "hit"}, {"B", "hit"}});
+    commands.startFind();
+    press("hit");
+    press("hit");
+    expectEnd();
+    commands.startFind();
+    EXPECT_EQ(press("hit"), (Shown{"B", 0, 3}));
+    EXPECT_EQ(press("hit"), (Shown{"A", 0, 3}));
+    expectEnd();
+}
+
+TEST_F(Find, RotatingTheDeckDoesNotDisturbTheWalk) {
+    cards({{"A", "hit"}, {"B", "none"}, {"C", "hit"}, {"D", "hit"}});
+    commands.startFind();
+    EXPECT_EQ(press("hit"), (Shown{"A", 0, 3}));
+    deck.BringCardToFront(3); // the user clicks D
+    EXPECT_EQ(press("hit"), (Shown{"C", 0, 3}));
+    EXPECT_EQ(press("hit"), (Shown{"D", 0, 3}));
+    expectEnd();
+}
+
+TEST_F(Find, DeletingTheCardBeingSearchedGoesOnWithTheNext) {
+    cards({{"A", "hit hit"}, {"B", "hit"}, {"C", "hit"}});
+    commands.startFind();
+    EXPECT_EQ(press("hit"), (Shown{"A", 0, 3}));
+    deck.RemoveFrontCard(); // the user deletes A
+    EXPECT_EQ(press("hit"), (Shown{"B", 0, 3}));
+    // Deleting the walk's last card makes the one before it the last.
+    deck.BringCardToFront(1);
+    deck.RemoveFrontCard();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B"}));
+    expectEnd();
+}
+
+TEST_F(Find, CardsAddedAheadOfTheWalkAreSearched) {
+    cards({{"A", "hit"}, {"C", "none"}});
+    commands.startFind();
+    EXPECT_EQ(press("hit"), (Shown{"A", 0, 3}));
+    deck.AppendCard("B").setBody("hit");
+    deck.SortByIndex(); // as Add does: A B C
+    EXPECT_EQ(press("hit"), (Shown{"B", 0, 3}));
+    expectEnd();
+}
+
+TEST_F(Find, EmptyingTheDeckEndsTheWalk) {
+    cards({{"A", "hit"}, {"B", "hit"}});
+    commands.startFind();
+    press("hit");
+    deck.RemoveAllCards();
+    commands.FindNext("hit"); // an empty deck: only the closing step
+    EXPECT_TRUE(ui.messages.empty());
+    cards({{"C", "hit"}});
+    expectEnd();
+}
+
+TEST_F(Find, EditedTextIsCountedAgainstTheOccurrencesPassed) {
+    cards({{"A", "one two one"}, {"B", "two"}});
+    commands.startFind();
+    EXPECT_EQ(press("one"), (Shown{"A", 0, 3}));
+    // The text changes in the dialog: one occurrence of "two" counts as passed in A.
+    EXPECT_EQ(press("two"), (Shown{"B", 0, 3}));
+    expectEnd();
+}
+
+TEST_F(Find, TheSearchFunctionFoldsOnlyAsciiLetters) {
+    EXPECT_EQ(FindWalk::find("Caf\xe9 CAF\xc9", "CAF\xc9", 0), 5u);
+    EXPECT_EQ(FindWalk::find("abc", "ABCD", 0), std::string_view::npos);
+    EXPECT_EQ(FindWalk::find("xyz", "", 0), std::string_view::npos);
+    EXPECT_EQ(FindWalk::find("line\r\nnext", "NEXT", 0), 6u);
+}
