@@ -2,6 +2,7 @@
 
 #include "deck/Deck.h"
 #include "deck/UserInterface.h"
+#include "output/PrintPage.h"
 
 #include <algorithm>
 #include <chrono>
@@ -77,6 +78,9 @@ public:
     void relabelCards() override {}
     void closingStep() override {}
     void selectBodyBytes(int, int) override {}
+    PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
+        return PrinterSetup::Cancelled;
+    }
 };
 
 } // namespace bench

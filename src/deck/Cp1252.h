@@ -15,5 +15,7 @@ QString decode(std::string_view bytes);
 // Nothing when a character has no Windows-1252 byte: such input is refused, never stored as '?'.
 std::optional<QByteArray> encode(QStringView text);
 bool canEncode(QChar c);
+// One byte as the character it stands for.
+QChar toUnicode(unsigned char byte);
 
 } // namespace Cp1252

@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
+
+class PrintPage;
 
 enum class MessageIcon { None, Stop, Exclamation, Question, Information };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -24,6 +27,8 @@ struct FileDialogRequest {
 };
 
 enum class IndexDialogMode { EditIndex = 0, AddCard = 1, GotoIndex = 2 };
+
+enum class PrinterSetup { Cancelled, Failed, Ready };
 
 // Everything the core needs from the user: message boxes, dialogs and the few parts of the
 // window it keeps up to date. The main window implements it with real widgets; tests
@@ -59,4 +64,9 @@ public:
     virtual void closingStep() = 0;
     // Selects bytes [start, end) of the front card's body in the editor and shows them.
     virtual void selectBodyBytes(int start, int end) = 0;
+
+    // Lets the user choose a printer and starts a print job named documentName on it. Ready
+    // gives the page to print on; Failed means the printer could not be set up.
+    virtual PrinterSetup openPrinter(const QString& documentName,
+                                     std::unique_ptr<PrintPage>& page) = 0;
 };

@@ -10,9 +10,11 @@
 #include "FindDialog.h"
 #include "HelpWindow.h"
 #include "LockKeys.h"
+#include "QtPrintPage.h"
 #include "WindowPos.h"
 #include "files/Export.h"
 #include "output/Mail.h"
+#include "output/Printing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QSessionManager>
 #include <QSettings>
 #include <QShortcut>
@@ -170,6 +173,15 @@ void DeckFrame::carryOut(int id) {
     case Cmd::ExportCommaDelimited:
         Export::ExportCommaDelimited(m_deck, *this, m_profile);
         break;
+    case Cmd::PrintCard:
+        Printing::PrintCard(m_deck, m_document.filePath(), *this);
+        break;
+    case Cmd::PrintList:
+        Printing::PrintList(m_deck, m_document.filePath(), *this);
+        break;
+    case Cmd::PrintTag:
+        Printing::PrintTag(m_deck, m_document.filePath(), *this);
+        break;
     case Cmd::Exit:
         close();
         break;
@@ -318,6 +330,17 @@ void DeckFrame::closingStep() {
 void DeckFrame::selectBodyBytes(int start, int end) {
     if (m_stack->front())
         m_stack->front()->editor()->selectBytes(start, end);
+}
+
+PrinterSetup DeckFrame::openPrinter(const QString& documentName, std::unique_ptr<PrintPage>& page) {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!m_dialogs->choosePrinter(this, *m_printer))
+        return PrinterSetup::Cancelled;
+    if (!m_printer->isValid())
+        return PrinterSetup::Failed;
+    page = std::make_unique<QtPrintPage>(*m_printer, documentName);
+    return PrinterSetup::Ready;
 }
 
 // --- window ------------------------------------------------------------------------------

@@ -23,6 +23,7 @@ class Dialogs;
 
 class QAction;
 class QMenu;
+class QPrinter;
 class QSessionManager;
 class QSettings;
 
@@ -72,6 +73,8 @@ public:
     void relabelCards() override;
     void closingStep() override;
     void selectBodyBytes(int start, int end) override;
+    PrinterSetup openPrinter(const QString& documentName,
+                             std::unique_ptr<PrintPage>& page) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -108,4 +111,6 @@ private:
     QList<QMenu*> m_menus;
     QTimer m_countTimer;
     QPointer<FindDialog> m_findDialog;
+    // The printer last chosen, kept for the next print command.
+    std::unique_ptr<QPrinter> m_printer;
 };

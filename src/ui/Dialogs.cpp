@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 namespace {
 
@@ -111,4 +112,17 @@ std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.text();
+}
+
+std::unique_ptr<QPrintDialog> Dialogs::makePrintDialog(QWidget* parent, QPrinter& printer) {
+    auto dialog = std::make_unique<QPrintDialog>(&printer, parent);
+    // No page range and no selection: a job prints what its command says. Printing to a PDF
+    // file stays, since it is the only printer many machines have.
+    dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                       QAbstractPrintDialog::PrintCollateCopies);
+    return dialog;
+}
+
+bool Dialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+    return makePrintDialog(parent, printer)->exec() == QDialog::Accepted;
 }

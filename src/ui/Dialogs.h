@@ -8,6 +8,8 @@
 #include <optional>
 
 class QFileDialog;
+class QPrintDialog;
+class QPrinter;
 class QMessageBox;
 class QWidget;
 
@@ -22,6 +24,8 @@ public:
     virtual std::optional<QString> fileDialog(QWidget* parent, const FileDialogRequest& request);
     virtual std::optional<QByteArray> indexDialog(QWidget* parent, IndexDialogMode mode,
                                                   const QByteArray& text);
+    // The print dialog; false after Cancel.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
 
     // The dialogs as they are shown, before they run; tests look at them.
     static std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& text,
@@ -29,6 +33,7 @@ public:
                                                        MessageButtons buttons);
     static std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent,
                                                        const FileDialogRequest& request);
+    static std::unique_ptr<QPrintDialog> makePrintDialog(QWidget* parent, QPrinter& printer);
     // "Quorix Files (*.qrx) |*.qrx||" as Qt name filters: "Quorix Files (*.qrx)".
     static QStringList nameFilters(const QString& filter);
 };

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "deck/UserInterface.h"
+#include "output/PrintPage.h"
+
+#include <gtest/gtest.h>
 
 #include <QStringList>
 
@@ -62,6 +65,11 @@ public:
     void relabelCards() override;
     void closingStep() override;
     void selectBodyBytes(int start, int end) override;
+    // No printer unless a test says otherwise.
+    PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
+        ADD_FAILURE() << "unexpected print dialog";
+        return PrinterSetup::Cancelled;
+    }
 
 private:
     std::deque<Answer> m_answers;

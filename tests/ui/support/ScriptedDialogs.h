@@ -3,6 +3,8 @@
 #include "support/FakeUi.h"
 #include "ui/Dialogs.h"
 
+#include <QPrinter>
+
 // The main window's dialogs, answered from a FakeUi's script instead of by a person.
 class ScriptedDialogs : public Dialogs {
 public:
@@ -18,6 +20,21 @@ public:
     std::optional<QByteArray> indexDialog(QWidget*, IndexDialogMode mode,
                                           const QByteArray& text) override {
         return m_script.indexDialog(mode, text);
+    }
+
+    // Printing goes to this PDF file; with no file set, a print dialog fails the test.
+    QString pdfPath;
+    bool cancelPrint = false;
+    bool choosePrinter(QWidget*, QPrinter& printer) override {
+        if (cancelPrint)
+            return false;
+        if (pdfPath.isEmpty()) {
+            ADD_FAILURE() << "unexpected print dialog";
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        return true;
     }
 
 private:

@@ -1,0 +1,211 @@
+#include "Printing.h"
+
+#include "PrintPage.h"
+#include "deck/Cp1252.h"
+#include "deck/Deck.h"
+#include "deck/UserInterface.h"
+
+#include <memory>
+#include <vector>
+
+namespace Printing {
+
+namespace {
+
+QString indexLine(const Card& card) {
+    return QStringLiteral("Index: %1").arg(Cp1252::decode(card.indexText()));
+}
+
+QString pageHeader(const QString& filePath, int page) {
+    return QStringLiteral("%1 - page %2").arg(filePath).arg(page);
+}
+
+// Margins and limits of one job, from the page and the font.
+struct Job {
+    int lh;
+    int mcw;
+    int margin;
+    int right;  // Card and Tag
+    int bottom; // Card and Tag
+    explicit Job(const PrintPage& page)
+        : lh(page.lineHeight())
+        , mcw(page.maxCharWidth())
+        , margin(3 * lh)
+        , right(page.width() - margin)
+        , bottom(page.height() - 2 * margin) {}
+};
+
+void run(const Deck& deck, const QString& filePath, UserInterface& ui,
+         bool (*print)(PrintPage&, const Deck&, const QString&)) {
+    std::unique_ptr<PrintPage> page;
+    const PrinterSetup setup = ui.openPrinter(filePath, page);
+    if (setup == PrinterSetup::Cancelled)
+        return;
+    if (setup == PrinterSetup::Failed || !page || !print(*page, deck, filePath))
+        ui.standardMessageBox(QStringLiteral("Print Failed"), MessageIcon::Exclamation);
+}
+
+// Starts a page; when the printer refuses, the job ends there.
+bool start(PrintPage& page) {
+    if (page.startPage())
+        return true;
+    page.finish();
+    return false;
+}
+
+} // namespace
+
+int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int mcw, int lh) {
+    const int softLimit = box.right - (box.right - box.left) / 10 - mcw;
+    const int hardLimit = box.right - mcw;
+    int y = box.top;
+    int penX = box.left;
+    if (page)
+        page->penMoveTo(box.left, box.top);
+    if (body.empty())
+        return box.top;
+
+    const auto draw = [&](char c) {
+        if (page) {
+            page->penDraw(Cp1252::toUnicode(static_cast<unsigned char>(c)));
+            penX = page->penX();
+        } else {
+            penX += mcw;
+        }
+    };
+    std::size_t i = 0;
+    while (i < body.size()) {
+        const char c = body[i];
+        if (c == '\t') {
+            draw(' ');
+            draw(' ');
+        } else if (c != '\r' && c != '\n') {
+            draw(c);
+        }
+        // A CR LF pair counts as one LF. A lone CR is a line break of its own and keeps the
+        // byte after it; a CR that ends the body ends the text.
+        char test = c;
+        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
+            test = body[++i];
+        const bool lineBreak =
+            penX >= hardLimit || test == '\r' || test == '\n' || (penX >= softLimit && test == ' ');
+        ++i;
+        if (lineBreak) {
+            y += lh;
+            penX = box.left;
+            if (page)
+                page->penMoveTo(box.left, y);
+            if (i < body.size() && body[i] == ' ')
+                ++i; // one blank only
+        }
+    }
+    return y;
+}
+
+bool printCard(PrintPage& page, const Deck& deck, const QString& filePath) {
+    const Job job(page);
+    if (!start(page))
+        return false;
+    page.textAt(job.margin, job.margin, filePath);
+    const Card& card = deck.card(0);
+    page.textAt(job.margin, job.margin + 2 * job.lh, indexLine(card));
+    layoutBody(&page, card.bodyText(), {job.margin, job.margin + 3 * job.lh, job.right, job.bottom},
+               job.mcw, job.lh);
+    page.endPage();
+    page.finish();
+    return true;
+}
+
+bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
+    const int lh = page.lineHeight();
+    const int listBottom = page.height() - 3 * lh - 50;
+    int next = 0;
+    for (int number = 1; next < deck.count(); ++number) {
+        if (!start(page))
+            return false;
+        page.textAt(25, 60, pageHeader(filePath, number));
+        // At least one line goes on every page, so a page too small still makes progress.
+        for (int y = 2 * lh + 60; next < deck.count();) {
+            page.textAt(25, y, indexLine(deck.card(next++)));
+            y += lh;
+            if (y >= listBottom)
+                break;
+        }
+        page.endPage();
+    }
+    page.finish();
+    return true;
+}
+
+bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
+    const Job job(page);
+    const int n = deck.count();
+    int lastTagged = -1;
+    for (int e = 0; e < n; ++e) {
+        if (deck.card(e).isTagged())
+            lastTagged = e;
+    }
+
+    int pageNumber = 0;
+    std::vector<const Card*> onPage;
+    int y = 5 * job.lh;
+    const auto printPage = [&] {
+        ++pageNumber;
+        if (!page.startPage())
+            return false;
+        page.textAt(job.margin, job.margin, pageHeader(filePath, pageNumber));
+        int yp = job.margin;
+        for (const Card* card : onPage) {
+            yp += 2 * job.lh;
+            page.textAt(job.margin, yp, indexLine(*card));
+            yp = layoutBody(&page, card->bodyText(),
+                            {job.margin, yp + job.lh, job.right, job.bottom}, job.mcw, job.lh);
+        }
+        page.endPage();
+        onPage.clear();
+        y = 5 * job.lh;
+        return true;
+    };
+
+    for (int e = 0; e < n;) {
+        const Card& card = deck.card(e);
+        if (!card.isTagged()) {
+            ++e;
+            continue;
+        }
+        const int measured = layoutBody(nullptr, card.bodyText(),
+                                        {job.margin, y, job.right, job.bottom}, job.mcw, job.lh);
+        if (measured >= job.bottom && !onPage.empty()) {
+            // It goes to the next page: print this one and look at the card again.
+            if (!printPage())
+                break;
+            continue;
+        }
+        // It fits, or it is too tall even for an empty page: then it is printed alone and
+        // runs on below the bottom limit, as a single card does.
+        onPage.push_back(&card);
+        ++e;
+        if (e - 1 == lastTagged || measured >= job.bottom) {
+            if (!printPage())
+                break;
+        } else {
+            y = measured + 3 * job.lh;
+        }
+    }
+    page.finish();
+    return onPage.empty();
+}
+
+void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui) {
+    run(deck, filePath, ui, printCard);
+}
+
+void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui) {
+    run(deck, filePath, ui, printList);
+}
+
+void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui) {
+    run(deck, filePath, ui, printTagged);
+}
+
+} // namespace Printing

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+class Deck;
+class PrintPage;
+class UserInterface;
+
+// Printing the front card, the list of indexes and the tagged cards, laid out on an abstract
+// page from the metrics of one font.
+namespace Printing {
+
+struct TextBox {
+    int left;
+    int top;
+    int right;
+    int bottom; // carried along, never tested: bodies run on below it
+};
+
+// Lays a body out in the box and returns the y of the top of its last line. With a page it
+// draws, character by character; without one it measures, counting every character as
+// maxCharWidth wide. A line ends after the first blank that brings the pen to the soft
+// limit, after any character that reaches the hard limit, and at every line break.
+int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int maxCharWidth,
+               int lineHeight);
+
+// The three print jobs; each finishes the job. False when the printer refused a page.
+bool printCard(PrintPage& page, const Deck& deck, const QString& filePath);
+bool printList(PrintPage& page, const Deck& deck, const QString& filePath);
+bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath);
+
+// The File > Print commands: the printer choice, then the job. Nothing is printed after
+// Cancel; "Print Failed" when the printer cannot be set up.
+void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui);
+void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui);
+void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui);
+
+} // namespace Printing

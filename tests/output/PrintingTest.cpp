@@ -1,0 +1,268 @@
+#include "output/Printing.h"
+#include "output/PrintPage.h"
+#include "support/DeckHelpers.h"
+#include "support/FakeUi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A page with fixed character widths that records every line drawn: text at a point, and the
+// characters of the pen gathered into runs from where the pen was placed.
+class FixedPage : public PrintPage {
+public:
+    struct Line {
+        int page;
+        int x;
+        int y;
+        std::string text;
+        bool operator==(const Line&) const = default;
+    };
+
+    FixedPage(int w, int h, int lh, int charWidth, int mcw)
+        : m_w(w)
+        , m_h(h)
+        , m_lh(lh)
+        , m_cw(charWidth)
+        , m_mcw(mcw) {}
+    int width() const override { return m_w; }
+    int height() const override { return m_h; }
+    int lineHeight() const override { return m_lh; }
+    int maxCharWidth() const override { return m_mcw; }
+    bool startPage() override {
+        ++pages;
+        return pages <= pageLimit;
+    }
+    void endPage() override { ++endedPages; }
+    void finish() override { ++finished; }
+    void textAt(int x, int y, const QString& text) override {
+        lines.push_back({pages, x, y, text.toStdString()});
+    }
+    void penMoveTo(int x, int y) override {
+        m_penX = x;
+        m_penY = y;
+        m_run = nullptr;
+    }
+    void penDraw(QChar c) override {
+        if (!m_run) {
+            lines.push_back({pages, m_penX, m_penY, {}});
+            m_run = &lines.back().text;
+        }
+        *m_run += static_cast<char>(c.toLatin1());
+        m_penX += m_cw;
+    }
+    int penX() const override { return m_penX; }
+
+    std::vector<Line> lines;
+    int pages = 0;
+    int endedPages = 0;
+    int finished = 0;
+    int pageLimit = 1000;
+
+private:
+    int m_w, m_h, m_lh, m_cw, m_mcw;
+    int m_penX = 0, m_penY = 0;
+    std::string* m_run = nullptr;
+};
+
+using Line = FixedPage::Line;
+using Lines = std::vector<Line>;
+
+void PrintTo(const Line& l, std::ostream* os) {
+    *os << "p" << l.page << " (" << l.x << "," << l.y << ") \"" << l.text << '"';
+}
+
+// Box 0..200 wide: soft limit 200 - 20 - 10 = 170, hard limit 190; 10 pixels a character.
+Lines bodyLines(std::string_view body) {
+    FixedPage page(1000, 1000, 10, 10, 10);
+    page.startPage();
+    Printing::layoutBody(&page, body, {0, 0, 200, 1000}, 10, 10);
+    return page.lines;
+}
+
+} // namespace
+
+TEST(PrintLayout, SoftAndHardBreaks) {
+    // The 17th character brings the pen to 170: a blank there ends the line.
+    EXPECT_EQ(bodyLines("aaaaaaaaaaaaaaaa bbb"),
+              (Lines{{1, 0, 0, "aaaaaaaaaaaaaaaa "}, {1, 0, 10, "bbb"}}));
+    // A word running to the hard limit (190) is broken after the character that reaches it.
+    EXPECT_EQ(bodyLines(std::string(25, 'w')),
+              (Lines{{1, 0, 0, std::string(19, 'w')}, {1, 0, 10, std::string(6, 'w')}}));
+    // Two blanks at a soft break: the first ends the line, the second is skipped, a third
+    // would start the next line.
+    EXPECT_EQ(bodyLines("aaaaaaaaaaaaaaaa  x"),
+              (Lines{{1, 0, 0, "aaaaaaaaaaaaaaaa "}, {1, 0, 10, "x"}}));
+    EXPECT_EQ(bodyLines("aaaaaaaaaaaaaaaa   x"),
+              (Lines{{1, 0, 0, "aaaaaaaaaaaaaaaa "}, {1, 0, 10, " x"}}));
+}
+
+TEST(PrintLayout, LineBreaksAndTabs) {
+    EXPECT_EQ(bodyLines("one\r\ntwo"), (Lines{{1, 0, 0, "one"}, {1, 0, 10, "two"}}));
+    EXPECT_EQ(bodyLines("one\ntwo"), (Lines{{1, 0, 0, "one"}, {1, 0, 10, "two"}}));
+    EXPECT_EQ(bodyLines("a\tb"), (Lines{{1, 0, 0, "a  b"}}));
+    EXPECT_EQ(bodyLines("end\r"), (Lines{{1, 0, 0, "end"}}));
+    // A lone CR breaks the line and loses nothing.
+    EXPECT_EQ(bodyLines("one\rtwo"), (Lines{{1, 0, 0, "one"}, {1, 0, 10, "two"}}));
+    // A blank right after a line break is stepped over, as after any break.
+    EXPECT_EQ(bodyLines("one\r\n two"), (Lines{{1, 0, 0, "one"}, {1, 0, 10, "two"}}));
+    EXPECT_TRUE(bodyLines("").empty());
+}
+
+TEST(PrintLayout, MeasuringFollowsTheSameRules) {
+    const Printing::TextBox box{0, 100, 200, 1000};
+    EXPECT_EQ(Printing::layoutBody(nullptr, "", box, 10, 10), 100);
+    EXPECT_EQ(Printing::layoutBody(nullptr, "one\r\ntwo\r\nthree", box, 10, 10), 120);
+    EXPECT_EQ(Printing::layoutBody(nullptr, std::string(25, 'w'), box, 10, 10), 110);
+    // A TAB counts two characters: "aaaaaaaa\t\taaaa " reaches the soft limit at the blank.
+    EXPECT_EQ(Printing::layoutBody(nullptr, "aaaaaaaa\t\taaaa x", box, 10, 10), 110);
+}
+
+TEST(PrintJobs, CardPrintsPathIndexAndBody) {
+    Deck deck;
+    addCards(deck, {"Apple", "Pear"});
+    deck.card(0).setBody("Body text");
+    FixedPage page(1000, 1000, 10, 10, 10);
+    Printing::printCard(page, deck, QStringLiteral("/decks/fruit.qrx"));
+    EXPECT_EQ(page.lines, (Lines{{1, 30, 30, "/decks/fruit.qrx"},
+                                 {1, 30, 50, "Index: Apple"},
+                                 {1, 30, 60, "Body text"}}));
+    EXPECT_EQ(page.pages, 1);
+    EXPECT_EQ(page.endedPages, 1);
+    EXPECT_EQ(page.finished, 1);
+
+    // An untitled deck prints an empty header line; a long body runs below the bottom limit.
+    std::string tall;
+    for (int i = 0; i < 200; ++i)
+        tall += "line\r\n";
+    deck.card(0).setBody(tall.substr(0, 511));
+    FixedPage untitled(1000, 300, 10, 10, 10);
+    Printing::printCard(untitled, deck, QString());
+    EXPECT_EQ(untitled.lines[0].text, "");
+    EXPECT_EQ(untitled.pages, 1);
+    EXPECT_GT(untitled.lines.back().y, 300 - 60);
+}
+
+TEST(PrintJobs, ListFillsPagesToTheListBottom) {
+    // BL = 200 - 30 - 50 = 120; lines at y 80, 90, 100, 110: four to a page.
+    Deck deck;
+    addCards(deck, {"a", "b", "c", "d", "e"});
+    deck.BringCardToFront(1);
+    FixedPage page(1000, 200, 10, 10, 10);
+    Printing::printList(page, deck, QString());
+    EXPECT_EQ(page.lines, (Lines{{1, 25, 60, " - page 1"},
+                                 {1, 25, 80, "Index: b"},
+                                 {1, 25, 90, "Index: c"},
+                                 {1, 25, 100, "Index: d"},
+                                 {1, 25, 110, "Index: e"},
+                                 {2, 25, 60, " - page 2"},
+                                 {2, 25, 80, "Index: a"}}));
+    EXPECT_EQ(page.pages, 2);
+    EXPECT_EQ(page.finished, 1);
+}
+
+TEST(PrintJobs, TagPrintsTaggedCardsInOrderAndStartsANewPageWhenFull) {
+    // m = 30, B = 1000 - 60 = 940... here H = 200: B = 140. A card's body measured from
+    // y = 50 (5 lh) on.
+    Deck deck;
+    addCards(deck, {"p0", "p1", "two", "p3", "p4", "five", "six"});
+    deck.card(2).setBody("x");
+    deck.card(2).tag = 1;
+    deck.card(5).setBody("y");
+    deck.card(5).tag = 3;
+    deck.card(6).setBody("z1\r\nz2\r\nz3\r\nz4\r\nz5");
+    deck.card(6).tag = 1;
+    FixedPage page(1000, 200, 10, 10, 10);
+    Printing::printTagged(page, deck, QStringLiteral("f.qrx"));
+    EXPECT_EQ(page.lines, (Lines{{1, 30, 30, "f.qrx - page 1"},
+                                 {1, 30, 50, "Index: two"},
+                                 {1, 30, 60, "x"},
+                                 {1, 30, 80, "Index: five"},
+                                 {1, 30, 90, "y"},
+                                 {2, 30, 30, "f.qrx - page 2"},
+                                 {2, 30, 50, "Index: six"},
+                                 {2, 30, 60, "z1"},
+                                 {2, 30, 70, "z2"},
+                                 {2, 30, 80, "z3"},
+                                 {2, 30, 90, "z4"},
+                                 {2, 30, 100, "z5"}}));
+}
+
+TEST(PrintJobs, TagEndsEvenWithACardTooTallForAnyPage) {
+    Deck deck;
+    addCards(deck, {"first", "tall", "last"});
+    std::string tall;
+    for (int i = 0; i < 60; ++i)
+        tall += "t\r\n";
+    for (int k = 0; k < 3; ++k)
+        deck.card(k).tag = 1;
+    deck.card(0).setBody("a");
+    deck.card(1).setBody(tall);
+    deck.card(2).setBody("c");
+    FixedPage page(1000, 200, 10, 10, 10);
+    Printing::printTagged(page, deck, QString());
+    EXPECT_EQ(page.pages, 3);
+    EXPECT_EQ(page.finished, 1);
+    std::vector<std::string> indexes;
+    for (const Line& l : page.lines) {
+        if (l.text.rfind("Index: ", 0) == 0)
+            indexes.push_back(l.text + " p" + std::to_string(l.page));
+    }
+    EXPECT_EQ(indexes,
+              (std::vector<std::string>{"Index: first p1", "Index: tall p2", "Index: last p3"}));
+}
+
+TEST(PrintJobs, TagWithNothingTaggedHasNoPages) {
+    Deck deck;
+    addCards(deck, {"a", "b"});
+    FixedPage page(1000, 200, 10, 10, 10);
+    Printing::printTagged(page, deck, QString());
+    EXPECT_EQ(page.pages, 0);
+    EXPECT_EQ(page.finished, 1);
+}
+
+TEST(PrintCommands, CancelPrintsNothingAndAFailedPrinterSaysSo) {
+    struct PrinterUi : FakeUi {
+        PrinterSetup next = PrinterSetup::Cancelled;
+        int asked = 0;
+        PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
+            ++asked;
+            return next;
+        }
+    } ui;
+    Deck deck;
+    addCards(deck, {"a"});
+    Printing::PrintCard(deck, QString(), ui);
+    EXPECT_TRUE(ui.messages.empty());
+    ui.next = PrinterSetup::Failed;
+    ui.answer(Answer::Ok);
+    Printing::PrintList(deck, QString(), ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Print Failed"));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(ui.asked, 2);
+}
+
+TEST(PrintCommands, APrinterThatRefusesAPageSaysPrintFailed) {
+    struct RefusingUi : FakeUi {
+        PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>& page) override {
+            auto fixed = std::make_unique<FixedPage>(1000, 200, 10, 10, 10);
+            fixed->pageLimit = 1;
+            page = std::move(fixed);
+            return PrinterSetup::Ready;
+        }
+    } ui;
+    Deck deck;
+    for (int i = 0; i < 10; ++i)
+        deck.AppendCard("card");
+    ui.answer(Answer::Ok);
+    Printing::PrintList(deck, QString(), ui); // needs three pages; the second is refused
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, QStringLiteral("Print Failed"));
+    Printing::PrintCard(deck, QString(), ui); // one page: fine
+    EXPECT_EQ(ui.messages.size(), 1u);
+}

@@ -1,0 +1,107 @@
+#include "support/FrameFixture.h"
+#include "ui/CardButton.h"
+#include "ui/CommandTable.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+// Printing through the real Qt page into a PDF, read back with poppler's tools.
+class PrintPdf : public FrameFixture {
+protected:
+    QString pdf() const { return path("out.pdf"); }
+
+    static QString run(const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+        EXPECT_EQ(p.exitCode(), 0) << program.toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    QString text() const {
+        return run(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf(), QStringLiteral("-")});
+    }
+    int pages() const {
+        const QString info = run(QStringLiteral("pdfinfo"), {pdf()});
+        const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+    void titled(std::initializer_list<const char*> cards) {
+        showCards(cards);
+        script.choose(path("deck.qrx"));
+        ASSERT_TRUE(frame->document().SaveAs());
+        dialogs.pdfPath = pdf();
+    }
+};
+
+TEST_F(PrintPdf, CardPrintsItsHeaderIndexAndBody) {
+    titled({"Apple", "Pear"});
+    frame->deck().card(0).setBody("Crisp and sweet.\r\n\tPick in October. Caf\xe9 \x80 2.");
+    frame->runCommand(Cmd::PrintCard);
+    const QString t = text();
+    EXPECT_TRUE(t.contains(path("deck.qrx"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Index: Apple"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Crisp and sweet."))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Caf\u00e9 \u20ac 2."))) << t.toStdString();
+    EXPECT_FALSE(t.contains(QStringLiteral("Pear")));
+    EXPECT_EQ(pages(), 1);
+}
+
+TEST_F(PrintPdf, TheCardButtonPrintsTooAndCancelPrintsNothing) {
+    titled({"Apple"});
+    dialogs.cancelPrint = true;
+    QTest::mouseClick(front()->button(Cmd::PrintButton), Qt::LeftButton);
+    EXPECT_FALSE(QFile::exists(pdf()));
+    dialogs.cancelPrint = false;
+    QTest::mouseClick(front()->button(Cmd::PrintButton), Qt::LeftButton);
+    EXPECT_TRUE(text().contains(QStringLiteral("Index: Apple")));
+}
+
+TEST_F(PrintPdf, ListRunsOverTwoPagesInDeckOrder) {
+    for (int i = 0; i < 90; ++i)
+        frame->deck().AppendCard("card " + std::to_string(100 + i));
+    frame->deck().BringCardToFront(5);
+    frame->relabelCards();
+    dialogs.pdfPath = pdf();
+    frame->runCommand(Cmd::PrintList);
+    EXPECT_EQ(pages(), 2);
+    const QString t = text();
+    EXPECT_TRUE(t.contains(QStringLiteral("- page 1")));
+    EXPECT_TRUE(t.contains(QStringLiteral("- page 2")));
+    const qsizetype first = t.indexOf(QStringLiteral("Index: card 105"));
+    const qsizetype wrapped = t.indexOf(QStringLiteral("Index: card 104"));
+    EXPECT_GE(first, 0);
+    EXPECT_GT(wrapped, first); // the deck is read from the front card round
+    EXPECT_GT(wrapped, t.indexOf(QStringLiteral("- page 2")));
+}
+
+TEST_F(PrintPdf, TagPrintsOnlyTaggedCardsInDeckOrder) {
+    titled({"a", "b", "c", "d", "e", "f"});
+    frame->deck().card(5).tag = 1;
+    frame->deck().card(2).tag = 1;
+    frame->deck().card(2).setBody("body of c");
+    frame->runCommand(Cmd::PrintTag);
+    const QString t = text();
+    EXPECT_TRUE(t.contains(path("deck.qrx") + QStringLiteral(" - page 1")));
+    EXPECT_LT(t.indexOf(QStringLiteral("Index: c")), t.indexOf(QStringLiteral("Index: f")));
+    EXPECT_TRUE(t.contains(QStringLiteral("body of c")));
+    EXPECT_FALSE(t.contains(QStringLiteral("Index: a")));
+    EXPECT_EQ(pages(), 1);
+
+    // Nothing tagged: an empty job, no file.
+    QFile::remove(pdf());
+    for (int k = 0; k < frame->deck().count(); ++k)
+        frame->deck().card(k).tag = 0;
+    frame->runCommand(Cmd::PrintTag);
+    EXPECT_FALSE(QFile::exists(pdf()));
+}
+
+TEST_F(PrintPdf, AnUnwritableFileSaysPrintFailed) {
+    showCards({"a"});
+    dialogs.pdfPath = path("no/such/folder/out.pdf");
+    script.answer(Answer::Ok);
+    frame->runCommand(Cmd::PrintCard);
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_EQ(script.messages[0].text, QStringLiteral("Print Failed"));
+}
