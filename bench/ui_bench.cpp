@@ -3,6 +3,8 @@
 #include "BenchSupport.h"
 #include "ui/CardMenu.h"
 #include "ui/DeckFrame.h"
+#include "ui/TagDialog.h"
+#include "ui/TagListBox.h"
 
 #include <QApplication>
 #include <QListView>
@@ -51,6 +53,32 @@ int main(int argc, char* argv[]) {
         });
     print("card_menu_100k", openMenu, "ms");
     menu->close();
+
+    std::unique_ptr<TagDialog> tags;
+    const double openTags = medianMs(
+        5, [&] { tags.reset(); },
+        [&] {
+            tags = std::make_unique<TagDialog>(&frame, frame.deck());
+            tags->show();
+            tags->list()->doItemsLayout();
+            tags->repaint();
+        });
+    print("tag_dialog_100k", openTags, "ms");
+    tags.reset();
+
+    // The same rotation on a deck of ten cards, for comparison.
+    frame.deck().RemoveAllCards();
+    frame.deck().appendCards(realisticCards(10, 4));
+    frame.relabelCards();
+    const double rotateSmall = medianMs(
+        5, [] {},
+        [&] {
+            for (int i = 0; i < Rotations; ++i) {
+                frame.deckCommands().Next();
+                frame.repaint();
+            }
+        });
+    print("rotate_repaint_10", rotateSmall / Rotations, "ms");
     frame.deck().setModified(false);
     return 0;
 }

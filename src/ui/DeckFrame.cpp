@@ -11,6 +11,7 @@
 #include "HelpWindow.h"
 #include "LockKeys.h"
 #include "QtPrintPage.h"
+#include "TagDialog.h"
 #include "WindowPos.h"
 #include "files/Export.h"
 #include "output/Mail.h"
@@ -212,6 +213,12 @@ void DeckFrame::carryOut(int id) {
     case Cmd::Delete:
         m_commands.Delete();
         break;
+    case Cmd::Tag: {
+        // Tags are not changes the save prompt asks about, and the focus stays where it is.
+        TagDialog dialog(this, m_deck);
+        dialog.exec();
+        break;
+    }
     case Cmd::Restore:
         restoreWindow();
         break;

@@ -1,0 +1,92 @@
+#include "TagDialog.h"
+
+#include "DialogUnits.h"
+#include "TagListBox.h"
+#include "deck/Deck.h"
+
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int TagAllId = 40070;
+constexpr int TagNoneId = 40068;
+constexpr int TagSelectedId = 40069;
+} // namespace
+
+TagDialog::TagDialog(QWidget* parent, Deck& deck)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowMaximizeButtonHint)
+    , m_deck(deck)
+    , m_list(new TagListBox(this))
+    , m_ok(new QPushButton(QStringLiteral("Ok"))) {
+    setWindowTitle(QStringLiteral("Tag Cards"));
+    setSizeGripEnabled(true);
+    const DialogUnits du(fontMetrics());
+
+    auto* menuBar = new QMenuBar(this);
+    QMenu* tag = menuBar->addMenu(QStringLiteral("&Tag"));
+    const struct {
+        int id;
+        const char* text;
+        void (TagListBox::*slot)();
+    } entries[] = {{TagAllId, "&All", &TagListBox::TagAll},
+                   {TagNoneId, "&None", &TagListBox::UntagAll},
+                   {TagSelectedId, "&Selected", &TagListBox::TagSelected}};
+    for (const auto& e : entries) {
+        QAction* a = tag->addAction(QString::fromLatin1(e.text));
+        a->setData(e.id);
+        connect(a, &QAction::triggered, m_list, e.slot);
+        m_actions << a;
+    }
+
+    // The buttons above the list, where the dialog's template puts them.
+    auto* buttons = new QWidget(this);
+    buttons->setFixedHeight(du.y(35));
+    m_ok->setParent(buttons);
+    m_ok->setGeometry(du.rect(27, 9, 50, 14));
+    m_ok->setAutoDefault(false);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), buttons);
+    cancel->setGeometry(du.rect(93, 9, 50, 14));
+    cancel->setAutoDefault(false);
+    connect(m_ok, &QPushButton::clicked, this, &TagDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The list takes the rest of the dialog, its horizontal scroll bar inside it.
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buttons);
+    layout->addWidget(m_list, 1);
+
+    std::vector<TagItem> items;
+    items.reserve(static_cast<std::size_t>(deck.count()));
+    for (int k = 0; k < deck.count(); ++k) {
+        const std::string_view index = deck.card(k).indexText();
+        items.push_back({deck.card(k).isTagged() ? TagItem::Tagged : TagItem::Untagged,
+                         QByteArray(index.data(), static_cast<qsizetype>(index.size())), k});
+    }
+    m_list->tagModel()->reset(std::move(items));
+
+    resize(du.x(171), du.y(121) + menuBar->sizeHint().height());
+    m_ok->setFocus();
+}
+
+QAction* TagDialog::menuAction(int commandId) const {
+    for (QAction* a : m_actions) {
+        if (a->data().toInt() == commandId)
+            return a;
+    }
+    return nullptr;
+}
+
+void TagDialog::accept() {
+    // Each item carries the position of its own card, so no item's mark can reach another.
+    const auto& items = m_list->tagModel()->items();
+    for (const TagItem& item : items) {
+        if (item.cardPosition >= 0 && item.cardPosition < m_deck.count())
+            m_deck.card(item.cardPosition).tag = item.bitmapId == TagItem::Tagged ? 1 : 0;
+    }
+    QDialog::accept();
+}

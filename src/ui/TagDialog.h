@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class Deck;
+class QPushButton;
+class TagListBox;
+
+// Card > Tag...: every card's index with its tag mark. "Ok" writes the marks into the cards,
+// "Cancel" (or Escape) leaves every tag as it was.
+class TagDialog : public QDialog {
+    Q_OBJECT
+public:
+    TagDialog(QWidget* parent, Deck& deck);
+
+    TagListBox* list() const { return m_list; }
+    QPushButton* okButton() const { return m_ok; }
+    QAction* menuAction(int commandId) const;
+
+    void accept() override;
+
+private:
+    Deck& m_deck;
+    TagListBox* m_list;
+    QPushButton* m_ok;
+    QList<QAction*> m_actions;
+};

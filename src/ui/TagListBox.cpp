@@ -1,0 +1,159 @@
+#include "TagListBox.h"
+
+#include "Pictures.h"
+#include "deck/Cp1252.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+const QPixmap& picture(int bitmapId, qreal ratio) {
+    // Rendered once for each picture and screen density.
+    static QHash<QPair<int, qreal>, QPixmap> cache;
+    auto it = cache.find({bitmapId, ratio});
+    if (it == cache.end()) {
+        const QString resource = bitmapId == TagItem::Tagged
+                                     ? QStringLiteral(":/pictures/tagged.svg")
+                                     : QStringLiteral(":/pictures/untagged.svg");
+        it = cache.insert({bitmapId, ratio}, Pictures::pixmap(resource, ratio));
+    }
+    return *it;
+}
+
+} // namespace
+
+int TagItemModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
+}
+
+QVariant TagItemModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const TagItem& item = m_items[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return Cp1252::decode(
+            std::string_view(item.text.constData(), static_cast<std::size_t>(item.text.size())));
+    case Qt::UserRole:
+        return item.bitmapId;
+    case Qt::AccessibleDescriptionRole:
+        return item.bitmapId == TagItem::Tagged ? QStringLiteral("tagged")
+                                                : QStringLiteral("not tagged");
+    default:
+        return {};
+    }
+}
+
+void TagItemModel::reset(std::vector<TagItem> items) {
+    beginResetModel();
+    m_items = std::move(items);
+    endResetModel();
+}
+
+int TagItemModel::insert(int index, TagItem item) {
+    const int n = rowCount();
+    if (index == -1)
+        index = n;
+    if (index < 0 || index > n)
+        return -1;
+    beginInsertRows({}, index, index);
+    m_items.insert(m_items.begin() + index, std::move(item));
+    endInsertRows();
+    return index;
+}
+
+void TagItemModel::setBitmapId(int row, int bitmapId) {
+    m_items[static_cast<std::size_t>(row)].bitmapId = bitmapId;
+    const QModelIndex i = index(row);
+    Q_EMIT dataChanged(i, i, {Qt::UserRole});
+}
+
+void TagItemModel::setAll(int bitmapId) {
+    for (TagItem& item : m_items)
+        item.bitmapId = bitmapId;
+    if (!m_items.empty())
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {Qt::UserRole});
+}
+
+void TagItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette& pal = option.palette;
+    QRect r = option.rect;
+    painter->save();
+    painter->setClipRect(r);
+    painter->fillRect(r, selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    const QPixmap& pic =
+        picture(index.data(Qt::UserRole).toInt(), painter->device()->devicePixelRatioF());
+    const QSize picSize = pic.deviceIndependentSize().toSize();
+    painter->drawPixmap(r.topLeft(), pic);
+    r.setLeft(r.left() + picSize.width() + 5);
+    painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      index.data(Qt::DisplayRole).toString());
+    painter->restore();
+}
+
+QSize TagItemDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    return {TagListBox::ColumnWidth, TagListBox::ItemHeight};
+}
+
+TagListBox::TagListBox(QWidget* parent)
+    : QListView(parent)
+    , m_model(new TagItemModel(this)) {
+    setModel(m_model);
+    setItemDelegate(new TagItemDelegate(this));
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setSpacing(0);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+}
+
+int TagListBox::InsertTagItem(const QByteArray& text, int bitmapId, int index, int cardPosition) {
+    return m_model->insert(index, TagItem{bitmapId, text, cardPosition});
+}
+
+bool TagListBox::IsTagged(int i) const {
+    return i >= 0 && i < count() &&
+           m_model->items()[static_cast<std::size_t>(i)].bitmapId == TagItem::Tagged;
+}
+
+void TagListBox::TagAll() {
+    m_model->setAll(TagItem::Tagged);
+    clearSelection();
+}
+
+void TagListBox::UntagAll() {
+    m_model->setAll(TagItem::Untagged);
+    clearSelection();
+}
+
+void TagListBox::TagSelected() {
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    for (const QModelIndex& i : rows)
+        m_model->setBitmapId(i.row(), TagItem::Tagged);
+    // A replaced item is no longer selected.
+    clearSelection();
+}
+
+void TagListBox::ToggleTag() {
+    const QModelIndex caret = currentIndex();
+    if (!caret.isValid())
+        return;
+    m_model->setBitmapId(caret.row(), IsTagged(caret.row()) ? TagItem::Untagged : TagItem::Tagged);
+    selectionModel()->select(caret, QItemSelectionModel::Deselect);
+}
+
+void TagListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        ToggleTag();
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStyledItemDelegate>
+
+#include <vector>
+
+// One line of the tag list: a card's index and whether it is tagged. The picture id says
+// which: 177 tagged, 178 not tagged.
+struct TagItem {
+    static constexpr int Tagged = 177;
+    static constexpr int Untagged = 178;
+    int bitmapId = Untagged;
+    QByteArray text;
+    int cardPosition = -1; // the deck position of the card the item stands for
+};
+
+class TagItemModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    std::vector<TagItem>& items() { return m_items; }
+    const std::vector<TagItem>& items() const { return m_items; }
+    void reset(std::vector<TagItem> items);
+    // Index of the new item, or -1 when the index lies beyond the end.
+    int insert(int index, TagItem item);
+    void setBitmapId(int row, int bitmapId);
+    void setAll(int bitmapId);
+
+private:
+    std::vector<TagItem> m_items;
+};
+
+// Draws an item as its picture followed by its index text, clipped at the column's edge,
+// in the highlight colours when selected and without a focus rectangle.
+class TagItemDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+// The check list of the Tag dialog: columns of 150 pixels filled top to bottom, 15-pixel rows,
+// scrolling sideways, extended selection; a double click toggles the item under the caret.
+class TagListBox : public QListView {
+    Q_OBJECT
+public:
+    static constexpr int ColumnWidth = 150;
+    static constexpr int ItemHeight = 15;
+
+    explicit TagListBox(QWidget* parent);
+
+    TagItemModel* tagModel() const { return m_model; }
+    int count() const { return m_model->rowCount(); }
+
+    int InsertTagItem(const QByteArray& text, int bitmapId, int index, int cardPosition);
+    bool IsTagged(int i) const;
+    void TagAll();
+    void UntagAll();
+    void TagSelected();
+    void ToggleTag();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    TagItemModel* m_model;
+};
