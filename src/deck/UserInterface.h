@@ -69,4 +69,7 @@ public:
     // gives the page to print on; Failed means the printer could not be set up.
     virtual PrinterSetup openPrinter(const QString& documentName,
                                      std::unique_ptr<PrintPage>& page) = 0;
+
+    // The wait cursor while a slow hand-off runs.
+    virtual void setBusy(bool busy) { (void)busy; }
 };

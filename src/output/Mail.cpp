@@ -1,7 +1,165 @@
 #include "Mail.h"
 
+#include "deck/Cp1252.h"
+#include "deck/Deck.h"
+#include "deck/UserInterface.h"
+#include "files/Export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+const QString HandOff = QStringLiteral("xdg-email");
+
+void copyField(char* field, std::size_t size, std::string_view text) {
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(field, text.data(), n);
+    std::memset(field + n, 0, size - n);
+}
+
+QString lastPart(const QString& path) {
+#ifdef Q_OS_WIN
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+#else
+    const qsizetype cut = path.lastIndexOf(u'/');
+#endif
+    return path.mid(cut + 1);
+}
+
+QString noteText(const char* bytes) {
+    QString text = Cp1252::decode(std::string_view(bytes));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
 
 bool IsMailAvailable() {
-    return !QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty();
+    return !QStandardPaths::findExecutable(HandOff).isEmpty();
+}
+
+void MailMessage::SetMailText(std::string_view subjectText, std::string_view note) {
+    copyField(subject, sizeof subject, subjectText.substr(0, subjectText.find('\0')));
+    copyField(noteText, sizeof noteText, note.substr(0, note.find('\0')));
+}
+
+void MailMessage::SetMailAttachment(const QString& path) {
+    attachmentPath = path;
+    const QString name = lastPart(path);
+    attachmentName = name == path ? QString() : name;
+}
+
+Mail::Mail() = default;
+Mail::~Mail() = default;
+
+QString Mail::attachmentName(const QString& filePath) {
+    const QString name = lastPart(filePath);
+    return (name.isEmpty() ? QStringLiteral("Untitled") : name) + QStringLiteral(".txt");
+}
+
+Mail::Result Mail::SendMail(const MailMessage& message) {
+    const QString program = QStandardPaths::findExecutable(HandOff);
+    if (program.isEmpty())
+        return Result::NotStarted;
+    QStringList args{QStringLiteral("--utf8")};
+    if (message.mode == MailMessage::Note) {
+        args << QStringLiteral("--subject") << noteText(message.subject) << QStringLiteral("--body")
+             << noteText(message.noteText);
+    } else {
+        args << QStringLiteral("--attach") << message.attachmentPath;
+    }
+    // Kept alive after a hand-off that is still running when the wait ends.
+    auto* process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(args);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process](QProcess::ProcessError e) {
+                         if (e == QProcess::FailedToStart)
+                             process->deleteLater();
+                     });
+    process->start();
+    if (!process->waitForStarted(m_waitMs))
+        return Result::NotStarted;
+    if (!process->waitForFinished(m_waitMs))
+        return Result::HandedOver; // the mail program is running with the message
+    // 0: the mail program has the message. 3: no mail program; 4: it failed; 1, 2, 5: the
+    // message could not be handed over.
+    if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
+        return Result::Failed;
+    return Result::HandedOver;
+}
+
+void Mail::send(const MailMessage& message, UserInterface& ui) {
+    ui.setBusy(true);
+    const Result result = SendMail(message);
+    ui.setBusy(false);
+    switch (result) {
+    case Result::NotStarted:
+        ui.standardMessageBox(QStringLiteral("Load Fail\nThere may be a problem with xdg-email, "
+                                             "the desktop's mail hand-off (package xdg-utils)"));
+        break;
+    case Result::Failed:
+        ui.standardMessageBox(QStringLiteral("Failed To Send\nPlease verify your email setup in "
+                                             "your desktop's settings for the default mail "
+                                             "program"));
+        break;
+    case Result::HandedOver:
+        break;
+    }
+}
+
+void Mail::SendCard(const Deck& deck, UserInterface& ui) {
+    if (deck.isEmpty())
+        return;
+    MailMessage message(MailMessage::Note);
+    message.SetMailText(deck.card(0).indexText(), deck.card(0).bodyText());
+    send(message, ui);
+}
+
+void Mail::sendFile(const QString& filePath, const QByteArray& contents, UserInterface& ui) {
+    // Each message gets a folder of its own, so a later send never rewrites a file that an
+    // earlier message still shows; the name stays the one the mail shows.
+    if (!m_folder)
+        m_folder = std::make_unique<QTemporaryDir>();
+    const QString folder =
+        m_folder->isValid() ? m_folder->filePath(QString::number(++m_sent)) : QString();
+    QFile file(folder + u'/' + attachmentName(filePath));
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    if (folder.isEmpty() || !QDir().mkdir(folder, ownerOnly) || !file.open(QIODevice::WriteOnly) ||
+        file.write(contents) != contents.size() || !file.flush()) {
+        ui.messageBox(QStringLiteral("File Error"), QStringLiteral("Quorix Error..."),
+                      MessageIcon::Stop, MessageButtons::Ok);
+        return;
+    }
+    file.close();
+    MailMessage message(MailMessage::File);
+    message.SetMailAttachment(file.fileName());
+    send(message, ui);
+}
+
+void Mail::SendList(const Deck& deck, const QString& filePath, UserInterface& ui) {
+    QByteArray contents;
+    for (int k = 0; k < deck.count(); ++k) {
+        const std::string_view index = deck.card(k).indexText();
+        contents.append(index.data(), static_cast<qsizetype>(index.size()));
+        contents.append("\r\n");
+    }
+    sendFile(filePath, contents, ui);
+}
+
+void Mail::SendTag(const Deck& deck, const QString& filePath, UserInterface& ui) {
+    std::string contents;
+    for (int k = 0; k < deck.count(); ++k) {
+        if (deck.card(k).isTagged())
+            Export::appendCardTextBlock(contents, deck.card(k));
+    }
+    sendFile(filePath, QByteArray::fromStdString(contents), ui);
 }

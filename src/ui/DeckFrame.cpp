@@ -183,6 +183,15 @@ void DeckFrame::carryOut(int id) {
     case Cmd::PrintTag:
         Printing::PrintTag(m_deck, m_document.filePath(), *this);
         break;
+    case Cmd::SendCard:
+        m_mail.SendCard(m_deck, *this);
+        break;
+    case Cmd::SendList:
+        m_mail.SendList(m_deck, m_document.filePath(), *this);
+        break;
+    case Cmd::SendTag:
+        m_mail.SendTag(m_deck, m_document.filePath(), *this);
+        break;
     case Cmd::Exit:
         close();
         break;
@@ -348,6 +357,13 @@ PrinterSetup DeckFrame::openPrinter(const QString& documentName, std::unique_ptr
         return PrinterSetup::Failed;
     page = std::make_unique<QtPrintPage>(*m_printer, documentName);
     return PrinterSetup::Ready;
+}
+
+void DeckFrame::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 // --- window ------------------------------------------------------------------------------

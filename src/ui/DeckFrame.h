@@ -7,6 +7,7 @@
 #include "deck/UserInterface.h"
 #include "files/Document.h"
 #include "files/Profile.h"
+#include "output/Mail.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -75,6 +76,8 @@ public:
     void selectBodyBytes(int start, int end) override;
     PrinterSetup openPrinter(const QString& documentName,
                              std::unique_ptr<PrintPage>& page) override;
+    void setBusy(bool busy) override;
+    Mail& mail() { return m_mail; }
 
 protected:
     bool event(QEvent* event) override;
@@ -102,6 +105,7 @@ private:
     Deck m_deck;
     Document m_document;
     DeckCommands m_commands;
+    Mail m_mail;
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs* m_dialogs;
 
