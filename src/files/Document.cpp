@@ -13,14 +13,7 @@ namespace {
 const QString ErrorCaption = QStringLiteral("Quorix Error...");
 
 FileDialogRequest deckFileDialog(FileDialogRequest::Kind kind, const Profile& profile) {
-    FileDialogRequest r;
-    r.kind = kind;
-    r.filter = QStringLiteral("Quorix Files (*.qrx) |*.qrx||");
-    r.defaultSuffix = QStringLiteral("qrx");
-    r.initialName = QStringLiteral("*.qrx");
-    r.initialFolder = profile.initialFolder();
-    r.overwritePrompt = kind == FileDialogRequest::Kind::Save;
-    return r;
+    return fileDialogRequest(kind, QStringLiteral("Quorix Files"), QStringLiteral("qrx"), profile);
 }
 
 } // namespace
@@ -154,13 +147,9 @@ bool Document::confirmClose() {
 }
 
 void Document::ImportCardfile() {
-    FileDialogRequest r;
-    r.kind = FileDialogRequest::Kind::Open;
-    r.filter = QStringLiteral("Cardfile Files (*.crd) |*.crd||");
-    r.defaultSuffix = QStringLiteral("crd");
-    r.initialName = QStringLiteral("*.crd");
-    r.initialFolder = m_profile.initialFolder();
-    const auto path = m_ui.fileDialog(r);
+    const auto path = m_ui.fileDialog(fileDialogRequest(FileDialogRequest::Kind::Open,
+                                                        QStringLiteral("Cardfile Files"),
+                                                        QStringLiteral("crd"), m_profile));
     if (!path || !NewDeck()) {
         m_ui.closingStep();
         return;

@@ -39,14 +39,9 @@ bool writeCards(const Deck& deck, QIODevice& device,
 
 void exportDeck(const Deck& deck, UserInterface& ui, const Profile& profile,
                 bool (*write)(const Deck&, QIODevice&)) {
-    FileDialogRequest r;
-    r.kind = FileDialogRequest::Kind::Save;
-    r.filter = QStringLiteral("Text Files (*.txt) |*.txt||");
-    r.defaultSuffix = QStringLiteral("txt");
-    r.initialName = QStringLiteral("*.txt");
-    r.initialFolder = profile.initialFolder();
-    r.overwritePrompt = true;
-    const auto path = ui.fileDialog(r);
+    const auto path =
+        ui.fileDialog(fileDialogRequest(FileDialogRequest::Kind::Save, QStringLiteral("Text Files"),
+                                        QStringLiteral("txt"), profile));
     if (!path)
         return;
     QSaveFile file(*path);

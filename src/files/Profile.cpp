@@ -38,3 +38,15 @@ QString Profile::initialFolder() const {
         return {};
     return cut == 0 ? QStringLiteral("/") : path.left(cut);
 }
+
+FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString& description,
+                                    const QString& suffix, const Profile& profile) {
+    FileDialogRequest r;
+    r.kind = kind;
+    r.filter = QStringLiteral("%1 (*.%2) |*.%2||").arg(description, suffix);
+    r.defaultSuffix = suffix;
+    r.initialName = QStringLiteral("*.") + suffix;
+    r.initialFolder = profile.initialFolder();
+    r.overwritePrompt = kind == FileDialogRequest::Kind::Save;
+    return r;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "deck/UserInterface.h"
+
 #include <QString>
 
 class QSettings;
@@ -23,3 +25,9 @@ public:
 private:
     QSettings& m_settings;
 };
+
+// The file dialogs of the File commands: one filter "<description> (*.<suffix>) |*.<suffix>||",
+// that suffix as the default, "*.<suffix>" as the initial name, the folder of "Last File", and
+// a prompt before a save replaces a file.
+FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString& description,
+                                    const QString& suffix, const Profile& profile);
