@@ -169,7 +169,11 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
     // Ctrl+Enter stands for Ctrl+J: it jumps and types nothing.
     if (!handled && !(ctrlJump && enter))
         QPlainTextEdit::keyPressEvent(event);
-    Q_EMIT keyPressed();
+    // Alt and its combinations, and F10, belong to the menus: they are system keys, not
+    // keys typed into the card.
+    const bool systemKey = alt || key == Qt::Key_Alt || key == Qt::Key_AltGr || key == Qt::Key_F10;
+    if (!systemKey)
+        Q_EMIT keyPressed();
 
     if (ctrlJump) {
         event->accept();

@@ -339,6 +339,10 @@ void DeckFrame::relabelCards() {
 }
 
 void DeckFrame::closingStep() {
+    // Back to the main window after a dialog, also where no window manager does it for us,
+    // so that its accelerator keys work again at once.
+    if (isVisible() && !QApplication::activeModalWidget())
+        activateWindow();
     if (!m_deck.isEmpty() && m_stack->front())
         m_stack->front()->editor()->setFocus();
 }

@@ -1,5 +1,7 @@
 #include "support/FrameFixture.h"
 #include "ui/CommandTable.h"
+#include "ui/DeckApp.h"
+#include "ui/HelpWindow.h"
 #include "ui/WindowPos.h"
 
 #include <QAction>
@@ -287,4 +289,22 @@ TEST_F(Frame, ExitRunsTheClosingSequence) {
     script.answer(Answer::Cancel);
     frame->runCommand(Cmd::Exit);
     EXPECT_TRUE(frame->isVisible());
+}
+
+TEST(StartupPath, TheArgumentsJoinedByBlanks) {
+    EXPECT_EQ(DeckApp::startupPath({QStringLiteral("quorix")}), QString());
+    EXPECT_EQ(DeckApp::startupPath({QStringLiteral("quorix"), QStringLiteral("/home/a/My"),
+                                    QStringLiteral("Decks/home.qrx")}),
+              QStringLiteral("/home/a/My Decks/home.qrx"));
+}
+
+TEST_F(Frame, HelpWithoutItsDocumentSaysWhereItLooked) {
+    // The test program has no help document beside it.
+    ASSERT_TRUE(HelpWindow::locate().isEmpty());
+    script.answer(Answer::Ok);
+    QTest::keyClick(frame.get(), Qt::Key_F1);
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_TRUE(script.messages[0].text.startsWith(
+        QStringLiteral("The help document quorix.html could not be found.")));
+    EXPECT_TRUE(script.messages[0].text.contains(HelpWindow::searchPaths().first()));
 }
