@@ -8,13 +8,15 @@
 // so a large deck is not copied before it is read, and read into memory otherwise.
 class FileBytes {
 public:
-    // False when the file cannot be opened or read.
+    // False when the file cannot be opened or read, or is not a plain file.
     bool open(const QString& path);
     QByteArrayView bytes() const { return m_bytes; }
-    QString errorString() const { return m_file.errorString(); }
+    // Why open() failed.
+    QString errorString() const { return m_error; }
 
 private:
     QFile m_file;
     QByteArray m_copy;
     QByteArrayView m_bytes;
+    QString m_error;
 };

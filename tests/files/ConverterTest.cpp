@@ -42,7 +42,7 @@ TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
     } cases[] = {
         {{path("text.qrx"), path("keep.csv")}, "not a Quorix deck file"},
         {{path("cut.crd"), path("keep.csv")}, "damaged card file"},
-        {{path("missing.crd"), path("keep.csv")}, "missing.crd"},
+        {{path("missing.crd"), path("keep.csv")}, "no such file"},
         {{path("text.doc"), path("keep.csv")}, "unknown input type"},
     };
     for (const auto& c : cases) {

@@ -22,7 +22,13 @@ TEST_F(LoadSave, LoadFailuresLeaveTheDeckAsItWas) {
     write(path("short.qrx"), QByteArray::fromHex("abaa0000") + le32(3) + QByteArray(600, 'x'));
     QDir(dir.path()).mkdir(QStringLiteral("folder.qrx"));
 
-    ui.answer(Answer::Ok).answer(Answer::Ok).answer(Answer::Ok).answer(Answer::Ok);
+    ui.answer(Answer::Ok)
+        .answer(Answer::Ok)
+        .answer(Answer::Ok)
+        .answer(Answer::Ok)
+        .answer(Answer::Ok);
+    EXPECT_FALSE(doc.LoadDeckFile(QStringLiteral("/dev/zero"))); // never read: no end to it
+    ui.messages.clear();
     EXPECT_FALSE(doc.LoadDeckFile(path("missing.qrx")));
     EXPECT_FALSE(doc.LoadDeckFile(path("text.qrx")));
     EXPECT_FALSE(doc.LoadDeckFile(path("short.qrx")));
