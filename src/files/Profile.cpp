@@ -1,5 +1,7 @@
 #include "Profile.h"
 
+#include "PathParts.h"
+
 #include <QSettings>
 
 namespace {
@@ -28,11 +30,7 @@ void Profile::setMainWindowPos(const QString& value) {
 
 QString Profile::initialFolder() const {
     const QString path = lastFile();
-#ifdef Q_OS_WIN
-    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-#else
-    const qsizetype cut = path.lastIndexOf(u'/');
-#endif
+    const qsizetype cut = PathParts::lastSeparator(path);
     // "/x.qrx" starts in the root folder, as "D:\x.qrx" starts in "D:".
     if (cut < 0)
         return {};

@@ -4,6 +4,7 @@
 #include "deck/Deck.h"
 #include "deck/UserInterface.h"
 #include "files/Export.h"
+#include "files/PathParts.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +22,6 @@ void copyField(char* field, std::size_t size, std::string_view text) {
     const std::size_t n = std::min(text.size(), size - 1);
     std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, size - n);
-}
-
-QString lastPart(const QString& path) {
-#ifdef Q_OS_WIN
-    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-#else
-    const qsizetype cut = path.lastIndexOf(u'/');
-#endif
-    return path.mid(cut + 1);
 }
 
 QString noteText(const char* bytes) {
@@ -51,15 +43,14 @@ void MailMessage::SetMailText(std::string_view subjectText, std::string_view not
 
 void MailMessage::SetMailAttachment(const QString& path) {
     attachmentPath = path;
-    const QString name = lastPart(path);
-    attachmentName = name == path ? QString() : name;
+    attachmentName = PathParts::lastSeparator(path) < 0 ? QString() : PathParts::fileName(path);
 }
 
 Mail::Mail() = default;
 Mail::~Mail() = default;
 
 QString Mail::attachmentName(const QString& filePath) {
-    const QString name = lastPart(filePath);
+    const QString name = PathParts::fileName(filePath);
     return (name.isEmpty() ? QStringLiteral("Untitled") : name) + QStringLiteral(".txt");
 }
 

@@ -46,7 +46,7 @@ TEST_F(MailHandOff, SendCardHandsOverSubjectAndBody) {
     EXPECT_EQ(mailer.arguments().last(), QString());
 }
 
-TEST_F(MailHandOff, SendListAttachesTheIndexLinesUnderThePartsName) {
+TEST_F(MailHandOff, SendListAttachesTheIndexLinesAsAFileOfTheDecksName) {
     addCards(deck, {"Apple", "Banana"});
     mail.SendList(deck, QString(), ui);
     const QStringList args = mailer.arguments();
