@@ -43,7 +43,11 @@ int CardStack::backCardAt(const QPoint& point) const {
 
 void CardStack::RelabelCards() {
     if (m_deck.isEmpty()) {
-        delete m_front;
+        // Later, not now: the front card may be in the middle of one of its own events.
+        if (m_front) {
+            m_front->hide();
+            m_front->deleteLater();
+        }
         m_front = nullptr;
         update();
         return;

@@ -60,6 +60,8 @@ DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
 
 DeckFrame::~DeckFrame() {
     qApp->removeEventFilter(this);
+    // The cascade reads the deck: it goes first, while the deck still exists.
+    delete takeCentralWidget();
 }
 
 void DeckFrame::setDialogs(Dialogs* dialogs) {
