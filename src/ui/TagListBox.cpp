@@ -3,6 +3,7 @@
 #include "Pictures.h"
 #include "deck/Cp1252.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -156,4 +157,13 @@ void TagListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         ToggleTag();
+}
+
+void TagListBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        ToggleTag();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }

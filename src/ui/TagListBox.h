@@ -68,6 +68,8 @@ public:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // Space toggles the item under the caret: the double click of the keyboard.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TagItemModel* m_model;

@@ -97,6 +97,10 @@ TEST_F(Tagging, ADoubleClickTogglesTheItem) {
     EXPECT_TRUE(list()->IsTagged(1));
     doubleClick(0);
     EXPECT_TRUE(list()->IsTagged(0));
+    // From the keyboard: move the caret and press Space.
+    QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Space);
+    EXPECT_FALSE(list()->IsTagged(1));
 }
 
 TEST_F(Tagging, ColumnsOf150PixelsFilledTopToBottom) {
