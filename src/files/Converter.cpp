@@ -48,15 +48,21 @@ std::optional<Failure> readInput(const QString& path, Deck& deck) {
     const QString ext = extensionOf(path);
     if (ext != QLatin1String("crd") && ext != QLatin1String("qrx"))
         return Failure{path, QStringLiteral("unknown input type (use .crd or .qrx)")};
-    FileBytes file;
-    if (!file.open(path))
-        return Failure{path, file.errorString()};
     if (ext == QLatin1String("qrx")) {
-        auto cards = DeckFile::parse(file.bytes());
-        if (!cards)
+        QFile file;
+        QString error;
+        if (!openForReading(file, path, &error))
+            return Failure{path, error};
+        DeckFile::ReadResult read = DeckFile::read(file);
+        if (read.status == DeckFile::ReadStatus::ReadError)
+            return Failure{path, file.errorString()};
+        if (read.status != DeckFile::ReadStatus::Ok)
             return Failure{path, QStringLiteral("not a Quorix deck file, or damaged")};
-        deck.appendCards(std::move(*cards));
+        deck.appendCards(std::move(read.cards));
     } else {
+        FileBytes file;
+        if (!file.open(path))
+            return Failure{path, file.errorString()};
         auto result = CardfileReader::parse(file.bytes());
         if (!result)
             return Failure{path, QStringLiteral("not a card file of the \"MGC\" format")};

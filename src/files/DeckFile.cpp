@@ -2,6 +2,7 @@
 
 #include "deck/Deck.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -9,38 +10,90 @@
 
 namespace DeckFile {
 
-std::optional<std::vector<std::unique_ptr<Card>>> parse(QByteArrayView bytes) {
-    if (bytes.size() < 4)
-        return std::nullopt;
-    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    const quint32 format = qFromLittleEndian<quint32>(data);
-    if (format != FormatVersion1 && format != FormatVersion2)
-        return std::nullopt;
-    if (bytes.size() < HeaderSize)
-        return std::nullopt;
-    const qint32 count = qFromLittleEndian<qint32>(data + 4);
-    std::vector<std::unique_ptr<Card>> cards;
-    if (count <= 0)
-        return cards;
+namespace {
 
-    const qint64 recordSize = format == FormatVersion2 ? RecordSize2 : RecordSize1;
-    // Checked before anything is allocated: a damaged count cannot make us read past the end.
-    if ((bytes.size() - HeaderSize) / recordSize < count)
-        return std::nullopt;
-
-    cards.reserve(static_cast<std::size_t>(count));
-    const uchar* record = data + HeaderSize;
-    for (qint32 i = 0; i < count; ++i, record += recordSize) {
-        auto card = std::make_unique<Card>();
-        // A field without its terminator keeps the field's limit (41 or 511 bytes).
-        const auto* text = reinterpret_cast<const char*>(record);
-        card->setIndex(std::string_view(text, Card::IndexSize));
-        card->setBody(std::string_view(text + Card::IndexSize, Card::BodySize));
-        if (format == FormatVersion2)
-            card->tag = qFromLittleEndian<qint32>(record + RecordSize1);
-        cards.push_back(std::move(card));
+// Reads exactly size bytes; a short read is the end of the file, -1 an error of the device.
+qint64 readFully(QIODevice& device, char* to, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = device.read(to + done, size - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
     }
-    return cards;
+    return done;
+}
+
+Card* makeCard(const char* record, bool withTag) {
+    auto* card = new Card;
+    // A field without its terminator keeps the field's limit (41 or 511 bytes).
+    card->setIndex(std::string_view(record, Card::IndexSize));
+    card->setBody(std::string_view(record + Card::IndexSize, Card::BodySize));
+    if (withTag)
+        card->tag = qFromLittleEndian<qint32>(record + RecordSize1);
+    return card;
+}
+
+} // namespace
+
+ReadResult read(QIODevice& device) {
+    ReadResult result;
+    char header[HeaderSize];
+    const qint64 got = readFully(device, header, HeaderSize);
+    if (got < 0) {
+        result.status = ReadStatus::ReadError;
+        return result;
+    }
+    result.status = ReadStatus::NotADeck;
+    if (got < 4)
+        return result;
+    const quint32 format = qFromLittleEndian<quint32>(header);
+    if ((format != FormatVersion1 && format != FormatVersion2) || got < HeaderSize)
+        return result;
+    const qint32 count = qFromLittleEndian<qint32>(header + 4);
+    const bool withTag = format == FormatVersion2;
+    const qint64 recordSize = withTag ? RecordSize2 : RecordSize1;
+    if (count > 0) {
+        // Checked before anything is allocated: a damaged count cannot make us read past the
+        // end or reserve memory for cards that are not there.
+        if (!device.isSequential() && (device.size() - device.pos()) / recordSize < count)
+            return result;
+        if (!device.isSequential())
+            result.cards.reserve(static_cast<std::size_t>(count));
+        // One pass in blocks of about a megabyte.
+        constexpr qint64 RecordsPerBlock = 2048;
+        std::vector<char> block(static_cast<std::size_t>(RecordsPerBlock * recordSize));
+        for (qint64 left = count; left > 0;) {
+            const qint64 records = std::min(left, RecordsPerBlock);
+            const qint64 bytes = readFully(device, block.data(), records * recordSize);
+            if (bytes < 0) {
+                result.status = ReadStatus::ReadError;
+                result.cards.clear();
+                return result;
+            }
+            if (bytes < records * recordSize) {
+                result.cards.clear(); // shorter than its count says
+                return result;
+            }
+            for (qint64 r = 0; r < records; ++r)
+                result.cards.emplace_back(makeCard(block.data() + r * recordSize, withTag));
+            left -= records;
+        }
+    }
+    result.status = ReadStatus::Ok;
+    return result;
+}
+
+std::optional<std::vector<std::unique_ptr<Card>>> parse(QByteArrayView bytes) {
+    QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    ReadResult result = read(buffer);
+    if (result.status != ReadStatus::Ok)
+        return std::nullopt;
+    return std::move(result.cards);
 }
 
 bool write(const Deck& deck, QIODevice& device) {

@@ -21,9 +21,17 @@ constexpr int HeaderSize = 8;
 constexpr int RecordSize1 = Card::IndexSize + Card::BodySize; // 554
 constexpr int RecordSize2 = RecordSize1 + 4;                  // 558
 
-// The cards of a whole file, or nothing when the file is not a deck file or is shorter than
-// its count says. A count of zero or less is an empty deck. Bytes after the last record are
-// ignored.
+enum class ReadStatus { Ok, NotADeck, ReadError };
+struct ReadResult {
+    ReadStatus status = ReadStatus::NotADeck;
+    std::vector<std::unique_ptr<Card>> cards;
+};
+
+// Reads a whole deck file in one pass: the cards, or NotADeck when the file does not begin
+// with a format word or is shorter than its count says, or ReadError when the device fails.
+// A count of zero or less is an empty deck. Bytes after the last record are ignored.
+ReadResult read(QIODevice& device);
+// The same for bytes already in memory; nothing unless they hold a whole deck file.
 std::optional<std::vector<std::unique_ptr<Card>>> parse(QByteArrayView bytes);
 
 // Writes the deck as a version 2 file, front card first. Bytes after each body's

@@ -38,17 +38,21 @@ void Document::fileError(const QString& text) {
 }
 
 bool Document::LoadDeckFile(const QString& path) {
-    FileBytes file;
-    if (!file.open(path)) {
+    QFile file;
+    if (!openForReading(file, path)) {
         fileError(QStringLiteral("File Error - \"%1\"").arg(path));
         return false;
     }
-    auto cards = DeckFile::parse(file.bytes());
-    if (!cards) {
+    DeckFile::ReadResult read = DeckFile::read(file);
+    if (read.status == DeckFile::ReadStatus::ReadError) {
+        fileError(QStringLiteral("File Error - \"%1\"").arg(path));
+        return false;
+    }
+    if (read.status != DeckFile::ReadStatus::Ok) {
         fileError(QStringLiteral("File Error - Incompable File"));
         return false;
     }
-    m_deck.appendCards(std::move(*cards));
+    m_deck.appendCards(std::move(read.cards));
     m_deck.SortByIndex();
     m_ui.relabelCards();
     m_deck.setModified(false);

@@ -4,8 +4,11 @@
 #include <QByteArrayView>
 #include <QFile>
 
-// The whole contents of a file for one parse: mapped into memory where the system allows,
-// so a large deck is not copied before it is read, and read into memory otherwise.
+// Opens a plain file for reading. A folder, a pipe or a device such as /dev/zero is refused:
+// none of them is a deck, and some would never end. On failure, error says why.
+bool openForReading(QFile& file, const QString& path, QString* error = nullptr);
+
+// The whole contents of a small file (a card file) for one parse.
 class FileBytes {
 public:
     // False when the file cannot be opened or read, or is not a plain file.
@@ -15,8 +18,6 @@ public:
     QString errorString() const { return m_error; }
 
 private:
-    QFile m_file;
-    QByteArray m_copy;
-    QByteArrayView m_bytes;
+    QByteArray m_bytes;
     QString m_error;
 };

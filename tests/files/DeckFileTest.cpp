@@ -3,6 +3,8 @@
 
 #include <QBuffer>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,7 +45,49 @@ private:
     qint64 m_room;
 };
 
+// A device whose reads fail after so many bytes, as a disk or a network share can.
+class FailingReader : public QIODevice {
+public:
+    FailingReader(QByteArray data, qint64 failAt)
+        : m_data(std::move(data))
+        , m_failAt(failAt) {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* to, qint64 max) override {
+        if (m_pos >= m_failAt)
+            return -1;
+        const qint64 n = std::min({max, m_failAt - m_pos, qint64(m_data.size()) - m_pos});
+        std::memcpy(to, m_data.constData() + m_pos, static_cast<std::size_t>(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_failAt;
+    qint64 m_pos = 0;
+};
+
 } // namespace
+
+TEST(DeckFile, ReadErrorsAreToldApartFromDamagedFiles) {
+    QByteArray file = QByteArray::fromHex("abaa0000") + le32(3);
+    for (int i = 0; i < 3; ++i)
+        file += record("card", "body", 0);
+    FailingReader failing(file, 600);
+    DeckFile::ReadResult result = DeckFile::read(failing);
+    EXPECT_EQ(result.status, DeckFile::ReadStatus::ReadError);
+    EXPECT_TRUE(result.cards.empty());
+
+    FailingReader whole(file, file.size() + 1);
+    EXPECT_EQ(DeckFile::read(whole).cards.size(), 3u);
+    FailingReader cut(file.left(1000), 100000); // a sequential device ending early
+    EXPECT_EQ(DeckFile::read(cut).status, DeckFile::ReadStatus::NotADeck);
+}
 
 TEST(DeckFile, OneCardGivesTheKnownBytes) {
     Deck deck;
