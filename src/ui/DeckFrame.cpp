@@ -31,7 +31,6 @@
 
 DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
     : QMainWindow(parent)
-    , m_settings(settings)
     , m_profile(settings)
     , m_document(m_deck, *this, m_profile)
     , m_commands(m_deck, *this)
@@ -82,7 +81,6 @@ void DeckFrame::buildMenus() {
             if (!menu) {
                 menu = parent ? parent->addMenu(path[i]) : menuBar()->addMenu(path[i]);
                 connect(menu, &QMenu::aboutToShow, this, &DeckFrame::updateCommandStates);
-                m_menus << menu;
             }
             parent = menu;
         }

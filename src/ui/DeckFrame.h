@@ -100,7 +100,6 @@ private:
     void restoreWindow();
     bool ruleHolds(EnableRule rule) const;
 
-    QSettings& m_settings;
     Profile m_profile;
     Deck m_deck;
     Document m_document;
@@ -112,7 +111,6 @@ private:
     CardStack* m_stack;
     DeckStatusBar* m_status;
     QHash<int, QAction*> m_actions;
-    QList<QMenu*> m_menus;
     QTimer m_countTimer;
     QPointer<FindDialog> m_findDialog;
     // The printer last chosen, kept for the next print command.
