@@ -164,6 +164,15 @@ TEST_F(Cascade, EditsWithoutTypedCharactersSurviveARotation) {
     EXPECT_EQ(body(), "ello");
 }
 
+TEST_F(Cascade, UndoIsStoredAndMarksTheDeck) {
+    showCards({"a"});
+    QTest::keyClicks(editor(), QStringLiteral("xy"));
+    frame->deck().setModified(false); // as after a save
+    frame->runCommand(Cmd::Undo);
+    EXPECT_EQ(body(), "");
+    EXPECT_TRUE(frame->deck().isModified());
+}
+
 TEST_F(Cascade, TheBodyHoldsAtMost511Bytes) {
     showCards({"a"});
     frame->deck().card(0).setBody(std::string(509, 'x'));
