@@ -465,8 +465,12 @@ void DeckFrame::showHelp() {
                            MessageIcon::Exclamation);
         return;
     }
-    auto* help = new HelpWindow(document, this);
-    help->show();
+    // One help window: asking again brings it forward.
+    if (!m_helpWindow)
+        m_helpWindow = new HelpWindow(document, this);
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 void DeckFrame::showAbout() {

@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "FindDialog.h"
+#include "HelpWindow.h"
 #include "deck/Deck.h"
 #include "deck/DeckCommands.h"
 #include "deck/UserInterface.h"
@@ -113,6 +114,7 @@ private:
     QHash<int, QAction*> m_actions;
     QTimer m_countTimer;
     QPointer<FindDialog> m_findDialog;
+    QPointer<HelpWindow> m_helpWindow;
     // The printer last chosen, kept for the next print command.
     std::unique_ptr<QPrinter> m_printer;
 };
