@@ -25,7 +25,6 @@ public:
     void startFind();
     // One press of Find Next with the dialog's current text.
     void FindNext(const QByteArray& text);
-    FindWalk& findWalk() { return m_walk; }
 
     void Next();
     void Previous();

@@ -77,9 +77,9 @@ Mail::Result Mail::SendMail(const MailMessage& message) {
                              process->deleteLater();
                      });
     process->start();
-    if (!process->waitForStarted(m_waitMs))
+    if (!process->waitForStarted(WaitMs))
         return Result::NotStarted;
-    if (!process->waitForFinished(m_waitMs))
+    if (!process->waitForFinished(WaitMs))
         return Result::HandedOver; // the mail program is running with the message
     // 0: the mail program has the message. 3: no mail program; 4: it failed; 1, 2, 5: the
     // message could not be handed over.

@@ -54,13 +54,12 @@ public:
 
     // The attachment's name for a deck file: its file name and ".txt", or "Untitled.txt".
     static QString attachmentName(const QString& filePath);
-    // How long SendMail waits for xdg-email's answer.
-    void setWaitMilliseconds(int ms) { m_waitMs = ms; }
 
 private:
     void sendFile(const QString& filePath, const QByteArray& contents, UserInterface& ui);
 
     std::unique_ptr<QTemporaryDir> m_folder;
     int m_sent = 0;
-    int m_waitMs = 3000;
+    // How long SendMail waits for xdg-email's answer.
+    static constexpr int WaitMs = 3000;
 };

@@ -78,7 +78,6 @@ public:
     PrinterSetup openPrinter(const QString& documentName,
                              std::unique_ptr<PrintPage>& page) override;
     void setBusy(bool busy) override;
-    Mail& mail() { return m_mail; }
 
 protected:
     bool event(QEvent* event) override;
