@@ -1,45 +1,68 @@
 #include "Cp1252.h"
 
+#include <QHash>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <array>
 
 namespace Cp1252 {
 
+namespace {
+
+// Both directions of the code page, built once from Qt's converter: afterwards a character
+// costs a table look-up, which matters for lists of a hundred thousand indexes.
+struct Tables {
+    std::array<QChar, 256> toUnicode{};
+    QHash<char16_t, char> fromUnicode;
+
+    Tables() {
+        char all[256];
+        for (int b = 0; b < 256; ++b)
+            all[b] = static_cast<char>(b);
+        QStringDecoder decoder("windows-1252");
+        const QString text = decoder.decode(QByteArrayView(all, 256));
+        for (int b = 0; b < 256 && b < text.size(); ++b) {
+            toUnicode[static_cast<std::size_t>(b)] = text[b];
+            fromUnicode.insert(text[b].unicode(), static_cast<char>(b));
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+} // namespace
+
 QString decode(std::string_view bytes) {
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    const auto& map = tables().toUnicode;
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (char c : bytes)
+        *out++ = map[static_cast<unsigned char>(c)];
+    return text;
 }
 
 std::optional<QByteArray> encode(QStringView text) {
-    QStringEncoder encoder("windows-1252");
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
+    const auto& map = tables().fromUnicode;
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    for (QChar c : text) {
+        const auto it = map.constFind(c.unicode());
+        if (it == map.cend())
+            return std::nullopt;
+        *out++ = *it;
+    }
     return bytes;
 }
 
 QChar toUnicode(unsigned char byte) {
-    // Built once from Qt's converter, so one byte costs a table look-up.
-    static const std::array<QChar, 256> table = [] {
-        std::array<QChar, 256> t{};
-        char all[256];
-        for (int b = 0; b < 256; ++b)
-            all[b] = static_cast<char>(b);
-        const QString text = decode(std::string_view(all, 256));
-        for (int b = 0; b < 256 && b < text.size(); ++b)
-            t[static_cast<std::size_t>(b)] = text[b];
-        return t;
-    }();
-    return table[byte];
+    return tables().toUnicode[byte];
 }
 
 bool canEncode(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return true;
-    return encode(QStringView(&c, 1)).has_value();
+    return tables().fromUnicode.contains(c.unicode());
 }
 
 } // namespace Cp1252

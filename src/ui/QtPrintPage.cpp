@@ -12,9 +12,10 @@ QFont QtPrintPage::printFont() {
 
 QtPrintPage::QtPrintPage(QPrinter& printer, const QString& documentName)
     : m_printer(printer)
-    , m_font(printFont(), &printer) {
+    , m_font(printFont(), &printer)
+    , m_metrics(m_font, &printer) {
     m_printer.setDocName(documentName);
-    const QFontMetrics fm(m_font, &m_printer);
+    const QFontMetrics& fm = m_metrics;
     // The font's height plus its internal leading: the part of the height above the em.
     const int em = qRound(m_font.pointSizeF() * m_printer.logicalDpiY() / 72.0);
     m_lineHeight = fm.height() + std::max(0, fm.height() - em);
@@ -55,5 +56,5 @@ void QtPrintPage::penMoveTo(int x, int y) {
 
 void QtPrintPage::penDraw(QChar c) {
     m_painter.drawText(QPoint(m_penX, m_penY + m_ascent), QString(c));
-    m_penX += QFontMetrics(m_font, &m_printer).horizontalAdvance(c);
+    m_penX += m_metrics.horizontalAdvance(c);
 }

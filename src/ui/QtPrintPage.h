@@ -3,6 +3,7 @@
 #include "output/PrintPage.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 class QPrinter;
@@ -35,6 +36,7 @@ private:
     QPrinter& m_printer;
     QPainter m_painter;
     QFont m_font;
+    QFontMetrics m_metrics;
     int m_width;
     int m_height;
     int m_lineHeight;

@@ -1,4 +1,5 @@
 #include "deck/Deck.h"
+#include "deck/Cp1252.h"
 #include "deck/IndexOrder.h"
 #include "support/DeckHelpers.h"
 
@@ -171,4 +172,21 @@ TEST(Card, FieldsKeepTheirLimitsAndClearTheRest) {
         ASSERT_EQ(card.body[i], 0);
     EXPECT_EQ(card.tag, 0);
     EXPECT_FALSE(card.isTagged());
+}
+
+TEST(Cp1252Text, EveryByteRoundTripsAndForeignCharactersAreRefused) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    const QString text = Cp1252::decode(all);
+    ASSERT_EQ(text.size(), 255);
+    EXPECT_EQ(text[0x80 - 1], QChar(0x20AC)); // the euro sign
+    EXPECT_EQ(text[0xE9 - 1], QChar(0xE9));
+    const auto back = Cp1252::encode(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->toStdString(), all);
+    EXPECT_FALSE(Cp1252::encode(QStringLiteral("caf\u00e9 \u4e2d")));
+    EXPECT_FALSE(Cp1252::encode(QStringLiteral("\U0001F600")));
+    EXPECT_TRUE(Cp1252::canEncode(QChar(0x2122)));
+    EXPECT_FALSE(Cp1252::canEncode(QChar(0x0100)));
 }
