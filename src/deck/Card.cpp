@@ -9,7 +9,9 @@ std::string_view textOf(const char* field, std::size_t size) {
     return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size};
 }
 
-void store(char* field, std::size_t size, std::string_view text) {
+} // namespace
+
+void storeTextField(char* field, std::size_t size, std::string_view text) {
     const std::size_t cut = text.find('\0');
     if (cut != std::string_view::npos)
         text = text.substr(0, cut);
@@ -17,8 +19,6 @@ void store(char* field, std::size_t size, std::string_view text) {
     std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, size - n);
 }
-
-} // namespace
 
 std::string_view Card::indexText() const {
     return textOf(index, IndexSize);
@@ -29,9 +29,9 @@ std::string_view Card::bodyText() const {
 }
 
 void Card::setIndex(std::string_view text) {
-    store(index, IndexSize, text);
+    storeTextField(index, IndexSize, text);
 }
 
 void Card::setBody(std::string_view text) {
-    store(body, BodySize, text);
+    storeTextField(body, BodySize, text);
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+// Copies text into a fixed zero-terminated field: up to its first zero byte and at most
+// size - 1 bytes, the rest of the field cleared.
+void storeTextField(char* field, std::size_t size, std::string_view text);
 
 // One index card. The fields keep the fixed sizes of the deck file's record, so a card is
 // written and read without any conversion; texts are bytes of the Windows-1252 code page.

@@ -18,12 +18,6 @@ namespace {
 
 const QString HandOff = QStringLiteral("xdg-email");
 
-void copyField(char* field, std::size_t size, std::string_view text) {
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(field, text.data(), n);
-    std::memset(field + n, 0, size - n);
-}
-
 QString noteText(const char* bytes) {
     QString text = Cp1252::decode(std::string_view(bytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -37,8 +31,8 @@ bool IsMailAvailable() {
 }
 
 void MailMessage::SetMailText(std::string_view subjectText, std::string_view note) {
-    copyField(subject, sizeof subject, subjectText.substr(0, subjectText.find('\0')));
-    copyField(noteText, sizeof noteText, note.substr(0, note.find('\0')));
+    storeTextField(subject, sizeof subject, subjectText);
+    storeTextField(noteText, sizeof noteText, note);
 }
 
 void MailMessage::SetMailAttachment(const QString& path) {

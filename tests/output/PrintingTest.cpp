@@ -165,8 +165,7 @@ TEST(PrintJobs, ListFillsPagesToTheListBottom) {
 }
 
 TEST(PrintJobs, TagPrintsTaggedCardsInOrderAndStartsANewPageWhenFull) {
-    // m = 30, B = 1000 - 60 = 940... here H = 200: B = 140. A card's body measured from
-    // y = 50 (5 lh) on.
+    // m = 3 lh = 30, B = H - 2 m = 140; a card's body is measured from y = 5 lh = 50 on.
     Deck deck;
     addCards(deck, {"p0", "p1", "two", "p3", "p4", "five", "six"});
     deck.card(2).setBody("x");
