@@ -11,9 +11,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
-#include <cstring>
-
 namespace {
 
 const QString HandOff = QStringLiteral("xdg-email");
