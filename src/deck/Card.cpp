@@ -30,6 +30,12 @@ std::string_view Card::bodyText() const {
 
 void Card::setIndex(std::string_view text) {
     storeTextField(index, IndexSize, text);
+    // An index is one line: a control byte (a line break, a TAB) from a file written
+    // elsewhere would break the exports and lists, so it reads as a blank.
+    for (char& c : index) {
+        if (c != 0 && static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
 }
 
 void Card::setBody(std::string_view text) {

@@ -28,7 +28,8 @@ struct Card {
     bool isTagged() const { return tag != 0; }
 
     // Both setters stop at a zero byte, keep at most the field's limit and clear the rest of
-    // the field, so equal cards always have equal bytes.
+    // the field, so equal cards always have equal bytes. An index never holds a control byte:
+    // each one becomes a blank.
     void setIndex(std::string_view text);
     void setBody(std::string_view text);
 };

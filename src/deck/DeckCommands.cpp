@@ -38,11 +38,11 @@ void DeckCommands::Add() {
         warn(QStringLiteral("Did Not Create Card"), QStringLiteral("Quorix Warning"));
         return;
     }
-    m_deck.AppendCard(view(m_newIndex));
+    const Card& added = m_deck.AppendCard(view(m_newIndex));
     m_deck.SortByIndex();
-    // The first card with an equal index comes to the front: the new one, unless an older
-    // card already had that index.
-    m_deck.BringIndexToFront(view(m_newIndex));
+    // The new card itself comes to the front, also when an older card has an equal index:
+    // the user goes on to type its body.
+    m_deck.BringCardToFront(m_deck.positionOf(&added));
     m_ui.relabelCards();
     m_deck.setModified(true);
     m_ui.closingStep();
@@ -61,30 +61,30 @@ void DeckCommands::Delete() {
     m_ui.closingStep();
 }
 
-void DeckCommands::EditIndex(bool fromMenu) {
+void DeckCommands::EditIndex() {
     if (m_deck.isEmpty())
         return;
     Card& card = m_deck.card(0);
     const std::string_view index = card.indexText();
-    const auto typed = m_ui.indexDialog(
-        IndexDialogMode::EditIndex, QByteArray(index.data(), static_cast<qsizetype>(index.size())));
+    const QByteArray old(index.data(), static_cast<qsizetype>(index.size()));
+    const auto typed = m_ui.indexDialog(IndexDialogMode::EditIndex, old);
     if (typed) {
         const QByteArray text = typed->left(Card::MaxIndexLength);
         if (text.isEmpty()) {
             warn(QStringLiteral("Did Not Change Text"), QStringLiteral("Quorix Warning"));
-            if (fromMenu)
-                m_deck.setModified(true);
             return;
         }
-        card.setIndex(view(text));
-        m_deck.SortByIndex();
-        m_deck.BringExactIndexToFront(view(text));
-        m_ui.relabelCards();
-        m_deck.setModified(true);
+        // The same text again changes nothing, so the deck is not marked modified.
+        if (text != old) {
+            card.setIndex(view(text));
+            m_deck.SortByIndex();
+            // The renamed card itself comes to the front, not a card with the same index.
+            m_deck.BringCardToFront(m_deck.positionOf(&card));
+            m_ui.relabelCards();
+            m_deck.setModified(true);
+        }
     }
     m_ui.closingStep();
-    if (fromMenu)
-        m_deck.setModified(true);
 }
 
 void DeckCommands::GoTo() {
@@ -123,9 +123,10 @@ void DeckCommands::FindNext(const QByteArray& text) {
     FindWalk::Match match;
     switch (m_walk.findNext(view(text), match)) {
     case FindWalk::Result::Found:
+        // The Find dialog keeps the keyboard, so Enter there finds the next occurrence and
+        // never types over this one.
         m_ui.relabelCards();
         m_ui.selectBodyBytes(match.start, match.start + match.length);
-        m_ui.closingStep();
         break;
     case FindWalk::Result::EndOfSelection:
         m_ui.messageBox(QStringLiteral("End of Selection"), QStringLiteral("Quorix Info"),

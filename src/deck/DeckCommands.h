@@ -16,9 +16,8 @@ public:
 
     void Add();
     void Delete();
-    // The menu command marks the deck modified whatever the user did; a click on the header
-    // does not.
-    void EditIndex(bool fromMenu);
+    // From the menu or a click on the front card's header.
+    void EditIndex();
     void GoTo();
 
     // Starts a new search walk at the front card (the Find command).

@@ -97,13 +97,16 @@ bool Document::NewDeck() {
 }
 
 void Document::New() {
-    NewDeck();
+    // A new deck has no card file behind it: Save is available again.
+    if (NewDeck())
+        m_imported = false;
     m_ui.closingStep();
 }
 
 void Document::Open() {
     const auto path = m_ui.fileDialog(deckFileDialog(FileDialogRequest::Kind::Open, m_profile));
     if (path && NewDeck() && LoadDeckFile(*path)) {
+        m_imported = false;
         setFilePath(*path);
         m_profile.setLastFile(*path);
         m_ui.showCardCount(m_deck.count());

@@ -1,35 +1,49 @@
 #include "CardEdit.h"
 
+#include "InputHints.h"
 #include "deck/Card.h"
 #include "deck/Cp1252.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
-#include <QScrollBar>
 #include <QTextBlock>
 
 bool CardEdit::s_overwrite = false;
 
 namespace {
 
-constexpr QChar ParagraphSeparator(0x2029);
-constexpr QChar LineSeparator(0x2028);
-
 bool isBreak(QChar c) {
-    return c == ParagraphSeparator || c == LineSeparator || c == u'\n';
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == u'\n' || c == u'\r';
 }
 
-// Bytes a text takes on a card: every character one, every line break two (CR LF).
-int storedSize(const QString& text) {
-    int n = 0;
-    for (QChar c : text)
-        n += isBreak(c) ? 2 : 1;
-    return n;
+// Every kind of line break as one '\n'.
+QString withPlainBreaks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            continue; // the CR of a CR LF pair
+        out += isBreak(text[i]) ? QChar(u'\n') : text[i];
+    }
+    return out;
 }
 
-const QString TooLong = QStringLiteral("A card holds at most 511 characters.");
-const QString NotInCodePage = QStringLiteral("Characters that a card cannot hold were left out.");
+// Whether the text editor would insert a key's text: mirrors its own rule, so that every key
+// that types passes the gate, whatever its modifiers.
+bool typesText(const QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.at(0);
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
+           (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
 
 } // namespace
 
@@ -42,32 +56,31 @@ CardEdit::CardEdit(QWidget* parent)
     setTabChangesFocus(false);
     setOverwriteMode(s_overwrite);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(document(), &QTextDocument::contentsChange, this, &CardEdit::onContentsChange);
     connect(document(), &QTextDocument::contentsChanged, this, &CardEdit::onContentsChanged);
+    // Find's mark goes with the first move or edit.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { setExtraSelections({}); });
+}
+
+QString CardEdit::editorText() const {
+    QString text = document()->toRawText();
+    for (QChar& c : text) {
+        if (isBreak(c))
+            c = u'\n';
+    }
+    return text;
 }
 
 void CardEdit::setBody(std::string_view bytes) {
-    QString text = Cp1252::decode(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
     m_loading = true;
-    setPlainText(text);
+    m_body = BodyText::fromBytes(bytes);
+    setPlainText(m_body.text());
     m_loading = false;
-    m_reported = body();
-}
-
-QByteArray CardEdit::body() const {
-    QString text = document()->toRawText();
-    QString out;
-    out.reserve(text.size() + 16);
-    for (QChar c : text) {
-        if (isBreak(c))
-            out += QStringLiteral("\r\n");
-        else
-            out += c;
-    }
-    QByteArray bytes = Cp1252::encode(out).value_or(QByteArray());
-    bytes.truncate(Card::MaxBodyLength);
-    return bytes;
+    m_stored = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    // The document may hold a character differently from how it was given (it never should);
+    // then it follows what the document shows.
+    if (editorText() != m_body.text())
+        m_body.follow(editorText(), 0, static_cast<int>(document()->characterCount()));
 }
 
 QByteArray CardEdit::selectedBytes() const {
@@ -77,61 +90,69 @@ QByteArray CardEdit::selectedBytes() const {
     return Cp1252::encode(text).value_or(QByteArray());
 }
 
-int CardEdit::positionOfByte(std::string_view body, int byteOffset) {
-    int position = 0;
-    for (int i = 0; i < byteOffset && i < static_cast<int>(body.size()); ++i) {
-        if (body[static_cast<std::size_t>(i)] == '\r' && i + 1 < static_cast<int>(body.size()) &&
-            body[static_cast<std::size_t>(i) + 1] == '\n')
-            ++i; // the pair is one break
-        ++position;
-    }
-    return position;
-}
-
 void CardEdit::selectBytes(int start, int end) {
-    const QByteArray bytes = body();
-    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::string_view bytes(m_stored.constData(), static_cast<std::size_t>(m_stored.size()));
     QTextCursor cursor(document());
-    cursor.setPosition(positionOfByte(view, start));
-    cursor.setPosition(positionOfByte(view, end), QTextCursor::KeepAnchor);
+    cursor.setPosition(BodyText::positionOfByte(bytes, start));
+    cursor.setPosition(BodyText::positionOfByte(bytes, end), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
+    // The selection shows in the highlight colours even without the keyboard.
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = cursor;
+    mark.format.setBackground(palette().brush(QPalette::Active, QPalette::Highlight));
+    mark.format.setForeground(palette().brush(QPalette::Active, QPalette::HighlightedText));
+    setExtraSelections({mark});
 }
 
-int CardEdit::bytesLeftForInsert(bool overwriting) const {
+int CardEdit::room(bool overwriting) const {
     const QTextCursor cursor = textCursor();
-    int freed = storedSize(cursor.selectedText());
-    if (overwriting && !cursor.hasSelection() && !cursor.atBlockEnd())
-        freed += 1;
-    return Card::MaxBodyLength - storedSize(document()->toRawText()) + freed;
+    int from = cursor.selectionStart();
+    int to = cursor.selectionEnd();
+    if (overwriting && from == to && !cursor.atBlockEnd())
+        ++to;
+    BodyText after = m_body;
+    after.replace(from, to - from, QString());
+    return Card::MaxBodyLength - after.storedSize();
 }
 
-QString CardEdit::acceptable(const QString& text, bool overwriting) {
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(u'\r', u'\n');
-    int room = bytesLeftForInsert(overwriting);
+void CardEdit::refuse(const QString& reason) {
+    QApplication::beep();
+    Q_EMIT inputRefused(reason);
+}
+
+QString CardEdit::admit(const QString& text, bool overwriting) {
+    int left = room(overwriting);
     QString out;
     bool dropped = false;
     bool cut = false;
-    for (QChar c : normalized) {
-        if (!isBreak(c) && !Cp1252::canEncode(c)) {
+    for (QChar c : withPlainBreaks(text)) {
+        if (c != u'\n' && (c.unicode() == 0 || !Cp1252::canEncode(c))) {
             dropped = true;
             continue;
         }
-        const int size = isBreak(c) ? 2 : 1;
-        if (size > room) {
+        const int size = BodyText::insertedSize(c);
+        if (size > left) {
             cut = true;
             break;
         }
-        room -= size;
-        out += isBreak(c) ? QChar(u'\n') : c;
+        left -= size;
+        out += c;
     }
-    if (dropped || cut) {
-        QApplication::beep();
-        Q_EMIT inputRefused(cut ? TooLong : NotInCodePage);
-    }
+    if (cut)
+        refuse(InputHints::tooLong());
+    else if (dropped)
+        refuse(InputHints::notInCodePage());
     return out;
+}
+
+void CardEdit::insertTyped(const QString& text) {
+    QTextCursor cursor = textCursor();
+    if (overwriteMode() && !cursor.hasSelection() && !cursor.atBlockEnd())
+        cursor.deleteChar();
+    cursor.insertText(text);
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 void CardEdit::keyPressEvent(QKeyEvent* event) {
@@ -139,6 +160,7 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
     const bool ctrl = mods & Qt::ControlModifier;
     const bool alt = mods & Qt::AltModifier;
     const int key = event->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
 
     // The Insert key of the cursor block, first press only, without Shift, Ctrl or Alt.
     if (key == Qt::Key_Insert && !event->isAutoRepeat() &&
@@ -149,37 +171,41 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
         Q_EMIT overwriteTypingChanged(s_overwrite);
     }
 
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    const bool ctrlJump = ctrl && !alt && ((key >= Qt::Key_A && key <= Qt::Key_Z) || enter);
-    bool handled = false;
-    if (!ctrl && !alt) {
-        // Typed text goes through the same checks as pasted text.
-        const QString text = enter ? QStringLiteral("\n") : event->text();
-        const bool typing =
-            !text.isEmpty() && (enter || text == QStringLiteral("\t") || text.at(0).isPrint());
-        if (typing) {
-            // Qt overwrites a character for typed text, never for a line break.
-            const QString allowed = acceptable(text, overwriteMode() && !enter);
-            if (allowed != text) {
-                handled = true;
-                event->accept();
-            }
+    // Ctrl with a letter only jumps: the editor's own Ctrl bindings (delete to the end of the
+    // line, undo, paste, ...) never touch the card first. Ctrl+Enter stands for Ctrl+J.
+    if (ctrl && !alt && ((key >= Qt::Key_A && key <= Qt::Key_Z) || enter)) {
+        if (key == Qt::Key_C && textCursor().hasSelection())
+            copy();
+        event->accept();
+        Q_EMIT jumpRequested(enter ? 'j' : static_cast<char>('a' + (key - Qt::Key_A)));
+        return;
+    }
+
+    if (enter) {
+        if (room(false) < BodyText::insertedSize(u'\n')) {
+            refuse(InputHints::tooLong());
+            event->accept();
+            return;
+        }
+    } else if (typesText(event)) {
+#ifndef Q_OS_MACOS
+        // Alt with a letter belongs to the menus, as on the system the program comes from;
+        // it never types into the card.
+        if (alt && !ctrl) {
+            event->ignore();
+            return;
+        }
+#endif
+        const QString text = event->text();
+        const QString allowed = admit(text, overwriteMode());
+        if (allowed != text) {
+            if (!allowed.isEmpty())
+                insertTyped(allowed);
+            event->accept();
+            return;
         }
     }
-    // Ctrl+Enter stands for Ctrl+J: it jumps and types nothing.
-    if (!handled && !(ctrlJump && enter))
-        QPlainTextEdit::keyPressEvent(event);
-    // Alt and its combinations, and F10, belong to the menus: they are system keys, not
-    // keys typed into the card.
-    const bool systemKey = alt || key == Qt::Key_Alt || key == Qt::Key_AltGr || key == Qt::Key_F10;
-    if (!systemKey)
-        Q_EMIT keyPressed();
-
-    if (ctrlJump) {
-        event->accept();
-        const char letter = enter ? 'j' : static_cast<char>('a' + (key - Qt::Key_A));
-        Q_EMIT jumpRequested(letter);
-    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void CardEdit::contextMenuEvent(QContextMenuEvent* event) {
@@ -190,19 +216,29 @@ void CardEdit::contextMenuEvent(QContextMenuEvent* event) {
     Q_EMIT cardMenuRequested(at);
 }
 
+bool CardEdit::canInsertFromMimeData(const QMimeData* source) const {
+    // A dropped file opens in the program; its name never goes into a card.
+    for (const QUrl& url : source->urls()) {
+        if (url.isLocalFile())
+            return false;
+    }
+    return source->hasText();
+}
+
 void CardEdit::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText())
+    if (!canInsertFromMimeData(source))
         return;
-    const QString text = acceptable(source->text(), false);
+    const QString text = admit(source->text(), false);
     if (!text.isEmpty())
         textCursor().insertText(text);
     ensureCursorVisible();
 }
 
 void CardEdit::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty()) {
-        const QString allowed = acceptable(event->commitString(), overwriteMode());
-        if (allowed != event->commitString()) {
+    const QString commit = event->commitString();
+    if (!commit.isEmpty()) {
+        const QString allowed = admit(commit, overwriteMode());
+        if (allowed != commit) {
             QInputMethodEvent filtered(event->preeditString(), event->attributes());
             filtered.setCommitString(allowed, event->replacementStart(),
                                      event->replacementLength());
@@ -213,12 +249,25 @@ void CardEdit::inputMethodEvent(QInputMethodEvent* event) {
     QPlainTextEdit::inputMethodEvent(event);
 }
 
+void CardEdit::onContentsChange(int position, int, int added) {
+    if (!m_loading)
+        m_body.follow(editorText(), position, added);
+}
+
 void CardEdit::onContentsChanged() {
     if (m_loading)
         return;
-    const QByteArray now = body();
-    if (now != m_reported) {
-        m_reported = now;
+    const auto bytes = m_body.toBytes();
+    if (!bytes || bytes->size() > Card::MaxBodyLength) {
+        // The gate lets nothing through that a card cannot hold; should anything ever get
+        // past it, the card keeps the text it has, and the user is told.
+        const QByteArray keep = m_stored;
+        setBody(std::string_view(keep.constData(), static_cast<std::size_t>(keep.size())));
+        refuse(bytes ? InputHints::tooLong() : InputHints::notInCodePage());
+        return;
+    }
+    if (*bytes != m_stored) {
+        m_stored = *bytes;
         Q_EMIT edited();
     }
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "deck/BodyText.h"
+
 #include <QPlainTextEdit>
 
 #include <string_view>
 
-// The front card's body editor. It shows the body's Windows-1252 bytes with CR LF as line
-// breaks, refuses what a card cannot hold (more than 511 bytes, characters outside the code
-// page), and reports every change so that no edit is ever lost.
+// The front card's body editor. It shows the body's Windows-1252 bytes with every line break
+// (CR LF, or a lone CR or LF from another program) as a line break, and keeps each break's
+// bytes through edits elsewhere. Every way text comes in (typing with any modifier, input
+// methods, paste, drop) passes one gate, which leaves out what a card cannot hold and keeps
+// the body within 511 bytes. Every change is reported at once, so no edit is ever lost.
 class CardEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -14,23 +18,19 @@ public:
 
     // Loads a card's body; this is not an edit.
     void setBody(std::string_view bytes);
-    // The text as a card stores it: CR LF line breaks, at most 511 bytes.
-    QByteArray body() const;
+    // The bytes the card holds: those last loaded, or of the last edit.
+    const QByteArray& storedBody() const { return m_stored; }
     // The stored bytes of the selection up to its first line break; Find starts with it.
     QByteArray selectedBytes() const;
-    // Selects the body's bytes [start, end) and shows them.
+    // Selects the body's bytes [start, end) and shows them, also while another window (the
+    // Find dialog) has the keyboard.
     void selectBytes(int start, int end);
-
-    // Editor position of a byte offset in a body: a CR LF pair is one line break here.
-    static int positionOfByte(std::string_view body, int byteOffset);
 
     // The Insert key's overwrite typing; one setting for the whole program.
     static bool overwriteTyping() { return s_overwrite; }
 
 Q_SIGNALS:
-    // A key reached the editor (every key does, navigation and modifiers included).
-    void keyPressed();
-    // The text differs from what was last loaded or reported.
+    // The body's bytes changed; storedBody() holds the new ones.
     void edited();
     // Ctrl with a letter: bring the next card with that initial to the front.
     void jumpRequested(char letter);
@@ -42,19 +42,27 @@ Q_SIGNALS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    // Bytes the body would hold after the selection (or, when overwriting, the character
-    // under the cursor) is replaced.
-    int bytesLeftForInsert(bool overwriting) const;
-    // The part of text that may be inserted: characters the code page holds, up to the room
-    // left, with line breaks of any kind as one break.
-    QString acceptable(const QString& text, bool overwriting);
+    // The document's text with every line break as '\n'.
+    QString editorText() const;
+    // Bytes left for text that replaces the selection (or, when overwriting, the character
+    // under the cursor).
+    int room(bool overwriting) const;
+    // The part of text that may go in: characters a card holds, up to the room left, every
+    // kind of line break as '\n'. Says so when anything was left out.
+    QString admit(const QString& text, bool overwriting);
+    // Inserts text the gate has already seen, as typing does.
+    void insertTyped(const QString& text);
+    void refuse(const QString& reason);
+    void onContentsChange(int position, int removed, int added);
     void onContentsChanged();
 
     static bool s_overwrite;
+    BodyText m_body;
+    QByteArray m_stored;
     bool m_loading = false;
-    QByteArray m_reported;
 };

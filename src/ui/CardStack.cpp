@@ -32,7 +32,10 @@ int CardStack::visibleBackCards() const {
 }
 
 int CardStack::backCardAt(const QPoint& point) const {
-    // The nearest card lies on top, so the first hit counting from the front wins.
+    // The nearest card lies on top, so the first hit counting from the front wins; the front
+    // card covers every card behind it.
+    if (cardRect(0).contains(point))
+        return -1;
     const int last = visibleBackCards();
     for (int k = std::max(1, (point.x() - CardWindow::Width) / Step); k <= last; ++k) {
         if (cardRect(k).contains(point))

@@ -72,7 +72,7 @@ CardButton* CardWindow::button(int commandId) const {
 void CardWindow::StoreBody() {
     if (m_deck.isEmpty())
         return;
-    const QByteArray body = m_editor->body();
+    const QByteArray& body = m_editor->storedBody();
     m_deck.card(0).setBody(
         std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
 }
@@ -122,12 +122,18 @@ void CardWindow::paintEvent(QPaintEvent*) {
                headerText(QByteArray(index.data(), static_cast<qsizetype>(index.size()))));
 }
 
+void CardWindow::mousePressEvent(QMouseEvent* event) {
+    // The front card takes every click on it: passed on, the cascade behind would take it
+    // for a click on the card that lies under the point.
+    event->accept();
+}
+
 void CardWindow::mouseReleaseEvent(QMouseEvent* event) {
     // Only the uncovered parts of the header reach here: the editor and the buttons take
     // their own clicks.
+    event->accept();
     if (event->button() == Qt::LeftButton && event->position().y() < HeaderHeight + 2 * Border)
         Q_EMIT headerClicked();
-    QWidget::mouseReleaseEvent(event);
 }
 
 bool CardWindow::event(QEvent* event) {

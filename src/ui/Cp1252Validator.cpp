@@ -1,15 +1,54 @@
 #include "Cp1252Validator.h"
 
+#include "InputHints.h"
 #include "deck/Cp1252.h"
 
-#include <algorithm>
+#include <QApplication>
+#include <QToolTip>
+#include <QWidget>
+
+namespace {
+
+bool isBreak(QChar c) {
+    return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+} // namespace
 
 Cp1252Validator::Cp1252Validator(int maxBytes, QObject* parent)
     : QValidator(parent)
     , m_maxBytes(maxBytes) {}
 
-QValidator::State Cp1252Validator::validate(QString& input, int&) const {
-    if (input.size() > m_maxBytes)
-        return Invalid;
-    return std::all_of(input.cbegin(), input.cend(), Cp1252::canEncode) ? Acceptable : Invalid;
+QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
+    // The box never holds a break, so a break belongs to text just put in, which ends before
+    // the cursor: the inserted text ends at its first break.
+    const auto firstBreak = std::find_if(input.cbegin(), input.cend(), isBreak) - input.cbegin();
+    if (firstBreak < input.size()) {
+        if (firstBreak < pos) {
+            input.remove(firstBreak, pos - firstBreak);
+            pos = static_cast<int>(firstBreak);
+        } else {
+            input.truncate(firstBreak);
+        }
+    }
+    bool foreign = false;
+    for (qsizetype i = 0; i < input.size();) {
+        const QChar c = input[i];
+        const bool control = c.unicode() < 0x20 || isBreak(c);
+        if (control || !Cp1252::canEncode(c)) {
+            foreign = foreign || !control;
+            input.remove(i, 1);
+            if (i < pos)
+                --pos;
+        } else {
+            ++i;
+        }
+    }
+    if (foreign) {
+        QApplication::beep();
+        if (auto* box = qobject_cast<QWidget*>(parent()); box && box->isVisible())
+            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                               InputHints::notInCodePage(), box);
+    }
+    return input.size() > m_maxBytes ? Invalid : Acceptable;
 }

@@ -2,8 +2,10 @@
 
 #include <QValidator>
 
-// Accepts texts that fit a card field: at most the given number of Windows-1252 bytes, and no
-// character the code page cannot hold.
+// Keeps a one-line box (an index, a text to find) to what a card field holds: at most the
+// given number of Windows-1252 bytes, one line, no control characters. A pasted line break
+// ends the pasted text there; characters the code page cannot hold are left out, and the box
+// says so.
 class Cp1252Validator : public QValidator {
     Q_OBJECT
 public:

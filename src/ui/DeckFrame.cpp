@@ -208,7 +208,7 @@ void DeckFrame::carryOut(int id) {
         editor->paste();
         break;
     case Cmd::EditIndex:
-        m_commands.EditIndex(true);
+        m_commands.EditIndex();
         break;
     case Cmd::GoTo:
         m_commands.GoTo();
@@ -223,9 +223,11 @@ void DeckFrame::carryOut(int id) {
         m_commands.Delete();
         break;
     case Cmd::Tag: {
-        // Tags are not changes the save prompt asks about, and the focus stays where it is.
+        // The deck file keeps the tags, so a change to them is a change to save.
+        const KeyboardReturn back(this);
         TagDialog dialog(this, m_deck);
-        dialog.exec();
+        if (dialog.exec() == QDialog::Accepted && dialog.changedTags())
+            m_deck.setModified(true);
         break;
     }
     case Cmd::Restore:
@@ -243,11 +245,10 @@ void DeckFrame::carryOut(int id) {
 }
 
 void DeckFrame::onFrontCardCreated(CardWindow* front) {
-    connect(front, &CardWindow::headerClicked, this, [this] { m_commands.EditIndex(false); });
+    connect(front, &CardWindow::headerClicked, this, [this] { m_commands.EditIndex(); });
     connect(front, &CardWindow::commandRequested, this, &DeckFrame::onCardButton);
     connect(front, &CardWindow::hovered, this, &DeckFrame::ShowStatusMessage);
     CardEdit* editor = front->editor();
-    connect(editor, &CardEdit::keyPressed, this, [this] { m_deck.setModified(true); });
     connect(editor, &CardEdit::edited, this, [this] { m_deck.setModified(true); });
     connect(editor, &CardEdit::cardMenuRequested, this, &DeckFrame::showCardMenu);
     connect(editor, &CardEdit::jumpRequested, this,
@@ -474,6 +475,7 @@ void DeckFrame::showHelp() {
 }
 
 void DeckFrame::showAbout() {
+    const KeyboardReturn back(this);
     AboutDialog about(this);
     about.exec();
     closingStep();

@@ -2,6 +2,7 @@
 
 #include "IndexDialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -40,6 +41,22 @@ QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
 
 } // namespace
 
+KeyboardReturn::KeyboardReturn(QWidget* owner)
+    : m_window(QApplication::activeWindow()) {
+    if (!m_window && owner)
+        m_window = owner->window();
+    if (m_window)
+        m_focus = m_window->focusWidget();
+}
+
+KeyboardReturn::~KeyboardReturn() {
+    if (!m_window || !m_window->isVisible() || QApplication::activeModalWidget())
+        return;
+    m_window->activateWindow();
+    if (m_focus && m_focus->isVisible())
+        m_focus->setFocus();
+}
+
 std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const QString& text,
                                                      const QString& caption, MessageIcon icon,
                                                      MessageButtons buttons) {
@@ -54,6 +71,7 @@ std::unique_ptr<QMessageBox> Dialogs::makeMessageBox(QWidget* parent, const QStr
 
 Answer Dialogs::messageBox(QWidget* parent, const QString& text, const QString& caption,
                            MessageIcon icon, MessageButtons buttons) {
+    const KeyboardReturn back(parent);
     auto box = makeMessageBox(parent, text, caption, icon, buttons);
     switch (box->exec()) {
     case QMessageBox::Yes:
@@ -100,6 +118,7 @@ std::unique_ptr<QFileDialog> Dialogs::makeFileDialog(QWidget* parent,
 }
 
 std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequest& request) {
+    const KeyboardReturn back(parent);
     auto dialog = makeFileDialog(parent, request);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
@@ -108,6 +127,7 @@ std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequ
 
 std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode,
                                                const QByteArray& text) {
+    const KeyboardReturn back(parent);
     IndexDialog dialog(parent, text, mode);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -124,5 +144,6 @@ std::unique_ptr<QPrintDialog> Dialogs::makePrintDialog(QWidget* parent, QPrinter
 }
 
 bool Dialogs::choosePrinter(QWidget* parent, QPrinter& printer) {
+    const KeyboardReturn back(parent);
     return makePrintDialog(parent, printer)->exec() == QDialog::Accepted;
 }

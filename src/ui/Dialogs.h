@@ -2,7 +2,9 @@
 
 #include "deck/UserInterface.h"
 
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <memory>
 #include <optional>
@@ -12,6 +14,21 @@ class QPrintDialog;
 class QPrinter;
 class QMessageBox;
 class QWidget;
+
+// While a modal dialog runs, remembers which window and widget had the keyboard and gives it
+// back when the dialog ends. A window manager does this; without one (a bare X display) the
+// keyboard would be left nowhere, and the window's keys and menus would stop working.
+class KeyboardReturn {
+public:
+    explicit KeyboardReturn(QWidget* owner);
+    ~KeyboardReturn();
+    KeyboardReturn(const KeyboardReturn&) = delete;
+    KeyboardReturn& operator=(const KeyboardReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
 
 // The modal dialogs behind the user interface port. The main window asks this object for
 // every dialog, so widget tests can answer them from a script instead of a person.

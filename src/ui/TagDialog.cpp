@@ -84,9 +84,16 @@ QAction* TagDialog::menuAction(int commandId) const {
 void TagDialog::accept() {
     // Each item carries the position of its own card, so no item's mark can reach another.
     const auto& items = m_list->tagModel()->items();
+    m_changed = false;
     for (const TagItem& item : items) {
-        if (item.cardPosition >= 0 && item.cardPosition < m_deck.count())
-            m_deck.card(item.cardPosition).tag = item.bitmapId == TagItem::Tagged ? 1 : 0;
+        if (item.cardPosition < 0 || item.cardPosition >= m_deck.count())
+            continue;
+        Card& card = m_deck.card(item.cardPosition);
+        const bool tagged = item.bitmapId == TagItem::Tagged;
+        // Any non-zero tag counts as tagged; only a change of state is a change.
+        if (tagged != card.isTagged())
+            m_changed = true;
+        card.tag = tagged ? 1 : 0;
     }
     QDialog::accept();
 }

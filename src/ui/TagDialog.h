@@ -18,10 +18,13 @@ public:
     QAction* menuAction(int commandId) const;
 
     void accept() override;
+    // After Ok: whether any card's tag changed.
+    bool changedTags() const { return m_changed; }
 
 private:
     Deck& m_deck;
     TagListBox* m_list;
     QPushButton* m_ok;
     QList<QAction*> m_actions;
+    bool m_changed = false;
 };

@@ -25,13 +25,15 @@ TEST_F(DeckEditing, AddPutsTheNewCardInFrontOfTheSortedDeck) {
     EXPECT_EQ(ui.log.mid(1), (QStringList{QStringLiteral("relabel"), QStringLiteral("closing")}));
 }
 
-TEST_F(DeckEditing, AddWithAnEqualIndexKeepsTheOlderCardInFront) {
+TEST_F(DeckEditing, AddWithAnEqualIndexPutsTheNewCardInFront) {
     addCards(deck, {"Apple", "kiwi"});
     deck.card(0).setBody("old");
     ui.type("apple");
     commands.Add();
-    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "apple", "kiwi"}));
-    EXPECT_EQ(deck.card(0).bodyText(), "old");
+    // The user types into the new card, never into the older one of the same name.
+    EXPECT_EQ(indexesOf(deck), (Indexes{"apple", "kiwi", "Apple"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "");
+    EXPECT_EQ(deck.card(2).bodyText(), "old");
 }
 
 TEST_F(DeckEditing, AddRefusesAnEmptyIndexAndCancelAddsNothing) {
@@ -78,36 +80,41 @@ TEST_F(DeckEditing, DeleteAsksAndRemovesTheFrontCard) {
 TEST_F(DeckEditing, EditIndexResortsAndBringsTheCardToTheFront) {
     addCards(deck, {"Apple", "Mango", "Pear"});
     ui.type("Zucchini");
-    commands.EditIndex(true);
+    commands.EditIndex();
     EXPECT_EQ(indexesOf(deck), (Indexes{"Zucchini", "Mango", "Pear"}));
     EXPECT_EQ(ui.indexDialogs.at(0).first, IndexDialogMode::EditIndex);
     EXPECT_EQ(ui.indexDialogs.at(0).second, QByteArray("Apple"));
     EXPECT_TRUE(deck.isModified());
 }
 
-TEST_F(DeckEditing, EditIndexToAnExactTwinCanBringTheTwinForward) {
+TEST_F(DeckEditing, EditIndexToAnExactTwinKeepsTheRenamedCardInFront) {
     addCards(deck, {"x", "b", "c"});
+    deck.card(0).setBody("renamed");
     deck.card(1).setBody("the twin");
     ui.type("b");
-    commands.EditIndex(false);
-    EXPECT_EQ(indexesOf(deck), (Indexes{"b", "c", "b"}));
-    EXPECT_EQ(deck.card(0).bodyText(), "the twin");
+    commands.EditIndex();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"b", "b", "c"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "renamed");
 }
 
-TEST_F(DeckEditing, EditIndexFromTheMenuMarksTheDeckEvenAfterCancel) {
-    addCards(deck, {"a"});
+TEST_F(DeckEditing, EditIndexMarksTheDeckOnlyWhenTheIndexChanges) {
+    addCards(deck, {"a", "b"});
     ui.cancelIndex();
-    commands.EditIndex(true);
-    EXPECT_TRUE(deck.isModified());
-    deck.setModified(false);
-    ui.cancelIndex();
-    commands.EditIndex(false);
+    commands.EditIndex();
+    EXPECT_FALSE(deck.isModified());
+    ui.type("a");
+    commands.EditIndex();
     EXPECT_FALSE(deck.isModified());
 
     ui.type("").answer(Answer::Ok);
-    commands.EditIndex(true);
+    commands.EditIndex();
     EXPECT_EQ(ui.messages.back().text, QStringLiteral("Did Not Change Text"));
     EXPECT_EQ(deck.card(0).indexText(), "a");
+    EXPECT_FALSE(deck.isModified());
+
+    ui.type("A"); // a change of case is a change
+    commands.EditIndex();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"A", "b"}));
     EXPECT_TRUE(deck.isModified());
 }
 

@@ -127,16 +127,20 @@ TEST_F(Import, SaveAfterAnImportNeverOverwritesTheCardFile) {
     EXPECT_EQ(doc.filePath(), path("saved.qrx"));
 }
 
-TEST_F(Import, NewAndOpenKeepTheImportedFlag) {
+TEST_F(Import, NewAndOpenClearTheImportedFlag) {
+    // Neither leaves a card file behind the deck, so Save is available again.
     write(path("old.crd"), cardfile({{"card", "text", {}}}));
     writeDeck(path("deck.qrx"), {"x"});
     ui.choose(path("old.crd"));
     doc.ImportCardfile();
     doc.New();
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_FALSE(doc.isImported());
+    ui.choose(path("old.crd"));
+    doc.ImportCardfile();
     ui.choose(path("deck.qrx"));
     doc.Open();
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_FALSE(doc.isImported());
+    EXPECT_EQ(doc.filePath(), path("deck.qrx"));
 }
 
 TEST_F(Import, CancelAndFailures) {

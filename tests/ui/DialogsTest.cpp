@@ -2,11 +2,13 @@
 #include "support/FakeUi.h"
 #include "ui/IndexDialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -81,4 +83,26 @@ TEST(IndexDialogWidget, CaptionsLimitAndBytes) {
     edit.show();
     QTest::keyClick(edit.edit(), Qt::Key_Return);
     EXPECT_EQ(edit.result(), QDialog::Accepted);
+}
+
+TEST(QtDialogs, AfterABoxTheKeyboardGoesBackWhereItWas) {
+    // Without a window manager nobody else gives it back: the box's owner is the main
+    // window, but the keyboard was in another window (the Find dialog, say).
+    QWidget owner;
+    owner.show();
+    QWidget other;
+    auto* edit = new QLineEdit(&other);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }));
+    edit->setFocus();
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    Dialogs().messageBox(&owner, QStringLiteral("End of Selection"), QStringLiteral("Quorix Info"),
+                         MessageIcon::Exclamation, MessageButtons::Ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }));
+    EXPECT_TRUE(edit->hasFocus());
 }

@@ -123,16 +123,23 @@ TEST_F(Tagging, ColumnsOf150PixelsFilledTopToBottom) {
 
 class TagCommand : public FrameFixture {};
 
-TEST_F(TagCommand, OkFromTheFrameKeepsTheModifiedFlagAndFocus) {
+TEST_F(TagCommand, OkMarksTheDeckModifiedOnlyWhenATagChanged) {
     showCards({"a", "b"});
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<TagDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        d->menuAction(40070)->trigger();
-        QTest::mouseClick(d->okButton(), Qt::LeftButton);
-    });
-    frame->runCommand(Cmd::Tag);
-    EXPECT_EQ(frame->deck().card(0).tag, 1);
+    frame->deck().card(1).tag = 7; // tagged already; writing 1 is no change
+    const auto runWith = [this](int menuId) {
+        QTimer::singleShot(0, [menuId] {
+            auto* d = qobject_cast<TagDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            if (menuId)
+                d->menuAction(menuId)->trigger();
+            QTest::mouseClick(d->okButton(), Qt::LeftButton);
+        });
+        frame->runCommand(Cmd::Tag);
+    };
+    runWith(0);
     EXPECT_EQ(frame->deck().card(1).tag, 1);
     EXPECT_FALSE(frame->deck().isModified());
+    runWith(40070); // Tag > All
+    EXPECT_EQ(frame->deck().card(0).tag, 1);
+    EXPECT_TRUE(frame->deck().isModified());
 }

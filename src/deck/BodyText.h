@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// A card body as the editor shows it: characters, with one '\n' for every line break, and
+// the bytes each break is stored as. Decks and card files written elsewhere hold lone CR and
+// lone LF breaks as well as CR LF; keeping each break's own bytes means an edit in one line
+// never rewrites the others, nor makes the body outgrow its 511 bytes.
+class BodyText {
+public:
+    enum class Break : std::uint8_t { CrLf, Cr, Lf };
+
+    BodyText() = default;
+    static BodyText fromBytes(std::string_view bytes);
+
+    const QString& text() const { return m_text; }
+    const std::vector<Break>& breaks() const { return m_breaks; }
+
+    // The stored bytes; nothing when a character has no Windows-1252 byte or is NUL.
+    std::optional<QByteArray> toBytes() const;
+    // How many bytes toBytes() gives; a character it cannot store counts as one.
+    int storedSize() const;
+
+    // Replaces [position, position + removed) of the text by inserted, whose '\n' are new
+    // breaks stored as CR LF. The breaks outside the range keep their bytes.
+    void replace(int position, int removed, const QString& inserted);
+    // Follows the editor: after is the whole new text ('\n' for breaks) and the editor says
+    // the change lies in [position, position + added). The change is narrowed to what really
+    // differs, so a break that was only reported, not edited, keeps its bytes.
+    void follow(const QString& after, int position, int added);
+
+    // The text position of a byte offset in stored bytes: a CR LF pair is one break.
+    static int positionOfByte(std::string_view bytes, int byteOffset);
+
+    // Bytes one inserted character takes: a new break is CR LF.
+    static int insertedSize(QChar c) { return c == u'\n' ? 2 : 1; }
+
+private:
+    int breaksBefore(int position) const;
+
+    QString m_text;
+    std::vector<Break> m_breaks;
+};

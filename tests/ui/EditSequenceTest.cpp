@@ -1,0 +1,212 @@
+#include "deck/BodyText.h"
+#include "support/FrameFixture.h"
+#include "ui/CardButton.h"
+#include "ui/CommandTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+
+#include <algorithm>
+#include <random>
+#include <tuple>
+
+// A few thousand random steps on the real widgets, the way a user types, pastes, jumps and
+// browses, with the deck checked after every step: what the editor shows is what the card
+// holds, byte for byte, and the modified flag says exactly whether anything changed.
+class EditSequence : public FrameFixture {
+protected:
+    std::mt19937 random{20261207};
+
+    int pick(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
+
+    QString someText(int maxLength) {
+        static const QString pieces[] = {
+            QStringLiteral("a"),      QStringLiteral("Zq"),     QStringLiteral(" "),
+            QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral("\U0001F600"),
+            QStringLiteral("\u200e"), QStringLiteral("\u4e2d"), QStringLiteral("\u00ad"),
+            QStringLiteral("\ue000"), QStringLiteral("\t")};
+        QString out;
+        for (int n = 1 + pick(maxLength); n > 0; --n)
+            out += pieces[pick(static_cast<int>(std::size(pieces)))];
+        return out;
+    }
+
+    QString someBreaks() {
+        static const QString breaks[] = {QStringLiteral("\n"), QStringLiteral("\r"),
+                                         QStringLiteral("\r\n"), QStringLiteral("\u2029")};
+        QString out;
+        for (int n = 1 + pick(4); n > 0; --n)
+            out += someText(3) + breaks[pick(4)];
+        return out;
+    }
+
+    QByteArray someIndex() {
+        static const char* const names[] = {"Apple", "apple",      "Kiwi", "kiwi\tred",
+                                            "Melon", "Zest\nline", "Yam",  "Ugli"};
+        return QByteArray(names[pick(static_cast<int>(std::size(names)))]);
+    }
+
+    // The deck's content, whatever card is in front.
+    using Content = std::vector<std::tuple<std::string, std::string, int>>;
+    Content content() const {
+        Content out;
+        for (int k = 0; k < frame->deck().count(); ++k) {
+            const Card& c = frame->deck().card(k);
+            out.emplace_back(c.indexText(), c.bodyText(), c.isTagged() ? 1 : 0);
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    QString shownText() const {
+        QString text = editor()->document()->toRawText();
+        for (QChar& c : text) {
+            if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+                c = u'\n';
+        }
+        return text;
+    }
+
+    // Typing without a selection only inserts: every other byte of the body, the bytes of
+    // every line break included, stays as it was.
+    static bool onlyInserted(const std::string& before, const std::string& after) {
+        if (after.size() < before.size())
+            return false;
+        std::size_t prefix = 0;
+        while (prefix < before.size() && before[prefix] == after[prefix])
+            ++prefix;
+        std::size_t suffix = 0;
+        while (suffix < before.size() - prefix &&
+               before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+            ++suffix;
+        return prefix + suffix == before.size();
+    }
+
+    void type(const QString& text) {
+        QTextCursor cursor = editor()->textCursor();
+        cursor.clearSelection();
+        editor()->setTextCursor(cursor);
+        const std::string before(frame->deck().card(0).bodyText());
+        QKeyEvent press(QEvent::KeyPress, text == u'\r' ? Qt::Key_Return : Qt::Key_unknown,
+                        Qt::NoModifier, text);
+        QApplication::sendEvent(editor(), &press);
+        ASSERT_TRUE(onlyInserted(before, std::string(frame->deck().card(0).bodyText()))) << before;
+    }
+
+    void step() {
+        Deck& deck = frame->deck();
+        switch (pick(14)) {
+        case 0:
+        case 1: // typing, one key event per piece, as a keyboard or input method sends it
+            type(someText(4));
+            break;
+        case 2:
+            QApplication::clipboard()->setText(someBreaks());
+            QTest::keyClick(editor(), Qt::Key_Insert, Qt::ShiftModifier);
+            break;
+        case 3: { // Ctrl with a letter only jumps: the card it leaves keeps every byte
+            const Card* was = &deck.card(0);
+            const std::string body(was->bodyText());
+            QTest::keyClick(editor(), static_cast<Qt::Key>(Qt::Key_A + pick(26)),
+                            pick(2) ? Qt::ControlModifier
+                                    : Qt::ControlModifier | Qt::ShiftModifier);
+            ASSERT_EQ(was->bodyText(), body);
+            break;
+        }
+        case 4:
+            QTest::keyClick(editor(), pick(2) ? Qt::Key_Delete : Qt::Key_Backspace);
+            break;
+        case 5:
+            frame->runCommand(Cmd::Undo);
+            break;
+        case 6: {
+            const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,
+                                    Qt::Key_Down, Qt::Key_Home,  Qt::Key_End};
+            QTest::keyClick(editor(), keys[pick(6)], pick(3) ? Qt::NoModifier : Qt::ShiftModifier);
+            break;
+        }
+        case 7:
+            QTest::mouseClick(front()->button(pick(2) ? Cmd::NextCard : Cmd::PreviousCard),
+                              Qt::LeftButton);
+            break;
+        case 8:
+            if (const int back = frame->cardStack()->visibleBackCards(); back > 0) {
+                const QPoint at = frame->cardStack()->cardRect(1 + pick(back)).topLeft();
+                QTest::mouseClick(frame->cardStack(), Qt::LeftButton, {}, at + QPoint(40, 8));
+            }
+            break;
+        case 9: // the front card's header: Edit Index, cancelled or not
+            if (pick(2))
+                script.cancelIndex();
+            else
+                script.type(someIndex());
+            QTest::mouseClick(front(), Qt::LeftButton, {}, QPoint(60, 10));
+            break;
+        case 10:
+            if (deck.count() < 12) {
+                script.type(someIndex());
+                frame->runCommand(Cmd::Add);
+            }
+            break;
+        case 11:
+            if (deck.count() > 1) {
+                script.answer(pick(2) ? Answer::Yes : Answer::No);
+                frame->runCommand(Cmd::Delete);
+            }
+            break;
+        case 12:
+            type(QStringLiteral("\r"));
+            break;
+        case 13:
+            frame->runCommand(Cmd::Save);
+            break;
+        }
+    }
+};
+
+TEST_F(EditSequence, TheCardAlwaysHoldsWhatTheEditorShowsAndTheFlagTellsTheTruth) {
+    const QString file = path("sequence.qrx");
+    showCards({"Apple", "Kiwi", "Melon", "Yam"});
+    for (int k = 0; k < 4; ++k)
+        frame->deck().card(k).setBody("lone\nline\rbreaks\r\nmixed\n\n\r\rend");
+    frame->relabelCards();
+    script.choose(file); // the first Save asks for a name
+    frame->runCommand(Cmd::Save);
+    ASSERT_FALSE(frame->deck().isModified());
+    Content saved = content();
+
+    int changes = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const bool wasModified = frame->deck().isModified();
+        const Content before = content();
+        step();
+        if (HasFatalFailure())
+            FAIL() << "step " << i;
+        ASSERT_FALSE(frame->deck().isEmpty());
+        const Card& card = frame->deck().card(0);
+        const std::string_view stored = card.bodyText();
+        ASSERT_EQ(BodyText::fromBytes(stored).text(), shownText()) << "step " << i;
+        ASSERT_EQ(editor()->storedBody(), QByteArray(stored.data(), stored.size())) << i;
+        for (int k = 0; k < frame->deck().count(); ++k) {
+            const std::string_view index = frame->deck().card(k).indexText();
+            ASSERT_TRUE(std::none_of(index.begin(), index.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+                << "step " << i;
+            ASSERT_LE(frame->deck().card(k).bodyText().size(), 511u);
+        }
+        const Content after = content();
+        if (!frame->deck().isModified()) {
+            // Clear only after a save, and then the deck is what was saved.
+            if (wasModified)
+                saved = after;
+            ASSERT_EQ(after, saved) << "step " << i;
+        } else {
+            ASSERT_TRUE(wasModified || after != before) << "flag set without a change, step " << i;
+        }
+        if (after != before) {
+            ++changes;
+            ASSERT_TRUE(frame->deck().isModified()) << "a change left unmarked, step " << i;
+        }
+    }
+    EXPECT_GT(changes, 500); // the steps really edit
+}
