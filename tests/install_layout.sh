@@ -19,5 +19,5 @@ grep -q 'glob pattern="\*.qrx"' "$prefix/share/mime/packages/org.quorix.Quorix.x
 grep -q 'value="\\xab\\xaa\\x00\\x00"' "$prefix/share/mime/packages/org.quorix.Quorix.xml"
 grep -q 'value="\\xaa\\xaa\\x00\\x00"' "$prefix/share/mime/packages/org.quorix.Quorix.xml"
 # The installed converter runs.
-"$prefix/bin/quorix-convert" --help | grep -q "quorix-convert IN OUT"
+"$prefix/bin/quorix-convert" --help | grep -q "Usage: quorix-convert"
 echo "install layout ok"

@@ -15,6 +15,8 @@ enum class Answer { Ok, Cancel, Yes, No };
 struct FileDialogRequest {
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
+    // The dialog's caption: the command it serves ("Open", "Export Text File", ...).
+    QString title;
     // The filter as written in the program's texts: description and pattern separated by
     // vertical bars, ending with two ("Quorix Files (*.qrx) |*.qrx||").
     QString filter;
@@ -24,6 +26,8 @@ struct FileDialogRequest {
     QString initialFolder;
     // Save dialogs ask before an existing file is replaced.
     bool overwritePrompt = false;
+    // Where a filter offers several file types: set to the one chosen, counted from 0.
+    int* chosenFilter = nullptr;
 };
 
 enum class IndexDialogMode { EditIndex = 0, AddCard = 1, GotoIndex = 2 };

@@ -5,30 +5,50 @@
 #include <QByteArrayView>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
-// Reads card files of the "MGC" format: a 3-byte signature, a 16-bit card count, one 52-byte
-// index entry per card and each card's data at the offset its entry gives. Only the index
-// line and the text of a card are taken; pictures are passed over.
+class QIODevice;
+
+// Reads old card files. Two layouts are understood:
+// - "MGC": a 3-byte signature, a 16-bit card count, one 52-byte index entry per card, and
+//   each card's data (a picture, then the text) at the offset its entry gives;
+// - "RRG", the later layout: the signature, the 32-bit id of the last object, the count,
+//   the entries from byte 9, and in each card's data an optional OLE 1.0 object before the
+//   text. The object's size is stored nowhere: it is passed over by parsing it.
+// A third, "DKO" (Unicode), is recognised and refused.
 //
-// A damaged file never makes the reader look outside the file, and no card takes another
-// card's text:
+// Only the index line and the text of a card are taken; pictures and objects are left out.
+// The file is read where it is needed (the signature first), never whole, and a damaged file
+// never makes the reader look outside the file; no card takes another card's text:
 // - a card whose index entry does not lie wholly in the file is not imported, and neither are
 //   the cards after it (their entries lie further on);
-// - a card whose data lies partly beyond the end keeps its index and the text bytes that are in
-//   the file; when its text length itself is missing, its body is empty.
+// - a card whose data lies partly beyond the end keeps its index and the text bytes that are
+//   in the file; when its text length itself is missing, or its object cannot be passed
+//   over, its body is empty.
 namespace CardfileReader {
 
+enum class Status { Ok, NotACardFile, UnicodeCardFile, ReadError };
+enum class Layout { Mgc, Rrg };
+
 struct Result {
+    Status status = Status::NotACardFile;
+    Layout layout = Layout::Mgc;
     std::vector<std::unique_ptr<Card>> cards;
-    // Cards promised by the count but not imported, and cards imported with missing text.
+    // Cards promised by the count but not in the file.
     int missingCards = 0;
+    // Cards imported with their text cut short or lost.
     int shortCards = 0;
+    // Cards whose picture or object was left out.
+    int pictures = 0;
+    bool ok() const { return status == Status::Ok; }
     bool damaged() const { return missingCards > 0 || shortCards > 0; }
 };
 
-// Nothing when the file does not begin with "MGC".
-std::optional<Result> parse(QByteArrayView bytes);
+// The status the first bytes of a file say: Ok for a card file this reader reads.
+Status recognise(QByteArrayView firstBytes);
+
+Result parse(QByteArrayView bytes);
+// Reads from a device with random access (an open file), never more than it needs.
+Result read(QIODevice& device);
 
 } // namespace CardfileReader

@@ -4,34 +4,42 @@
 #include "DeckFile.h"
 #include "Export.h"
 #include "FileBytes.h"
+#include "FileNames.h"
+#include "SafeWrite.h"
 #include "deck/Cp1252.h"
 #include "deck/Deck.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
+
+#include <optional>
 
 namespace Converter {
 
 namespace {
 
 const char* const Usage =
-    "Usage: quorix-convert IN OUT\n"
+    "Usage: quorix-convert [--utf8] IN OUT\n"
     "       quorix-convert --list IN\n"
     "\n"
-    "Converts Quorix deck files and old card files by their file extensions.\n"
+    "Converts Quorix deck files and old card files.\n"
     "\n"
-    "  IN   a card file (.crd, the \"MGC\" format) or a Quorix deck file (.qrx)\n"
-    "  OUT  .qrx  a Quorix deck file\n"
+    "  IN   a Quorix deck file (.qrx) or an old card file (.crd, of the \"MGC\" or\n"
+    "       the later \"RRG\" layout); the file's contents say which\n"
+    "  OUT  by its extension:\n"
+    "       .qrx  a Quorix deck file\n"
     "       .txt  plain text: each card's index, its body and a separator line\n"
     "       .csv  comma-delimited text: one line per card, index and body\n"
     "\n"
+    "  --utf8     writes .txt and .csv in UTF-8 instead of Windows-1252\n"
     "  --list IN  prints the indexes of IN, one per line\n"
     "  --help     shows this text\n"
+    "  --version  shows the version\n"
     "\n"
     "The cards come out in the order Quorix shows them after opening IN: sorted by\n"
     "index, the first card in front. An existing OUT is replaced only when the whole\n"
-    "output has been written; a damaged or unknown IN never produces an OUT.\n"
+    "output has been written; a damaged or unknown IN never produces an OUT, and OUT\n"
+    "may not be IN itself. Pictures and objects in card files are not converted.\n"
     "Texts are kept as the bytes of the Windows-1252 code page that the files hold.\n";
 
 struct Failure {
@@ -43,60 +51,90 @@ QString extensionOf(const QString& path) {
     return QFileInfo(path).suffix().toLower();
 }
 
-// Reads IN into the deck in the order the program shows it; a failure explains itself.
-std::optional<Failure> readInput(const QString& path, Deck& deck) {
-    const QString ext = extensionOf(path);
-    if (ext != QLatin1String("crd") && ext != QLatin1String("qrx"))
-        return Failure{path, QStringLiteral("unknown input type (use .crd or .qrx)")};
-    if (ext == QLatin1String("qrx")) {
-        QFile file;
-        QString error;
-        if (!openForReading(file, path, &error))
-            return Failure{path, error};
+QString countOf(int n, const char* what) {
+    return QString::number(n) + u' ' + QString::fromLatin1(what) +
+           (n == 1 ? QString() : QStringLiteral("s"));
+}
+
+std::optional<Failure> readCardFile(QFile& file, const QString& path, Deck& deck,
+                                    QTextStream& err) {
+    CardfileReader::Result result = CardfileReader::read(file);
+    switch (result.status) {
+    case CardfileReader::Status::Ok:
+        break;
+    case CardfileReader::Status::UnicodeCardFile:
+        return Failure{
+            path,
+            QStringLiteral("This card file is of the Unicode kind, which Quorix cannot read.")};
+    case CardfileReader::Status::ReadError:
+        return Failure{path, file.errorString()};
+    case CardfileReader::Status::NotACardFile:
+        return Failure{path, QStringLiteral("not a card file")};
+    }
+    if (result.damaged()) {
+        QStringList parts;
+        if (result.missingCards > 0)
+            parts << countOf(result.missingCards, "card") + QStringLiteral(" cut off");
+        if (result.shortCards > 0)
+            parts << countOf(result.shortCards, "card") + QStringLiteral(" with text lost");
+        return Failure{path,
+                       QStringLiteral("damaged card file: ") + parts.join(QStringLiteral(", "))};
+    }
+    if (result.pictures > 0)
+        err << "quorix-convert: " << FileNames::display(path) << ": "
+            << countOf(result.pictures, "picture") << " or objects left out\n";
+    deck.appendCards(std::move(result.cards));
+    return std::nullopt;
+}
+
+// Reads IN into the deck in the order the program shows it, whatever its name says; a
+// failure explains itself.
+std::optional<Failure> readInput(const QString& path, Deck& deck, QTextStream& err) {
+    QFile file;
+    QString error;
+    if (!openForReading(file, path, &error))
+        return Failure{path, error};
+    const QByteArray head = file.peek(4);
+    if (CardfileReader::recognise(head) != CardfileReader::Status::NotACardFile) {
+        if (auto failure = readCardFile(file, path, deck, err))
+            return failure;
+    } else {
         DeckFile::ReadResult read = DeckFile::read(file);
         if (read.status == DeckFile::ReadStatus::ReadError)
             return Failure{path, file.errorString()};
         if (read.status != DeckFile::ReadStatus::Ok)
-            return Failure{path, QStringLiteral("not a Quorix deck file, or damaged")};
+            return Failure{path, extensionOf(path) == QLatin1String("crd")
+                                     ? QStringLiteral("not a card file")
+                                     : QStringLiteral("not a Quorix deck file or a card file, "
+                                                      "or damaged")};
         deck.appendCards(std::move(read.cards));
-    } else {
-        FileBytes file;
-        if (!file.open(path))
-            return Failure{path, file.errorString()};
-        auto result = CardfileReader::parse(file.bytes());
-        if (!result)
-            return Failure{path, QStringLiteral("not a card file of the \"MGC\" format")};
-        if (result->damaged())
-            return Failure{path, QStringLiteral("damaged card file: %1 of its cards are cut off")
-                                     .arg(result->missingCards + result->shortCards)};
-        deck.appendCards(std::move(result->cards));
     }
     deck.SortByIndex();
     return std::nullopt;
 }
 
-std::optional<Failure> writeOutput(const QString& path, const Deck& deck) {
+std::optional<Failure> writeOutput(const QString& path, const Deck& deck, bool utf8) {
     const QString ext = extensionOf(path);
-    bool (*write)(const Deck&, QIODevice&) = nullptr;
-    if (ext == QLatin1String("qrx"))
-        write = DeckFile::write;
+    const Export::Encoding encoding = utf8 ? Export::Encoding::Utf8 : Export::Encoding::Windows1252;
+    std::function<bool(QIODevice&)> write;
+    if (ext == QLatin1String("qrx") && !utf8)
+        write = [&](QIODevice& d) { return DeckFile::write(deck, d); };
     else if (ext == QLatin1String("txt"))
-        write = Export::writeText;
+        write = [&](QIODevice& d) { return Export::writeText(deck, d, encoding); };
     else if (ext == QLatin1String("csv"))
-        write = Export::writeCommaDelimited;
+        write = [&](QIODevice& d) { return Export::writeCommaDelimited(deck, d, encoding); };
+    else if (ext == QLatin1String("qrx"))
+        return Failure{path, QStringLiteral("--utf8 applies to .txt and .csv only")};
     else
         return Failure{path, QStringLiteral("unknown output type (use .qrx, .txt or .csv)")};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !write(deck, file) || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return Failure{path, reason};
-    }
+    const SafeWrite::Result written = SafeWrite::writeFile(path, write);
+    if (!written.ok)
+        return Failure{path, written.reason};
     return std::nullopt;
 }
 
 int fail(QTextStream& err, const Failure& failure) {
-    err << "quorix-convert: " << failure.file << ": " << failure.reason << '\n';
+    err << "quorix-convert: " << FileNames::display(failure.file) << ": " << failure.reason << '\n';
     err.flush();
     return 1;
 }
@@ -109,14 +147,27 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         out.flush();
         return 0;
     }
-    const bool list = arguments.size() == 2 && arguments[0] == QLatin1String("--list");
-    if (arguments.size() != 2 || (!list && arguments[0].startsWith(u'-'))) {
+    if (arguments.contains(QLatin1String("--version"))) {
+        out << "quorix-convert " << QUORIX_VERSION << '\n';
+        out.flush();
+        return 0;
+    }
+    QStringList args = arguments;
+    const bool utf8 = !args.isEmpty() && args.front() == QLatin1String("--utf8");
+    if (utf8)
+        args.removeFirst();
+    const bool list = !utf8 && args.size() == 2 && args[0] == QLatin1String("--list");
+    if (args.size() != 2 || (!list && args[0].startsWith(u'-'))) {
         err << Usage;
         err.flush();
         return 2;
     }
+    const QString& in = args[list ? 1 : 0];
+    if (!list && FileNames::sameFile(in, args[1]))
+        return fail(err,
+                    {args[1], QStringLiteral("is the input file itself; nothing was written")});
     Deck deck;
-    if (auto failure = readInput(arguments[list ? 1 : 0], deck))
+    if (auto failure = readInput(in, deck, err))
         return fail(err, *failure);
     if (list) {
         for (int k = 0; k < deck.count(); ++k)
@@ -124,8 +175,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         out.flush();
         return 0;
     }
-    if (auto failure = writeOutput(arguments[1], deck))
+    if (auto failure = writeOutput(args[1], deck, utf8))
         return fail(err, *failure);
+    err.flush();
     return 0;
 }
 

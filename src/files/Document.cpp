@@ -3,17 +3,55 @@
 #include "CardfileReader.h"
 #include "DeckFile.h"
 #include "FileBytes.h"
+#include "FileNames.h"
+#include "PathParts.h"
 #include "Profile.h"
+#include "SafeWrite.h"
 #include "deck/Deck.h"
 
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace {
 
 const QString ErrorCaption = QStringLiteral("Quorix Error...");
 
-FileDialogRequest deckFileDialog(FileDialogRequest::Kind kind, const Profile& profile) {
-    return fileDialogRequest(kind, QStringLiteral("Quorix Files"), QStringLiteral("qrx"), profile);
+QString plural(int n, const char* one, const char* many) {
+    return QString::number(n) + u' ' + QString::fromLatin1(n == 1 ? one : many);
+}
+
+// What a damaged card file lost, or empty when nothing was.
+QString importWarning(const CardfileReader::Result& r) {
+    QStringList lines;
+    if (r.missingCards > 0)
+        lines << plural(r.missingCards, "card was cut off the end of the file and is missing.",
+                        "cards were cut off the end of the file and are missing.");
+    if (r.shortCards > 0)
+        lines << plural(r.shortCards, "card lost its text, or part of it.",
+                        "cards lost their text, or part of it.");
+    if (r.pictures > 0)
+        lines << plural(r.pictures, "card had a picture or object, which is not imported.",
+                        "cards had a picture or object, which are not imported.");
+    if (lines.isEmpty())
+        return {};
+    return (r.damaged() ? QStringLiteral("This card file is damaged.\n")
+                        : QStringLiteral("Not everything in this card file came in.\n")) +
+           lines.join(u'\n');
+}
+
+enum class FileKind { Unreadable, Deck, CardFile, Other };
+
+// What a file is, by its first bytes, not by its name.
+FileKind kindOf(const QString& path) {
+    QFile file;
+    if (!openForReading(file, path))
+        return FileKind::Unreadable;
+    const QByteArray head = file.read(4);
+    if (head.size() == 4 && head.endsWith(QByteArray("\xaa\0\0", 3)) &&
+        (head[0] == '\xaa' || head[0] == '\xab'))
+        return FileKind::Deck;
+    if (CardfileReader::recognise(head) != CardfileReader::Status::NotACardFile)
+        return FileKind::CardFile;
+    return FileKind::Other;
 }
 
 } // namespace
@@ -25,7 +63,7 @@ Document::Document(Deck& deck, UserInterface& ui, Profile& profile)
 
 QString Document::title() const {
     return m_filePath.isEmpty() ? QStringLiteral("Quorix - Untitled")
-                                : QStringLiteral("Quorix - %1").arg(m_filePath);
+                                : QStringLiteral("Quorix - %1").arg(FileNames::display(m_filePath));
 }
 
 void Document::setFilePath(const QString& path) {
@@ -37,22 +75,62 @@ void Document::fileError(const QString& text) {
     m_ui.messageBox(text, ErrorCaption, MessageIcon::Stop, MessageButtons::Ok);
 }
 
-bool Document::LoadDeckFile(const QString& path) {
+std::optional<Document::Cards> Document::readDeckFile(const QString& path) {
     QFile file;
     if (!openForReading(file, path)) {
-        fileError(QStringLiteral("File Error - \"%1\"").arg(path));
-        return false;
+        fileError(QStringLiteral("File Error - \"%1\"").arg(FileNames::display(path)));
+        return std::nullopt;
     }
     DeckFile::ReadResult read = DeckFile::read(file);
     if (read.status == DeckFile::ReadStatus::ReadError) {
-        fileError(QStringLiteral("File Error - \"%1\"").arg(path));
-        return false;
+        fileError(QStringLiteral("File Error - \"%1\"\n%2")
+                      .arg(FileNames::display(path), file.errorString()));
+        return std::nullopt;
     }
     if (read.status != DeckFile::ReadStatus::Ok) {
         fileError(QStringLiteral("File Error - Incompable File"));
-        return false;
+        return std::nullopt;
     }
-    m_deck.appendCards(std::move(read.cards));
+    return std::move(read.cards);
+}
+
+std::optional<CardfileReader::Result> Document::readCardFile(const QString& path) {
+    QFile file;
+    if (!openForReading(file, path)) {
+        m_ui.standardMessageBox(QStringLiteral("File error - 25"));
+        return std::nullopt;
+    }
+    CardfileReader::Result result = CardfileReader::read(file);
+    switch (result.status) {
+    case CardfileReader::Status::Ok:
+        break;
+    case CardfileReader::Status::UnicodeCardFile:
+        m_ui.standardMessageBox(
+            QStringLiteral("This card file is of the Unicode kind, which Quorix cannot read."));
+        return std::nullopt;
+    case CardfileReader::Status::ReadError:
+        m_ui.standardMessageBox(QStringLiteral("File error - 25"));
+        return std::nullopt;
+    case CardfileReader::Status::NotACardFile:
+        m_ui.standardMessageBox(QStringLiteral("File not compatible"));
+        return std::nullopt;
+    }
+    return result;
+}
+
+void Document::replaceDeck(Cards cards) {
+    m_deck.RemoveAllCards();
+    m_deck.appendCards(std::move(cards));
+    m_deck.SortByIndex();
+    m_ui.relabelCards();
+    m_deck.setModified(false);
+}
+
+bool Document::LoadDeckFile(const QString& path) {
+    auto cards = readDeckFile(path);
+    if (!cards)
+        return false;
+    m_deck.appendCards(std::move(*cards));
     m_deck.SortByIndex();
     m_ui.relabelCards();
     m_deck.setModified(false);
@@ -60,10 +138,11 @@ bool Document::LoadDeckFile(const QString& path) {
 }
 
 bool Document::WriteDeckFile(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !DeckFile::write(m_deck, file) || !file.commit()) {
-        file.cancelWriting();
-        fileError(QStringLiteral("File Error - \"%1\"").arg(path));
+    const SafeWrite::Result written = SafeWrite::writeFile(
+        path, [this](QIODevice& device) { return DeckFile::write(m_deck, device); });
+    if (!written.ok) {
+        fileError(QStringLiteral("File Error - \"%1\"\n%2")
+                      .arg(FileNames::display(path), written.reason));
         return false;
     }
     m_deck.setModified(false);
@@ -78,17 +157,20 @@ Answer Document::AskToSave() {
                            MessageIcon::Question, MessageButtons::YesNoCancel);
 }
 
-bool Document::NewDeck() {
+bool Document::mayReplaceDeck() {
     switch (AskToSave()) {
     case Answer::Yes:
-        if (!Save())
-            return false;
-        break;
+        return Save();
     case Answer::No:
-        break;
+        return true;
     default:
         return false;
     }
+}
+
+bool Document::NewDeck() {
+    if (!mayReplaceDeck())
+        return false;
     m_deck.RemoveAllCards();
     m_ui.relabelCards();
     setFilePath(QString());
@@ -103,14 +185,24 @@ void Document::New() {
     m_ui.closingStep();
 }
 
+bool Document::openDeck(const QString& path) {
+    auto cards = readDeckFile(path);
+    if (!cards)
+        return false;
+    replaceDeck(std::move(*cards));
+    m_imported = false;
+    setFilePath(path);
+    m_profile.addRecentFile(path);
+    m_ui.showCardCount(m_deck.count());
+    return true;
+}
+
 void Document::Open() {
-    const auto path = m_ui.fileDialog(deckFileDialog(FileDialogRequest::Kind::Open, m_profile));
-    if (path && NewDeck() && LoadDeckFile(*path)) {
-        m_imported = false;
-        setFilePath(*path);
+    const auto path = m_ui.fileDialog(
+        fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
+                          QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
+    if (path && mayReplaceDeck() && openDeck(*path))
         m_profile.setLastFile(*path);
-        m_ui.showCardCount(m_deck.count());
-    }
     m_ui.closingStep();
 }
 
@@ -121,24 +213,88 @@ bool Document::Save() {
 }
 
 bool Document::SaveAs() {
-    const auto path = m_ui.fileDialog(deckFileDialog(FileDialogRequest::Kind::Save, m_profile));
+    // The field starts with the deck's own name; an imported deck gets its card file's name
+    // as a deck, so the card file is never offered for overwriting.
+    QString name = PathParts::fileName(m_filePath);
+    if (m_imported && !name.isEmpty())
+        name = QFileInfo(name).completeBaseName() + QStringLiteral(".qrx");
+    const auto path = m_ui.fileDialog(
+        fileDialogRequest(FileDialogRequest::Kind::Save, QStringLiteral("Save As"),
+                          QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile, name));
     if (!path || !WriteDeckFile(*path))
         return false;
     setFilePath(*path);
     m_profile.setLastFile(*path);
+    m_profile.addRecentFile(*path);
     return true;
 }
 
 void Document::Merge() {
-    const auto path = m_ui.fileDialog(deckFileDialog(FileDialogRequest::Kind::Open, m_profile));
+    const auto path = m_ui.fileDialog(
+        fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Merge"),
+                          QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
     if (path && LoadDeckFile(*path))
         m_deck.setModified(true);
     m_ui.closingStep();
 }
 
+bool Document::importCardFile(const QString& path) {
+    auto read = readCardFile(path);
+    if (!read)
+        return false;
+    const QString warning = importWarning(*read);
+    replaceDeck(std::move(read->cards));
+    m_imported = true;
+    setFilePath(path);
+    m_ui.showCardCount(m_deck.count());
+    // Said once the cards are in, over the deck that did come in.
+    if (!warning.isEmpty())
+        m_ui.standardMessageBox(warning);
+    return true;
+}
+
+void Document::ImportCardfile() {
+    const auto path = m_ui.fileDialog(
+        fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Import Cardfile"),
+                          QStringLiteral("Cardfile Files"), QStringLiteral("crd"), m_profile));
+    if (!path || !mayReplaceDeck()) {
+        m_ui.closingStep();
+        return;
+    }
+    if (importCardFile(*path))
+        m_ui.closingStep();
+}
+
+bool Document::openFile(const QString& path) {
+    if (!mayReplaceDeck() || !openAnyFile(path))
+        return false;
+    // Like Open, a deck opened this way gives the file dialogs their folder.
+    if (!m_imported)
+        m_profile.setLastFile(path);
+    return true;
+}
+
+bool Document::openAnyFile(const QString& path) {
+    switch (kindOf(path)) {
+    case FileKind::CardFile:
+        return importCardFile(path);
+    case FileKind::Other:
+        // Neither kind: the message of the kind the name promises.
+        if (QFileInfo(path).suffix().compare(QLatin1String("crd"), Qt::CaseInsensitive) == 0) {
+            m_ui.standardMessageBox(QStringLiteral("File not compatible"));
+            return false;
+        }
+        return openDeck(path);
+    case FileKind::Deck:
+    case FileKind::Unreadable:
+        break;
+    }
+    return openDeck(path);
+}
+
 void Document::startupLoad(const QString& path) {
-    if (!path.isEmpty() && LoadDeckFile(path))
-        setFilePath(path);
+    if (!path.isEmpty())
+        openAnyFile(path);
 }
 
 bool Document::confirmClose() {
@@ -151,32 +307,4 @@ bool Document::confirmClose() {
     default:
         return false;
     }
-}
-
-void Document::ImportCardfile() {
-    const auto path = m_ui.fileDialog(fileDialogRequest(FileDialogRequest::Kind::Open,
-                                                        QStringLiteral("Cardfile Files"),
-                                                        QStringLiteral("crd"), m_profile));
-    if (!path || !NewDeck()) {
-        m_ui.closingStep();
-        return;
-    }
-    FileBytes file;
-    if (!file.open(*path)) {
-        m_ui.standardMessageBox(QStringLiteral("File error - 25"));
-        return;
-    }
-    auto result = CardfileReader::parse(file.bytes());
-    if (!result) {
-        m_ui.standardMessageBox(QStringLiteral("File not compatible"));
-        return;
-    }
-    m_deck.appendCards(std::move(result->cards));
-    m_deck.SortByIndex();
-    m_ui.relabelCards();
-    m_deck.setModified(false);
-    m_imported = true;
-    setFilePath(*path);
-    m_ui.showCardCount(m_deck.count());
-    m_ui.closingStep();
 }

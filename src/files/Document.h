@@ -1,8 +1,14 @@
 #pragma once
 
+#include "CardfileReader.h"
+#include "deck/Card.h"
 #include "deck/UserInterface.h"
 
 #include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
 
 class Deck;
 class Profile;
@@ -10,8 +16,13 @@ class UserInterface;
 
 // The open deck as a document: the file it belongs to, whether it came from a card-file
 // import, and the File commands that read and write it.
+//
+// A file is read whole before the deck is touched: a file that cannot be read, or is no deck
+// or card file, gets its message and leaves the open deck as it was.
 class Document {
 public:
+    using Cards = std::vector<std::unique_ptr<Card>>;
+
     Document(Deck& deck, UserInterface& ui, Profile& profile);
 
     // Untitled: empty. After an import: the card file's path.
@@ -27,8 +38,10 @@ public:
 
     // Yes, No or Cancel; No without asking when the deck holds no unsaved changes.
     Answer AskToSave();
-    // Empties the deck after the save prompt. False when the user cancelled, or asked to
-    // save and the save did not happen: then nothing has changed.
+    // The save prompt of New, Open and the import: false when the user cancelled, or asked to
+    // save and the save did not happen; then nothing has changed.
+    bool mayReplaceDeck();
+    // Empties the deck after the save prompt; false when the prompt said no.
     bool NewDeck();
 
     void New();
@@ -38,6 +51,9 @@ public:
     bool SaveAs();
     void Merge();
     void ImportCardfile();
+    // Opens a deck or imports a card file, told apart by the file's first bytes, after the
+    // save prompt (the start-up file, a dropped file, a recent file). True when it was read.
+    bool openFile(const QString& path);
     // The deck named when the program starts; a failure leaves an empty, untitled deck.
     void startupLoad(const QString& path);
     // The save prompt of the closing sequence: true when the program may close. After Yes it
@@ -45,6 +61,12 @@ public:
     bool confirmClose();
 
 private:
+    std::optional<Cards> readDeckFile(const QString& path);
+    std::optional<CardfileReader::Result> readCardFile(const QString& path);
+    void replaceDeck(Cards cards);
+    bool openDeck(const QString& path);
+    bool openAnyFile(const QString& path);
+    bool importCardFile(const QString& path);
     void setFilePath(const QString& path);
     void fileError(const QString& text);
 

@@ -1,10 +1,15 @@
 #include "Export.h"
 
+#include "FileNames.h"
+#include "PathParts.h"
 #include "Profile.h"
+#include "SafeWrite.h"
+#include "deck/Cp1252.h"
 #include "deck/Deck.h"
 #include "deck/UserInterface.h"
 
-#include <QSaveFile>
+#include <QFileInfo>
+#include <QIODevice>
 
 namespace Export {
 
@@ -22,14 +27,17 @@ void appendWithCrLf(std::string& out, std::string_view text) {
     }
 }
 
-bool writeCards(const Deck& deck, QIODevice& device,
+bool writeCards(const Deck& deck, QIODevice& device, Encoding encoding,
                 void (*append)(std::string& out, const Card& card)) {
     std::string buffer;
     for (int k = 0, n = deck.count(); k < n; ++k) {
         append(buffer, deck.card(k));
         if ((k + 1) % CardsPerWrite == 0 || k + 1 == n) {
-            const auto size = static_cast<qint64>(buffer.size());
-            if (device.write(buffer.data(), size) != size)
+            const QByteArray bytes =
+                encoding == Encoding::Utf8
+                    ? Cp1252::decode(buffer).toUtf8()
+                    : QByteArray::fromRawData(buffer.data(), static_cast<qsizetype>(buffer.size()));
+            if (device.write(bytes) != bytes.size())
                 return false;
             buffer.clear();
         }
@@ -38,20 +46,29 @@ bool writeCards(const Deck& deck, QIODevice& device,
 }
 
 void exportDeck(const Deck& deck, UserInterface& ui, const Profile& profile,
-                bool (*write)(const Deck&, QIODevice&)) {
-    const auto path =
-        ui.fileDialog(fileDialogRequest(FileDialogRequest::Kind::Save, QStringLiteral("Text Files"),
-                                        QStringLiteral("txt"), profile));
+                const QString& deckPath, const QString& title,
+                bool (*write)(const Deck&, QIODevice&, Encoding)) {
+    // The field starts with the deck's name as a text file; an untitled deck has none.
+    const QString deckName = PathParts::fileName(deckPath);
+    FileDialogRequest request = fileDialogRequest(
+        FileDialogRequest::Kind::Save, title, QStringLiteral("Text Files"), QStringLiteral("txt"),
+        profile,
+        deckName.isEmpty() ? QString()
+                           : QFileInfo(deckName).completeBaseName() + QStringLiteral(".txt"));
+    // The second file type: the same layout in UTF-8.
+    request.filter = QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||");
+    int chosen = 0;
+    request.chosenFilter = &chosen;
+    const auto path = ui.fileDialog(request);
     if (!path)
         return;
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || !write(deck, file) || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        ui.standardMessageBox(
-            QStringLiteral("Cannot write the file \"%1\".\n%2").arg(*path, reason),
-            MessageIcon::Stop);
-    }
+    const Encoding encoding = chosen == 1 ? Encoding::Utf8 : Encoding::Windows1252;
+    const SafeWrite::Result written = SafeWrite::writeFile(
+        *path, [&](QIODevice& device) { return write(deck, device, encoding); });
+    if (!written.ok)
+        ui.standardMessageBox(QStringLiteral("Cannot write the file \"%1\".\n%2")
+                                  .arg(FileNames::display(*path), written.reason),
+                              MessageIcon::Stop);
 }
 
 } // namespace
@@ -110,20 +127,23 @@ void appendCommaDelimitedLine(std::string& out, const Card& card) {
     out += '\n';
 }
 
-bool writeText(const Deck& deck, QIODevice& device) {
-    return writeCards(deck, device, appendCardTextBlock);
+bool writeText(const Deck& deck, QIODevice& device, Encoding encoding) {
+    return writeCards(deck, device, encoding, appendCardTextBlock);
 }
 
-bool writeCommaDelimited(const Deck& deck, QIODevice& device) {
-    return writeCards(deck, device, appendCommaDelimitedLine);
+bool writeCommaDelimited(const Deck& deck, QIODevice& device, Encoding encoding) {
+    return writeCards(deck, device, encoding, appendCommaDelimitedLine);
 }
 
-void ExportText(const Deck& deck, UserInterface& ui, const Profile& profile) {
-    exportDeck(deck, ui, profile, writeText);
+void ExportText(const Deck& deck, UserInterface& ui, const Profile& profile,
+                const QString& deckPath) {
+    exportDeck(deck, ui, profile, deckPath, QStringLiteral("Export Text File"), writeText);
 }
 
-void ExportCommaDelimited(const Deck& deck, UserInterface& ui, const Profile& profile) {
-    exportDeck(deck, ui, profile, writeCommaDelimited);
+void ExportCommaDelimited(const Deck& deck, UserInterface& ui, const Profile& profile,
+                          const QString& deckPath) {
+    exportDeck(deck, ui, profile, deckPath, QStringLiteral("Export Comma Delimited Text"),
+               writeCommaDelimited);
 }
 
 } // namespace Export

@@ -3,6 +3,7 @@
 #include "deck/UserInterface.h"
 
 #include <QString>
+#include <QStringList>
 
 class QSettings;
 
@@ -22,12 +23,21 @@ public:
     // empty (the dialog's own default) when it has none.
     QString initialFolder() const;
 
+    // The decks last opened, saved with Save As, loaded at start-up or dropped, most recent
+    // first, at most MaxRecentFiles of them; kept under "Recent Files" beside "Last File".
+    static constexpr int MaxRecentFiles = 4;
+    QStringList recentFiles() const;
+    void addRecentFile(const QString& path);
+    void removeRecentFile(const QString& path);
+
 private:
     QSettings& m_settings;
 };
 
 // The file dialogs of the File commands: one filter "<description> (*.<suffix>) |*.<suffix>||",
-// that suffix as the default, "*.<suffix>" as the initial name, the folder of "Last File", and
-// a prompt before a save replaces a file.
-FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString& description,
-                                    const QString& suffix, const Profile& profile);
+// that suffix as the default, the folder of "Last File", and a prompt before a save replaces a
+// file. The name field starts with initialName, never with a pattern: a dialog would take
+// "*.qrx" for a name.
+FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString& title,
+                                    const QString& description, const QString& suffix,
+                                    const Profile& profile, const QString& initialName = {});

@@ -2,6 +2,7 @@
 
 #include "DeckFrame.h"
 #include "Pictures.h"
+#include "files/FileNames.h"
 
 #include <QSettings>
 
@@ -11,6 +12,10 @@ DeckApp::DeckApp(int& argc, char** argv)
     setApplicationVersion(QStringLiteral(QUORIX_VERSION));
     setDesktopFileName(QStringLiteral("org.quorix.Quorix"));
     setWindowIcon(Pictures::applicationIcon());
+    // Qt has taken its own options out of argv by now; the rest are kept as bytes, since a
+    // file name need not be UTF-8.
+    for (int i = 1; i < argc; ++i)
+        m_arguments << FileNames::decode(QByteArrayView(argv[i]));
 }
 
 DeckApp::~DeckApp() = default;
@@ -23,7 +28,7 @@ bool DeckApp::InitInstance() {
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("Quorix"), applicationName());
     m_frame = std::make_unique<DeckFrame>(*m_settings);
-    const QString path = startupPath(arguments());
+    const QString path = startupPath(QStringList(QString()) + m_arguments);
     if (!path.isEmpty())
         m_frame->startupLoad(path);
     m_frame->show();

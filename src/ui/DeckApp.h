@@ -18,11 +18,15 @@ public:
     bool InitInstance();
     DeckFrame* frame() const { return m_frame.get(); }
 
+    // Arguments that Qt never saw (those after "--"), taken as they are.
+    void addStartupArguments(const QStringList& arguments) { m_arguments << arguments; }
     // The deck path of a command line: the arguments after the program name joined by single
     // blanks, since the shell has already split and unquoted them.
     static QString startupPath(const QStringList& arguments);
 
 private:
+    // The arguments after the program name that Qt left, with the exact bytes of each.
+    QStringList m_arguments;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<DeckFrame> m_frame;
 };

@@ -169,10 +169,10 @@ void DeckFrame::carryOut(int id) {
         m_document.ImportCardfile();
         break;
     case Cmd::ExportText:
-        Export::ExportText(m_deck, *this, m_profile);
+        Export::ExportText(m_deck, *this, m_profile, m_document.filePath());
         break;
     case Cmd::ExportCommaDelimited:
-        Export::ExportCommaDelimited(m_deck, *this, m_profile);
+        Export::ExportCommaDelimited(m_deck, *this, m_profile, m_document.filePath());
         break;
     case Cmd::PrintCard:
         Printing::PrintCard(m_deck, m_document.filePath(), *this);

@@ -1,9 +1,11 @@
 #include "Dialogs.h"
 
 #include "IndexDialog.h"
+#include "files/FileNames.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 
@@ -105,6 +107,8 @@ std::unique_ptr<QFileDialog> Dialogs::makeFileDialog(QWidget* parent,
                                                      const FileDialogRequest& request) {
     auto dialog = std::make_unique<QFileDialog>(parent);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
+    if (!request.title.isEmpty())
+        dialog->setWindowTitle(request.title);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
@@ -120,9 +124,22 @@ std::unique_ptr<QFileDialog> Dialogs::makeFileDialog(QWidget* parent,
 std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequest& request) {
     const KeyboardReturn back(parent);
     auto dialog = makeFileDialog(parent, request);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog->selectedFiles().constFirst();
+    for (;;) {
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog->selectedFiles().constFirst();
+        const QString name = QFileInfo(chosen).fileName();
+        // A pattern in the name field never becomes a file's name: the dialog asks again.
+        if (name.contains(u'*') || name.contains(u'?')) {
+            dialog->selectFile(QString());
+            continue;
+        }
+        if (request.chosenFilter)
+            *request.chosenFilter = std::max<int>(
+                0, static_cast<int>(dialog->nameFilters().indexOf(dialog->selectedNameFilter())));
+        // The dialog decodes names that are not UTF-8 with U+FFFD: find the file meant.
+        return FileNames::resolve(chosen);
+    }
 }
 
 std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode,

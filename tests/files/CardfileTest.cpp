@@ -21,10 +21,10 @@ TEST(CardfileReader, TheSixtySixByteFile) {
     file += le16(0) + le16(5) + "Hello";
     ASSERT_EQ(file.size(), 66);
     auto r = CardfileReader::parse(file);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(cardsOf(*r), (Pairs{{"Alpha", "Hello"}}));
-    EXPECT_FALSE(r->damaged());
-    EXPECT_EQ(r->cards[0]->tag, 0);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(cardsOf(r), (Pairs{{"Alpha", "Hello"}}));
+    EXPECT_FALSE(r.damaged());
+    EXPECT_EQ(r.cards[0]->tag, 0);
 }
 
 TEST(CardfileReader, TextsLimitsAndPictures) {
@@ -36,23 +36,24 @@ TEST(CardfileReader, TextsLimitsAndPictures) {
         {"long", QByteArray(600, 'b'), {}},
         {"nul", QByteArray("before\0after", 12), {}},
     }));
-    ASSERT_TRUE(r);
-    EXPECT_EQ(cardsOf(*r), (Pairs{{"zeta", "line one\r\nline two"},
-                                  {std::string(40, 'i'), ""},
-                                  {"pictured", "the text"},
-                                  {"long", std::string(511, 'b')},
-                                  {"nul", "before"}}));
-    EXPECT_FALSE(r->damaged());
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(cardsOf(r), (Pairs{{"zeta", "line one\r\nline two"},
+                                 {std::string(40, 'i'), ""},
+                                 {"pictured", "the text"},
+                                 {"long", std::string(511, 'b')},
+                                 {"nul", "before"}}));
+    EXPECT_FALSE(r.damaged());
 }
 
 TEST(CardfileReader, SignatureMustMatchExactly) {
     for (const QByteArray& bad : {QByteArray(), QByteArray("MG"), QByteArray("mgc\1\0"),
-                                  QByteArray("RRG\1\0"), QByteArray("\xab\xaa\0\0", 4)})
-        EXPECT_FALSE(CardfileReader::parse(bad)) << bad.toHex().constData();
+                                  QByteArray("rrg\1\0"), QByteArray("\xab\xaa\0\0", 4)})
+        EXPECT_EQ(CardfileReader::parse(bad).status, CardfileReader::Status::NotACardFile)
+            << bad.toHex().constData();
     auto empty = CardfileReader::parse(QByteArray("MGC\0\0", 5));
-    ASSERT_TRUE(empty);
-    EXPECT_TRUE(empty->cards.empty());
-    EXPECT_FALSE(empty->damaged());
+    ASSERT_TRUE(empty.ok());
+    EXPECT_TRUE(empty.cards.empty());
+    EXPECT_FALSE(empty.damaged());
 }
 
 // Every prefix of a file: nothing is read outside it (the sanitizers watch), every card keeps
@@ -69,18 +70,18 @@ TEST(CardfileReader, EveryTruncationIsReadSafely) {
         const QByteArray prefix(whole.constData(), size);
         auto r = CardfileReader::parse(prefix);
         if (size < 3) {
-            EXPECT_FALSE(r);
+            EXPECT_FALSE(r.ok());
             continue;
         }
-        ASSERT_TRUE(r) << size;
-        ASSERT_LE(r->cards.size(), cards.size());
-        for (std::size_t k = 0; k < r->cards.size(); ++k) {
-            EXPECT_EQ(r->cards[k]->indexText(), cards[k].index.toStdString()) << size;
+        ASSERT_TRUE(r.ok()) << size;
+        ASSERT_LE(r.cards.size(), cards.size());
+        for (std::size_t k = 0; k < r.cards.size(); ++k) {
+            EXPECT_EQ(r.cards[k]->indexText(), cards[k].index.toStdString()) << size;
             const std::string full = cards[k].text.toStdString();
-            EXPECT_EQ(full.rfind(std::string(r->cards[k]->bodyText()), 0), 0u)
+            EXPECT_EQ(full.rfind(std::string(r.cards[k]->bodyText()), 0), 0u)
                 << "size " << size << " card " << k;
         }
-        EXPECT_EQ(r->damaged(), size < whole.size()) << size;
+        EXPECT_EQ(r.damaged(), size < whole.size()) << size;
     }
 }
 
@@ -96,7 +97,8 @@ TEST_F(Import, ReplacesTheDeckSortedAndMarksItImported) {
     const FileDialogRequest& r = ui.fileDialogs.at(0);
     EXPECT_EQ(r.filter, QStringLiteral("Cardfile Files (*.crd) |*.crd||"));
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("crd"));
-    EXPECT_EQ(r.initialName, QStringLiteral("*.crd"));
+    EXPECT_EQ(r.title, QStringLiteral("Import Cardfile"));
+    EXPECT_EQ(r.initialName, QString());
     EXPECT_EQ(r.initialFolder, QStringLiteral("/decks"));
 
     EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "mango", "pear"}));
@@ -144,7 +146,7 @@ TEST_F(Import, NewAndOpenClearTheImportedFlag) {
 }
 
 TEST_F(Import, CancelAndFailures) {
-    write(path("later.crd"), "RRG\x01\x00 a later format");
+    write(path("later.crd"), "CRD\x01\x00 no card file at all");
     write(path("good.crd"), cardfile({{"a", "b", {}}}));
     addCards(deck, {"mine"});
     deck.setModified(true);
@@ -159,19 +161,29 @@ TEST_F(Import, CancelAndFailures) {
     EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
     EXPECT_FALSE(doc.isImported());
 
+    // A file that is no card file leaves the open deck as it was.
     ui.choose(path("later.crd")).answer(Answer::No).answer(Answer::Ok);
     const int closings = ui.closingSteps;
     doc.ImportCardfile();
     EXPECT_EQ(ui.messages.back().text, QStringLiteral("File not compatible"));
     EXPECT_EQ(ui.messages.back().caption, QStringLiteral("quorix"));
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(deck.isEmpty());
-    EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
     EXPECT_EQ(ui.closingSteps, closings); // the failed import skips the closing step
+    deck.setModified(false);
 
     ui.choose(path("gone.crd")).answer(Answer::Ok);
     doc.ImportCardfile();
     EXPECT_EQ(ui.messages.back().text, QStringLiteral("File error - 25"));
+    // The Unicode layout is named, and refused.
+    write(path("unicode.crd"), QByteArray("DKO\x01\x00\x00\x00", 7));
+    ui.choose(path("unicode.crd")).answer(Answer::Ok);
+    doc.ImportCardfile();
+    EXPECT_EQ(ui.messages.back().text,
+              QStringLiteral("This card file is of the Unicode kind, which Quorix cannot read."));
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("quorix"));
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+    EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
 }
 
 TEST_F(Import, EmptyCardFile) {

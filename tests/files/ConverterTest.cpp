@@ -34,16 +34,20 @@ TEST_F(Convert, CardFileToEveryOutputInTheProgramsOrder) {
 
 TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
     write(path("text.qrx"), "hello");
+    write(path("text.crd"), "hello");
+    write(path("unicode.crd"), "DKO\x02\x00");
     write(path("cut.crd"), cardfile({{"a", "some text", {}}}).chopped(3));
     write(path("keep.csv"), "old contents");
     const struct {
         QStringList args;
         const char* reason;
     } cases[] = {
-        {{path("text.qrx"), path("keep.csv")}, "not a Quorix deck file"},
-        {{path("cut.crd"), path("keep.csv")}, "damaged card file"},
-        {{path("missing.crd"), path("keep.csv")}, "no such file"},
-        {{path("text.doc"), path("keep.csv")}, "unknown input type"},
+        {{path("text.qrx"), path("keep.csv")}, "not a Quorix deck file or a card file"},
+        {{path("text.crd"), path("keep.csv")}, "not a card file"},
+        {{path("cut.crd"), path("keep.csv")}, "damaged card file: 1 card with text lost"},
+        {{path("missing.crd"), path("keep.csv")}, "No such file or directory"},
+        {{path("unicode.crd"), path("keep.csv")},
+         "This card file is of the Unicode kind, which Quorix cannot read."},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run(c.args), 1);
@@ -62,7 +66,7 @@ TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
 
 TEST_F(Convert, HelpAndUsage) {
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert IN OUT")));
+    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert [--utf8] IN OUT")));
     EXPECT_TRUE(out.contains(QStringLiteral("--list")));
     EXPECT_EQ(run({}), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("Usage")));

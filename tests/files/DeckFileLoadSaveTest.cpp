@@ -80,7 +80,7 @@ TEST_F(LoadSave, AFailedWriteKeepsTheOldFileAndTheDeckState) {
     EXPECT_FALSE(doc.WriteDeckFile(dir.path()));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text,
-              QStringLiteral("File Error - \"%1\"").arg(path("blocker/deck.qrx")));
+              QStringLiteral("File Error - \"%1\"\nNot a directory").arg(path("blocker/deck.qrx")));
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Stop);
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(read(path("old.qrx")), before);

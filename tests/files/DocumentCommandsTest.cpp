@@ -15,17 +15,25 @@ TEST_F(Commands, DialogsUseTheDeckFilterAndStartInTheLastFolder) {
     ASSERT_EQ(ui.fileDialogs.size(), 1u);
     const FileDialogRequest& r = ui.fileDialogs[0];
     EXPECT_EQ(r.kind, FileDialogRequest::Kind::Open);
+    EXPECT_EQ(r.title, QStringLiteral("Open"));
     EXPECT_EQ(r.filter, QStringLiteral("Quorix Files (*.qrx) |*.qrx||"));
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("qrx"));
-    EXPECT_EQ(r.initialName, QStringLiteral("*.qrx"));
+    EXPECT_EQ(r.initialName, QString()); // a pattern would be taken for a name
     EXPECT_EQ(r.initialFolder, QStringLiteral("/home/a/Decks"));
 
-    // Open wrote "Last File"; Save As starts in its folder and asks before overwriting.
+    // Open wrote "Last File"; Save As starts in its folder, with the deck's own name, and
+    // asks before overwriting.
     ui.cancelDialog();
     EXPECT_FALSE(doc.SaveAs());
     EXPECT_EQ(ui.fileDialogs[1].kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(ui.fileDialogs[1].title, QStringLiteral("Save As"));
+    EXPECT_EQ(ui.fileDialogs[1].initialName, QStringLiteral("a.qrx"));
     EXPECT_TRUE(ui.fileDialogs[1].overwritePrompt);
     EXPECT_EQ(ui.fileDialogs[1].initialFolder, dir.path());
+    doc.New();
+    ui.cancelDialog();
+    EXPECT_FALSE(doc.SaveAs());
+    EXPECT_EQ(ui.fileDialogs[2].initialName, QString()); // untitled: no name
 
     profile.setLastFile(QStringLiteral("report"));
     EXPECT_EQ(profile.initialFolder(), QString());
@@ -75,15 +83,21 @@ TEST_F(Commands, CancelAtTheSavePromptOpensNothing) {
     EXPECT_EQ(profile.lastFile(), QStringLiteral("/x/last.qrx"));
 }
 
-TEST_F(Commands, OpenOfABadFileLeavesAnEmptyUntitledDeck) {
+TEST_F(Commands, OpenOfABadFileLeavesTheOpenDeckAsItWas) {
+    // The user may just have answered No to saving it: a bad file must not cost the deck.
     write(path("bad.qrx"), "not a deck");
-    addCards(deck, {"unchanged deck"});
-    ui.choose(path("bad.qrx")).answer(Answer::Ok);
+    writeDeck(path("mine.qrx"), {"unchanged deck"});
+    ui.choose(path("mine.qrx"));
     doc.Open();
-    EXPECT_TRUE(deck.isEmpty());
-    EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
+    deck.card(0).setBody("unsaved");
+    deck.setModified(true);
+    ui.choose(path("bad.qrx")).answer(Answer::No).answer(Answer::Ok);
+    doc.Open();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"unchanged deck"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "unsaved");
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("mine.qrx"));
     EXPECT_EQ(ui.messages.back().text, QStringLiteral("File Error - Incompable File"));
-    EXPECT_TRUE(profile.lastFile().isEmpty());
+    EXPECT_EQ(profile.lastFile(), path("mine.qrx"));
 }
 
 TEST_F(Commands, NewAsksOnlyWhenModified) {
@@ -121,8 +135,10 @@ TEST_F(Commands, YesThenAFailedWriteKeepsTheCards) {
 
     ui.answer(Answer::Yes).answer(Answer::Ok);
     EXPECT_FALSE(doc.NewDeck());
-    EXPECT_EQ(ui.messages.back().text,
-              QStringLiteral("File Error - \"%1\"").arg(path("sub/deck.qrx")));
+    // The reason comes on a second line.
+    EXPECT_EQ(
+        ui.messages.back().text,
+        QStringLiteral("File Error - \"%1\"\nNo such file or directory").arg(path("sub/deck.qrx")));
     EXPECT_EQ(indexesOf(deck), (Indexes{"precious"}));
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(doc.filePath(), path("sub/deck.qrx"));

@@ -1,14 +1,16 @@
 #include "files/Export.h"
+#include "deck/Cp1252.h"
 #include "support/DocumentFixture.h"
 
 #include <QBuffer>
 
 namespace {
 
-std::string textOf(const Deck& deck, bool (*write)(const Deck&, QIODevice&)) {
+std::string textOf(const Deck& deck, bool (*write)(const Deck&, QIODevice&, Export::Encoding),
+                   Export::Encoding encoding = Export::Encoding::Windows1252) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(write(deck, buffer));
+    EXPECT_TRUE(write(deck, buffer, encoding));
     return buffer.data().toStdString();
 }
 
@@ -75,33 +77,51 @@ TEST(Export, LargeDecksAreWrittenWhole) {
 
 class ExportCommand : public DocumentFixture {};
 
+TEST(ExportUtf8, TheSameLayoutInUtf8) {
+    Deck deck;
+    addCards(deck, {"Caf\xe9, \x80 5", "b"});
+    deck.card(0).setBody("\x93quoted\x94\r\nna\xefve, \xe9t\xe9 " + std::string(70, 'x'));
+    deck.card(1).setBody("lone\rCR\nand LF");
+    for (auto write : {Export::writeText, Export::writeCommaDelimited}) {
+        const std::string ansi = textOf(deck, write);
+        const std::string utf8 = textOf(deck, write, Export::Encoding::Utf8);
+        EXPECT_EQ(QString::fromStdString(utf8), Cp1252::decode(ansi));
+        EXPECT_NE(utf8, ansi);
+    }
+}
+
 TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     addCards(deck, {"a"});
     deck.setModified(true);
     profile.setLastFile(path("deck.qrx"));
     ui.choose(path("out.txt")).choose(path("out.txt"));
-    Export::ExportText(deck, ui, profile);
+    Export::ExportText(deck, ui, profile, path("my.deck.qrx"));
     const QByteArray first = read(path("out.txt"));
-    Export::ExportText(deck, ui, profile);
+    Export::ExportText(deck, ui, profile, path("my.deck.qrx"));
     EXPECT_EQ(read(path("out.txt")), first);
     EXPECT_EQ(first, QByteArray("a\r\n\r\n") + QByteArray(60, '-') + "\r\n\r\n");
 
     const FileDialogRequest& r = ui.fileDialogs.at(0);
     EXPECT_EQ(r.kind, FileDialogRequest::Kind::Save);
-    EXPECT_EQ(r.filter, QStringLiteral("Text Files (*.txt) |*.txt||"));
+    EXPECT_EQ(r.title, QStringLiteral("Export Text File"));
+    EXPECT_EQ(r.filter,
+              QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||"));
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("txt"));
-    EXPECT_EQ(r.initialName, QStringLiteral("*.txt"));
+    EXPECT_EQ(r.initialName, QStringLiteral("my.deck.txt")); // never a pattern
     EXPECT_TRUE(r.overwritePrompt);
     EXPECT_EQ(r.initialFolder, dir.path());
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(profile.lastFile(), path("deck.qrx"));
 
-    ui.choose(path("out.csv"));
-    Export::ExportCommaDelimited(deck, ui, profile);
-    EXPECT_EQ(read(path("out.csv")), QByteArray("a,\n"));
+    deck.card(0).setBody("\xe9");
+    ui.choose(path("out.csv"), 1); // the UTF-8 type
+    Export::ExportCommaDelimited(deck, ui, profile, QString());
+    EXPECT_EQ(read(path("out.csv")), QByteArray("a,\xc3\xa9\n"));
+    EXPECT_EQ(ui.fileDialogs.back().title, QStringLiteral("Export Comma Delimited Text"));
+    EXPECT_EQ(ui.fileDialogs.back().initialName, QString()); // untitled: no name
 
     ui.cancelDialog();
-    Export::ExportText(deck, ui, profile);
+    Export::ExportText(deck, ui, profile, QString());
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -109,7 +129,7 @@ TEST_F(ExportCommand, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten) {
     addCards(deck, {"a"});
     write(path("blocker"), "x");
     ui.choose(path("blocker/out.txt")).answer(Answer::Ok);
-    Export::ExportText(deck, ui, profile);
+    Export::ExportText(deck, ui, profile, QString());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.contains(path("blocker/out.txt")));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));

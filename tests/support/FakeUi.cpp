@@ -13,8 +13,8 @@ FakeUi& FakeUi::answer(Answer a) {
     return *this;
 }
 
-FakeUi& FakeUi::choose(const QString& path) {
-    m_paths.emplace_back(path);
+FakeUi& FakeUi::choose(const QString& path, int filter) {
+    m_paths.emplace_back(std::pair(path, filter));
     return *this;
 }
 
@@ -55,9 +55,13 @@ std::optional<QString> FakeUi::fileDialog(const FileDialogRequest& request) {
         ADD_FAILURE() << "unexpected file dialog: " << request.filter.toStdString();
         return std::nullopt;
     }
-    auto path = m_paths.front();
+    const auto chosen = m_paths.front();
     m_paths.pop_front();
-    return path;
+    if (!chosen)
+        return std::nullopt;
+    if (request.chosenFilter)
+        *request.chosenFilter = chosen->second;
+    return chosen->first;
 }
 
 std::optional<QByteArray> FakeUi::indexDialog(IndexDialogMode mode, const QByteArray& text) {

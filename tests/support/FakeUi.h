@@ -31,7 +31,8 @@ public:
 
     // Script: the answers, in the order the boxes and dialogs will appear.
     FakeUi& answer(Answer a);
-    FakeUi& choose(const QString& path);
+    // A file, and the file type chosen where the dialog offers several.
+    FakeUi& choose(const QString& path, int filter = 0);
     FakeUi& cancelDialog();
     FakeUi& type(const QByteArray& text);
     FakeUi& cancelIndex();
@@ -73,6 +74,6 @@ public:
 
 private:
     std::deque<Answer> m_answers;
-    std::deque<std::optional<QString>> m_paths;
+    std::deque<std::optional<std::pair<QString, int>>> m_paths;
     std::deque<std::optional<QByteArray>> m_texts;
 };

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -105,4 +107,41 @@ TEST(QtDialogs, AfterABoxTheKeyboardGoesBackWhereItWas) {
                          MessageIcon::Exclamation, MessageButtons::Ok);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }));
     EXPECT_TRUE(edit->hasFocus());
+}
+
+// Qt's own file dialog, driven as a user would: a pattern in the name field never becomes a
+// file's name, and the second file type is told back.
+TEST(QtDialogs, TheRealSaveDialogNeverTakesAPatternForAName) {
+    QTemporaryDir dir;
+    FileDialogRequest save;
+    save.kind = FileDialogRequest::Kind::Save;
+    save.title = QStringLiteral("Export Text File");
+    save.filter = QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||");
+    save.defaultSuffix = QStringLiteral("txt");
+    save.initialFolder = dir.path();
+    save.initialName = QStringLiteral("deck.txt");
+    int chosen = -1;
+    save.chosenFilter = &chosen;
+    QStringList seenNames;
+    const auto answer = [&seenNames](const QString& name, bool utf8) {
+        QTimer::singleShot(50, [&seenNames, name, utf8] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            EXPECT_EQ(d->windowTitle(), QStringLiteral("Export Text File"));
+            auto* field = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(field, nullptr);
+            seenNames << field->text();
+            if (utf8)
+                d->selectNameFilter(d->nameFilters().at(1));
+            field->setText(name);
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+    };
+    answer(QStringLiteral("*.txt"), false);
+    QTimer::singleShot(400, [&] { answer(QStringLiteral("notes"), true); });
+    const auto path = Dialogs().fileDialog(nullptr, save);
+    ASSERT_TRUE(path);
+    EXPECT_EQ(QFileInfo(*path).fileName(), QStringLiteral("notes.txt"));
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(seenNames.value(0), QStringLiteral("deck.txt")); // the deck's name, not "*.txt"
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QFileDevice;
+class QIODevice;
+
+// Every file the program and the converter write goes through here: deck files, exports,
+// mail attachments. A file is written whole or not at all: the bytes go to a new file beside
+// the target, every write is checked (the last buffered one too, and the sync to the disk),
+// and only then does the new file take the target's name. A failure leaves the old file as it
+// was and says why, in the system's words ("No space left on device", "File too large",
+// "Permission denied").
+namespace SafeWrite {
+
+struct Result {
+    bool ok = false;
+    QString reason; // empty when ok
+};
+
+// Writes path (a name from FileNames: its exact bytes) with what fill puts on the device;
+// fill returns false when a write failed.
+Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
+
+// Flushes a buffered file and checks what the system said of its writes: a buffered device
+// only tries its last block here.
+bool flushAndCheck(QFileDevice& file, QString* reason);
+
+// Each program calls this once: a file-size limit then fails a write with "File too large",
+// which is reported, instead of killing the program and the user's edits with it.
+void ignoreFileSizeSignal();
+
+} // namespace SafeWrite
