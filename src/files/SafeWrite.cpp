@@ -33,6 +33,36 @@ QString reasonOf(const QIODevice& device) {
 
 #ifdef Q_OS_UNIX
 
+// Writes straight to the file, each write checked to its last byte. (A buffered QFile meets a
+// short write, as a file-size limit gives, without the system's reason: "Unknown error".)
+class FileWriter : public QIODevice {
+public:
+    explicit FileWriter(int fd)
+        : m_fd(fd) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override {
+        qint64 done = 0;
+        while (done < length) {
+            const ssize_t n = ::write(m_fd, data + done, static_cast<size_t>(length - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                setErrorString(qt_error_string(n < 0 ? errno : ENOSPC));
+                return done > 0 ? done : -1;
+            }
+            done += n;
+        }
+        return done;
+    }
+
+private:
+    int m_fd;
+};
+
 int syncData(int fd) {
 #ifdef Q_OS_LINUX
     return fdatasync(fd);
@@ -137,11 +167,9 @@ Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fil
 
     Result result{true, {}};
     {
-        QFile file;
-        if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        FileWriter file(fd);
+        if (!fill(file))
             result = {false, reasonOf(file)};
-        else if (!fill(file) || !flushAndCheck(file, &result.reason))
-            result = {false, result.reason.isEmpty() ? reasonOf(file) : result.reason};
     }
     if (result.ok && syncData(fd) != 0)
         result = {false, systemReason(errno)};

@@ -1,0 +1,212 @@
+#include "files/SafeWrite.h"
+#include "files/CardfileReader.h"
+#include "files/DeckFile.h"
+#include "files/FileBytes.h"
+#include "files/FileNames.h"
+#include "support/DocumentFixture.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QProcess>
+
+#include <random>
+
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Writes that really fail: a file-size limit in a child process, a device that is full, a
+// folder the user may not write into. Each child reports through its exit status.
+class SafeWriting : public DocumentFixture {
+protected:
+    // The child is a fork of this very test, in the same folder; no threads run here.
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "fast"); }
+    static QByteArray bytes(std::initializer_list<const char*> indexes) {
+        Deck d;
+        addCards(d, indexes);
+        QByteArray out;
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::WriteOnly);
+        DeckFile::write(d, buffer);
+        return out;
+    }
+};
+
+TEST_F(SafeWriting, OverAFileSizeLimitASaveFailsAndKeepsTheOldFile) {
+    writeDeck(path("deck.qrx"), {"old"});
+    const QByteArray before = read(path("deck.qrx"));
+    addCards(deck, {"a small deck that fits in one buffered block"});
+    deck.setModified(true);
+    // The limit is below even one card: the failure comes at the last, buffered write, which
+    // a commit that does not check it would take for success.
+    const auto saveUnderLimit = [this] {
+        const rlimit limit{300, 300};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        SafeWrite::ignoreFileSizeSignal();
+        ui.answer(Answer::Ok);
+        const bool saved = doc.WriteDeckFile(path("deck.qrx"));
+        const QString text = ui.messages.empty() ? QString() : ui.messages.back().text;
+        std::fprintf(stderr, "%s", qPrintable(text));
+        std::exit(
+            !saved && deck.isModified() && text.endsWith(QLatin1String("File too large")) ? 0 : 1);
+    };
+    EXPECT_EXIT(saveUnderLimit(), testing::ExitedWithCode(0), "File Error - .*\nFile too large");
+    EXPECT_EQ(read(path("deck.qrx")), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("deck.qrx")}));
+}
+
+TEST_F(SafeWriting, TheConverterUnderAFileSizeLimitSaysSoAndWritesNothing) {
+    writeDeck(path("in.qrx"), {"a", "b", "c"});
+    write(path("out.txt"), "old");
+    QProcess convert;
+    convert.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("ulimit -f 0; exec \"$0\" \"$1\" \"$2\""),
+                   QStringLiteral(QUORIX_CONVERT), path("in.qrx"), path("out.txt")});
+    ASSERT_TRUE(convert.waitForFinished(10000));
+    EXPECT_EQ(convert.exitStatus(), QProcess::NormalExit); // not killed by the limit
+    EXPECT_EQ(convert.exitCode(), 1);
+    EXPECT_TRUE(convert.readAllStandardError().contains("out.txt: File too large"));
+    EXPECT_EQ(read(path("out.txt")), QByteArray("old"));
+}
+
+TEST(SafeWrite, AFullDeviceFailsAtTheLastFlush) {
+    QFile full(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    ASSERT_EQ(full.write("fits in the buffer"), 18); // the buffer takes it
+    QString reason;
+    EXPECT_FALSE(SafeWrite::flushAndCheck(full, &reason));
+    EXPECT_EQ(reason, QStringLiteral("No space left on device"));
+}
+
+TEST_F(SafeWriting, AWritableDeckInAReadOnlyFolderIsSavedInPlace) {
+    // Root may write anywhere, so the child becomes an ordinary user first.
+    const uid_t nobody = 65534;
+    QDir().mkdir(path("ro"));
+    writeDeck(path("ro/deck.qrx"), {"old"});
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(QFile::encodeName(path("ro/deck.qrx")).constData(), nobody, nobody), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    }
+    ASSERT_EQ(chmod(QFile::encodeName(path("ro")).constData(), 0555), 0);
+    addCards(deck, {"new", "cards"});
+    deck.setModified(true);
+    const auto saveAsUser = [&] {
+        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0))
+            std::exit(2);
+        ui.answer(Answer::Ok);
+        const bool inPlace = doc.WriteDeckFile(path("ro/deck.qrx"));
+        // A new file there cannot be made at all.
+        const bool refused = !doc.WriteDeckFile(path("ro/other.qrx")) &&
+                             ui.messages.back().text.endsWith(QLatin1String("Permission denied"));
+        std::exit(inPlace && refused ? 0 : 1);
+    };
+    EXPECT_EXIT(saveAsUser(), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(read(path("ro/deck.qrx")), bytes({"new", "cards"}));
+    chmod(QFile::encodeName(path("ro")).constData(), 0755);
+}
+
+TEST(FileNameBytes, EveryNameComesBackAsItsBytes) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray name;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n)
+            name += static_cast<char>(1 + random() % 255);
+        const QString decoded = FileNames::decode(name);
+        ASSERT_EQ(FileNames::encode(decoded), name) << name.toHex().constData();
+        if (QString::fromUtf8(name).toUtf8() == name) {
+            EXPECT_EQ(decoded, QString::fromUtf8(name)); // valid UTF-8 reads as Qt reads it
+        }
+    }
+    EXPECT_EQ(FileNames::display(FileNames::decode("caf\xe9.qrx")),
+              QStringLiteral("caf\uFFFD.qrx"));
+}
+
+TEST_F(SafeWriting, NamesThatAreNotUtf8AreOpenedAndWrittenExactly) {
+    const QByteArray folder = QFile::encodeName(dir.path());
+    const QString latin1 = FileNames::decode(folder + "/caf\xe9.qrx");
+    addCards(deck, {"x"});
+    ASSERT_TRUE(doc.WriteDeckFile(latin1));
+    struct stat st {};
+    EXPECT_EQ(stat((folder + "/caf\xe9.qrx").constData(), &st), 0); // those bytes, no other name
+    QByteArrayList names;
+    if (DIR* d = opendir(folder.constData())) {
+        while (const dirent* e = readdir(d))
+            names << QByteArray(e->d_name);
+        closedir(d);
+    }
+    names.removeAll(".");
+    names.removeAll("..");
+    EXPECT_EQ(names, QByteArrayList{"caf\xe9.qrx"});
+    deck.RemoveAllCards();
+    EXPECT_TRUE(doc.LoadDeckFile(latin1));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"x"}));
+    // What Qt's dialog returns for it leads back to it.
+    EXPECT_EQ(FileNames::resolve(QString::fromUtf8(folder + "/caf\xe9.qrx")), latin1);
+    EXPECT_TRUE(FileNames::sameFile(
+        latin1, FileNames::resolve(QFile::decodeName(folder + "/caf\xe9.qrx"))));
+
+    // The real converter: both names exactly as given.
+    QProcess convert;
+    const QByteArray out = folder + "/\xff\xfe.txt";
+    const QByteArray command = "exec '" QUORIX_CONVERT "' \"$(printf '" + folder +
+                               "/caf\\351.qrx')\" \"$(printf '" + folder + "/\\377\\376.txt')\"";
+    convert.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromLatin1(command)});
+    ASSERT_TRUE(convert.waitForFinished(10000));
+    EXPECT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().constData();
+    EXPECT_EQ(stat(out.constData(), &st), 0);
+}
+
+TEST_F(SafeWriting, TheConverterNeverWritesOverItsInput) {
+    writeDeck(path("in.qrx"), {"keep"});
+    const QByteArray before = read(path("in.qrx"));
+    ASSERT_EQ(symlink(QFile::encodeName(path("in.qrx")).constData(),
+                      QFile::encodeName(path("link.qrx")).constData()),
+              0);
+    ASSERT_EQ(link(QFile::encodeName(path("in.qrx")).constData(),
+                   QFile::encodeName(path("hard.qrx")).constData()),
+              0);
+    for (const char* out : {"in.qrx", "link.qrx", "hard.qrx"}) {
+        QProcess convert;
+        convert.start(QStringLiteral(QUORIX_CONVERT), {path("in.qrx"), path(out)});
+        ASSERT_TRUE(convert.waitForFinished(10000));
+        EXPECT_EQ(convert.exitCode(), 1) << out;
+        EXPECT_TRUE(convert.readAllStandardError().contains("is the input file itself")) << out;
+        EXPECT_EQ(read(path("in.qrx")), before);
+    }
+}
+
+TEST_F(SafeWriting, AHugeFileThatIsNoCardFileCostsNoMemory) {
+    // A gigabyte, sparse: the signature decides before any of it is read.
+    for (const QByteArray& head : {QByteArray("not a card file"), QByteArray("MGC\xff\xff")}) {
+        QFile big(path("big.crd"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write(head);
+        ASSERT_TRUE(big.resize(qint64(1) << 30));
+        big.close();
+        const auto import = [this] {
+            rusage before{};
+            getrusage(RUSAGE_SELF, &before);
+            QFile file;
+            const bool opened = openForReading(file, path("big.crd"));
+            const auto result = CardfileReader::read(file);
+            rusage after{};
+            getrusage(RUSAGE_SELF, &after);
+            const long grownKb = after.ru_maxrss - before.ru_maxrss;
+            // The cards themselves, and a few megabytes besides (twice as much under the
+            // address sanitizer, whose allocations are larger).
+#if defined(__SANITIZE_ADDRESS__)
+            constexpr long Overhead = 2;
+#else
+            constexpr long Overhead = 1;
+#endif
+            const long allowedKb =
+                Overhead *
+                (static_cast<long>(result.cards.size() * (sizeof(Card) + 64) / 1024) + 16 * 1024);
+            std::fprintf(stderr, "grew %ld KB", grownKb);
+            std::exit(opened && grownKb < allowedKb ? 0 : 1);
+        };
+        EXPECT_EXIT(import(), testing::ExitedWithCode(0), "grew");
+    }
+}
