@@ -68,6 +68,8 @@ public:
     virtual void closingStep() = 0;
     // Selects bytes [start, end) of the front card's body in the editor and shows them.
     virtual void selectBodyBytes(int start, int end) = 0;
+    // A short note in the status bar, gone after a few seconds.
+    virtual void statusMessage(const QString& text) = 0;
 
     // Lets the user choose a printer and starts a print job named documentName on it. Ready
     // gives the page to print on; Failed means the printer could not be set up.

@@ -82,7 +82,7 @@ std::optional<Failure> readCardFile(QFile& file, const QString& path, Deck& deck
     }
     if (result.pictures > 0)
         err << "quorix-convert: " << FileNames::display(path) << ": "
-            << countOf(result.pictures, "picture") << " or objects left out\n";
+            << countOf(result.pictures, "card") << " had a picture or object, left out\n";
     deck.appendCards(std::move(result.cards));
     return std::nullopt;
 }

@@ -4,7 +4,9 @@
 #include "deck/Deck.h"
 #include "deck/UserInterface.h"
 #include "files/Export.h"
+#include "files/FileNames.h"
 #include "files/PathParts.h"
+#include "files/SafeWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,13 +17,29 @@ namespace {
 
 const QString HandOff = QStringLiteral("xdg-email");
 
-QString noteText(const char* bytes) {
+// One field of a mailto: URL: UTF-8, every byte but the unreserved ones percent-encoded,
+// and every line break as %0D%0A.
+QByteArray urlField(const char* bytes) {
     QString text = Cp1252::decode(std::string_view(bytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    text.replace(u'\r', u'\n');
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return text.toUtf8().toPercentEncoding();
 }
 
 } // namespace
+
+QString mailtoUrl(const MailMessage& message) {
+    // Built here, not by xdg-email: it refuses an empty --subject or --body and passes them
+    // through echo under /bin/sh, which eats backslashes. Empty fields are left out.
+    QByteArrayList fields;
+    if (message.subject[0] != 0)
+        fields << "subject=" + urlField(message.subject);
+    if (message.noteText[0] != 0)
+        fields << "body=" + urlField(message.noteText);
+    return QString::fromLatin1("mailto:" +
+                               (fields.isEmpty() ? QByteArray() : '?' + fields.join('&')));
+}
 
 bool IsMailAvailable() {
     return !QStandardPaths::findExecutable(HandOff).isEmpty();
@@ -41,7 +59,7 @@ Mail::Mail() = default;
 Mail::~Mail() = default;
 
 QString Mail::attachmentName(const QString& filePath) {
-    const QString name = PathParts::fileName(filePath);
+    const QString name = FileNames::display(PathParts::fileName(filePath));
     return (name.isEmpty() ? QStringLiteral("Untitled") : name) + QStringLiteral(".txt");
 }
 
@@ -49,13 +67,11 @@ Mail::Result Mail::SendMail(const MailMessage& message) {
     const QString program = QStandardPaths::findExecutable(HandOff);
     if (program.isEmpty())
         return Result::NotStarted;
-    QStringList args{QStringLiteral("--utf8")};
-    if (message.mode == MailMessage::Note) {
-        args << QStringLiteral("--subject") << noteText(message.subject) << QStringLiteral("--body")
-             << noteText(message.noteText);
-    } else {
-        args << QStringLiteral("--attach") << message.attachmentPath;
-    }
+    // The attachment's path follows --utf8 so that it is passed on unconverted.
+    QStringList args;
+    if (message.mode == MailMessage::File)
+        args << QStringLiteral("--utf8") << QStringLiteral("--attach") << message.attachmentPath;
+    args << mailtoUrl(message);
     // Kept alive after a hand-off that is still running when the wait ends.
     auto* process = new QProcess;
     process->setProgram(program);
@@ -113,17 +129,24 @@ void Mail::sendFile(const QString& filePath, const QByteArray& contents, UserInt
         m_folder = std::make_unique<QTemporaryDir>();
     const QString folder =
         m_folder->isValid() ? m_folder->filePath(QString::number(++m_sent)) : QString();
-    QFile file(folder + u'/' + attachmentName(filePath));
+    const QString path = folder + u'/' + attachmentName(filePath);
     const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-    if (folder.isEmpty() || !QDir().mkdir(folder, ownerOnly) || !file.open(QIODevice::WriteOnly) ||
-        file.write(contents) != contents.size() || !file.flush()) {
-        ui.messageBox(QStringLiteral("File Error"), QStringLiteral("Quorix Error..."),
+    QString reason = QStringLiteral("No folder for the attachment could be made.");
+    if (!folder.isEmpty() && QDir().mkdir(folder, ownerOnly)) {
+        // The attachment is text for other programs: UTF-8, with the cards' CR LF breaks.
+        const QByteArray utf8 =
+            Cp1252::decode(std::string_view(contents.constData(), contents.size())).toUtf8();
+        const SafeWrite::Result written = SafeWrite::writeFile(
+            path, [&utf8](QIODevice& device) { return device.write(utf8) == utf8.size(); });
+        reason = written.reason;
+    }
+    if (!reason.isEmpty()) {
+        ui.messageBox(QStringLiteral("File Error\n") + reason, QStringLiteral("Quorix Error..."),
                       MessageIcon::Stop, MessageButtons::Ok);
         return;
     }
-    file.close();
     MailMessage message(MailMessage::File);
-    message.SetMailAttachment(file.fileName());
+    message.SetMailAttachment(path);
     send(message, ui);
 }
 

@@ -32,6 +32,10 @@ struct MailMessage {
     int mode;
 };
 
+// The message as a mailto: URL (RFC 6068): subject and text percent-encoded in UTF-8, line
+// breaks as CR LF; empty fields left out.
+QString mailtoUrl(const MailMessage& message);
+
 // Hands messages to the user's mail program through xdg-email, which opens a new message
 // for the user to address, edit and send. Files to attach are written into a private folder
 // of the program's own, which lives until the program ends: the mail program may read an

@@ -19,8 +19,9 @@ public:
     // False when the printer refuses the page (or the job): nothing more can be printed.
     virtual bool startPage() = 0;
     virtual void endPage() = 0;
-    // Ends the print job; nothing may be drawn afterwards.
-    virtual void finish() = 0;
+    // Ends the print job; nothing may be drawn afterwards. False when the printer refused
+    // the job.
+    virtual bool finish() = 0;
 
     // Text with its top-left corner at (x, y).
     virtual void textAt(int x, int y, const QString& text) = 0;

@@ -4,6 +4,7 @@
 #include "deck/Cp1252.h"
 #include "deck/Deck.h"
 #include "deck/UserInterface.h"
+#include "files/FileNames.h"
 
 #include <memory>
 #include <vector>
@@ -16,8 +17,9 @@ QString indexLine(const Card& card) {
     return QStringLiteral("Index: %1").arg(Cp1252::decode(card.indexText()));
 }
 
+// One arg() with every value: the path may hold "%1" itself.
 QString pageHeader(const QString& filePath, int page) {
-    return QStringLiteral("%1 - page %2").arg(filePath).arg(page);
+    return QStringLiteral("%1 - page %2").arg(FileNames::display(filePath), QString::number(page));
 }
 
 // Margins and limits of one job, from the page and the font.
@@ -45,17 +47,23 @@ void run(const Deck& deck, const QString& filePath, UserInterface& ui,
         ui.standardMessageBox(QStringLiteral("Print Failed"), MessageIcon::Exclamation);
 }
 
+// The job's end: false when the printer refused it.
+bool finished(PrintPage& page, bool ok) {
+    return page.finish() && ok;
+}
+
 // Starts a page; when the printer refuses, the job ends there.
 bool start(PrintPage& page) {
     if (page.startPage())
         return true;
-    page.finish();
+    (void)page.finish();
     return false;
 }
 
 } // namespace
 
-int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int mcw, int lh) {
+int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int mcw, int lh,
+               const NextPage& nextPage) {
     const int softLimit = box.right - (box.right - box.left) / 10 - mcw;
     const int hardLimit = box.right - mcw;
     int y = box.top;
@@ -93,6 +101,8 @@ int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int m
         if (lineBreak) {
             y += lh;
             penX = box.left;
+            if (page && nextPage && i < body.size() && y + lh > page->height())
+                y = nextPage();
             if (page)
                 page->penMoveTo(box.left, y);
             if (i < body.size() && body[i] == ' ')
@@ -106,14 +116,22 @@ bool printCard(PrintPage& page, const Deck& deck, const QString& filePath) {
     const Job job(page);
     if (!start(page))
         return false;
-    page.textAt(job.margin, job.margin, filePath);
+    const QString header = FileNames::display(filePath);
+    page.textAt(job.margin, job.margin, header);
     const Card& card = deck.card(0);
     page.textAt(job.margin, job.margin + 2 * job.lh, indexLine(card));
+    // A body taller than the page goes on over further pages, each with the same header.
+    bool ok = true;
+    const NextPage nextPage = [&] {
+        page.endPage();
+        ok = ok && page.startPage();
+        page.textAt(job.margin, job.margin, header);
+        return job.margin + 2 * job.lh;
+    };
     layoutBody(&page, card.bodyText(), {job.margin, job.margin + 3 * job.lh, job.right, job.bottom},
-               job.mcw, job.lh);
+               job.mcw, job.lh, nextPage);
     page.endPage();
-    page.finish();
-    return true;
+    return finished(page, ok);
 }
 
 bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
@@ -133,8 +151,7 @@ bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
         }
         page.endPage();
     }
-    page.finish();
-    return true;
+    return finished(page, true);
 }
 
 bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
@@ -149,6 +166,14 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
     int pageNumber = 0;
     std::vector<const Card*> onPage;
     int y = 5 * job.lh;
+    bool ok = true;
+    // A card alone on its page that is taller than the page goes on over further pages.
+    const NextPage nextPage = [&] {
+        page.endPage();
+        ok = ok && page.startPage();
+        page.textAt(job.margin, job.margin, pageHeader(filePath, ++pageNumber));
+        return job.margin + 2 * job.lh;
+    };
     const auto printPage = [&] {
         ++pageNumber;
         if (!page.startPage())
@@ -159,7 +184,8 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
             yp += 2 * job.lh;
             page.textAt(job.margin, yp, indexLine(*card));
             yp = layoutBody(&page, card->bodyText(),
-                            {job.margin, yp + job.lh, job.right, job.bottom}, job.mcw, job.lh);
+                            {job.margin, yp + job.lh, job.right, job.bottom}, job.mcw, job.lh,
+                            nextPage);
         }
         page.endPage();
         onPage.clear();
@@ -192,8 +218,7 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
             y = measured + 3 * job.lh;
         }
     }
-    page.finish();
-    return onPage.empty();
+    return finished(page, ok && onPage.empty());
 }
 
 void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui) {
@@ -205,7 +230,13 @@ void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui) {
 }
 
 void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui) {
-    run(deck, filePath, ui, printTagged);
+    for (int k = 0; k < deck.count(); ++k) {
+        if (deck.card(k).isTagged()) {
+            run(deck, filePath, ui, printTagged);
+            return;
+        }
+    }
+    ui.statusMessage(QStringLiteral("No cards are tagged"));
 }
 
 } // namespace Printing

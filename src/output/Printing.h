@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <string_view>
 
 class Deck;
@@ -19,12 +21,17 @@ struct TextBox {
     int bottom; // carried along, never tested: bodies run on below it
 };
 
+// Where a body that reaches the page's edge goes on: a new page is started (with its header)
+// and the body continues at the y this returns.
+using NextPage = std::function<int()>;
+
 // Lays a body out in the box and returns the y of the top of its last line. With a page it
 // draws, character by character; without one it measures, counting every character as
 // maxCharWidth wide. A line ends after the first blank that brings the pen to the soft
-// limit, after any character that reaches the hard limit, and at every line break.
+// limit, after any character that reaches the hard limit, and at every line break. When
+// drawing with nextPage, a line that would cross the page's edge goes to the next page.
 int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int maxCharWidth,
-               int lineHeight);
+               int lineHeight, const NextPage& nextPage = {});
 
 // The three print jobs; each finishes the job. False when the printer refused a page.
 bool printCard(PrintPage& page, const Deck& deck, const QString& filePath);
@@ -32,7 +39,8 @@ bool printList(PrintPage& page, const Deck& deck, const QString& filePath);
 bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath);
 
 // The File > Print commands: the printer choice, then the job. Nothing is printed after
-// Cancel; "Print Failed" when the printer cannot be set up.
+// Cancel; "Print Failed" when the printer cannot be set up. Print Tag with no card tagged
+// says so in the status bar and asks for no printer.
 void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui);
 void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui);
 void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui);

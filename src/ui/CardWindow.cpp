@@ -9,6 +9,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace {
@@ -140,8 +141,12 @@ bool CardWindow::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         if (client(0, 0, m_tooltipRight, HeaderHeight).contains(help->pos()) && !m_deck.isEmpty())
-            QToolTip::showText(help->globalPos(), Cp1252::decode(m_deck.card(0).indexText()), this,
-                               client(0, 0, m_tooltipRight, HeaderHeight));
+            // Deck text is data: a tooltip would take an index such as <img src=...> for rich
+            // text and load what it names, so it is given as escaped plain text.
+            QToolTip::showText(help->globalPos(),
+                               Qt::convertFromPlainText(Cp1252::decode(m_deck.card(0).indexText()),
+                                                        Qt::WhiteSpaceNoWrap),
+                               this, client(0, 0, m_tooltipRight, HeaderHeight));
         else
             QToolTip::hideText();
         return true;

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
+#include <QScreen>
 #include <QSessionManager>
 #include <QSettings>
 #include <QShortcut>
@@ -375,8 +376,14 @@ void DeckFrame::setBusy(bool busy) {
 
 void DeckFrame::applyStartupPlacement() {
     QRect r = startupRect();
-    if (const auto p = WindowPos::parse(m_profile.mainWindowPos()))
-        r = QRect(QPoint(p->left, p->top), QPoint(p->right - 1, p->bottom - 1));
+    if (const auto p = WindowPos::parse(m_profile.mainWindowPos())) {
+        // The stored rectangle is kept when it fits a screen; a huge one or one off every
+        // screen (a screen since unplugged) is brought back where the user can see it.
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        r = WindowPos::fit(*p, screens, startupRect());
+    }
     move(r.topLeft());
     resize(r.size().expandedTo(QSize(1, 1)));
 }

@@ -75,6 +75,7 @@ public:
     void relabelCards() override;
     void closingStep() override;
     void selectBodyBytes(int start, int end) override;
+    void statusMessage(const QString& text) override { ShowStatusMessage(text); }
     PrinterSetup openPrinter(const QString& documentName,
                              std::unique_ptr<PrintPage>& page) override;
     void setBusy(bool busy) override;

@@ -10,6 +10,7 @@ DeckStatusBar::DeckStatusBar(QWidget* parent)
     : QStatusBar(parent)
     , m_message(new QLabel(Ready, this)) {
     setSizeGripEnabled(true);
+    m_message->setTextFormat(Qt::PlainText);
     m_message->setMinimumWidth(0);
     m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(m_message, 1);
@@ -26,6 +27,7 @@ DeckStatusBar::DeckStatusBar(QWidget* parent)
 
 QLabel* DeckStatusBar::addPane(const QString& widest) {
     auto* pane = new QLabel(this);
+    pane->setTextFormat(Qt::PlainText);
     pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pane->setAlignment(Qt::AlignCenter);
     pane->setFixedWidth(fontMetrics().horizontalAdvance(widest) + 12);

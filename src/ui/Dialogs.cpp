@@ -153,10 +153,12 @@ std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode 
 
 std::unique_ptr<QPrintDialog> Dialogs::makePrintDialog(QWidget* parent, QPrinter& printer) {
     auto dialog = std::make_unique<QPrintDialog>(&printer, parent);
-    // No page range and no selection: a job prints what its command says. Printing to a PDF
-    // file stays, since it is the only printer many machines have.
+    // No selection: a job prints what its command says. The page range and copies are
+    // honoured by the page itself. Printing to a PDF file stays, since it is the only printer
+    // many machines have.
     dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                       QAbstractPrintDialog::PrintCollateCopies);
+                       QAbstractPrintDialog::PrintCollateCopies |
+                       QAbstractPrintDialog::PrintPageRange);
     return dialog;
 }
 

@@ -1,6 +1,7 @@
 #include "QtPrintPage.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QPrinter>
 
 QFont QtPrintPage::printFont() {
@@ -26,27 +27,53 @@ QtPrintPage::QtPrintPage(QPrinter& printer, const QString& documentName)
 }
 
 QtPrintPage::~QtPrintPage() {
-    finish();
+    (void)finish();
 }
 
 bool QtPrintPage::startPage() {
-    if (m_pages++ == 0) {
-        if (!m_painter.begin(&m_printer))
-            return false;
-        m_painter.setFont(m_font);
-        m_painter.setPen(Qt::black);
-        return true;
-    }
-    return m_painter.isActive() && m_printer.newPage();
+    m_pages.emplace_back();
+    return true;
 }
 
-void QtPrintPage::finish() {
-    if (m_painter.isActive())
-        m_painter.end();
+bool QtPrintPage::finish() {
+    if (m_finished || m_pages.empty())
+        return true;
+    m_finished = true;
+    // The pages the dialog asked for (all when it named none), each as many times as asked;
+    // a printer that makes the copies itself is sent them once.
+    const int count = static_cast<int>(m_pages.size());
+    const int from = m_printer.fromPage() > 0 ? std::min(m_printer.fromPage(), count) : 1;
+    const int to = m_printer.toPage() > 0 ? std::min(m_printer.toPage(), count) : count;
+    const int copies = m_printer.supportsMultipleCopies() ? 1 : std::max(1, m_printer.copyCount());
+    const bool collate = m_printer.collateCopies();
+    std::vector<int> order;
+    for (int copy = 0; copy < (collate ? copies : 1); ++copy) {
+        for (int p = from; p <= to; ++p) {
+            for (int again = 0; again < (collate ? 1 : copies); ++again)
+                order.push_back(p - 1);
+        }
+    }
+    QPainter painter;
+    if (!painter.begin(&m_printer))
+        return false;
+    painter.setFont(m_font);
+    painter.setPen(Qt::black);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && !m_printer.newPage())
+            return false;
+        drawPage(painter, m_pages[static_cast<std::size_t>(order[i])]);
+    }
+    return painter.end();
+}
+
+void QtPrintPage::drawPage(QPainter& painter, const Page& page) const {
+    for (const Text& t : page)
+        painter.drawText(QPoint(t.x, t.y + m_ascent), t.text);
 }
 
 void QtPrintPage::textAt(int x, int y, const QString& text) {
-    m_painter.drawText(QPoint(x, y + m_ascent), text);
+    if (!m_pages.empty())
+        m_pages.back().push_back({x, y, text});
 }
 
 void QtPrintPage::penMoveTo(int x, int y) {
@@ -55,6 +82,6 @@ void QtPrintPage::penMoveTo(int x, int y) {
 }
 
 void QtPrintPage::penDraw(QChar c) {
-    m_painter.drawText(QPoint(m_penX, m_penY + m_ascent), QString(c));
+    textAt(m_penX, m_penY, QString(c));
     m_penX += m_metrics.horizontalAdvance(c);
 }

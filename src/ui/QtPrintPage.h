@@ -4,13 +4,17 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QPainter>
 
+#include <vector>
+
+class QPainter;
 class QPrinter;
 
 // A print job on a QPrinter at the printer's resolution, in 10-point Arial (Liberation Sans,
-// its metric twin, where Arial is not installed). The job starts with its first page, so a
-// job without pages prints nothing at all.
+// its metric twin, where Arial is not installed). The pages are gathered as they are laid
+// out and sent when the job finishes, so that the print dialog's page range and copies apply
+// whatever the printer (a PDF file makes no copies of its own). A job without pages prints
+// nothing at all.
 class QtPrintPage : public PrintPage {
 public:
     QtPrintPage(QPrinter& printer, const QString& documentName);
@@ -23,7 +27,7 @@ public:
 
     bool startPage() override;
     void endPage() override {}
-    void finish() override;
+    bool finish() override;
 
     void textAt(int x, int y, const QString& text) override;
     void penMoveTo(int x, int y) override;
@@ -33,8 +37,15 @@ public:
     static QFont printFont();
 
 private:
+    struct Text {
+        int x;
+        int y;
+        QString text;
+    };
+    using Page = std::vector<Text>;
+    void drawPage(QPainter& painter, const Page& page) const;
+
     QPrinter& m_printer;
-    QPainter m_painter;
     QFont m_font;
     QFontMetrics m_metrics;
     int m_width;
@@ -44,5 +55,6 @@ private:
     int m_ascent;
     int m_penX = 0;
     int m_penY = 0;
-    int m_pages = 0;
+    std::vector<Page> m_pages;
+    bool m_finished = false;
 };

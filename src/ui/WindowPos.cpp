@@ -1,5 +1,8 @@
 #include "WindowPos.h"
 
+#include <QStringList>
+
+#include <algorithm>
 #include <climits>
 
 namespace WindowPos {
@@ -72,13 +75,42 @@ std::optional<Placement> parse(const QString& text) {
 }
 
 QString format(const Placement& p) {
-    return QStringLiteral("%1:%2:%3:%4:%5:%6")
-        .arg(p.flags)
-        .arg(p.showState)
-        .arg(p.left)
-        .arg(p.top)
-        .arg(p.right)
-        .arg(p.bottom);
+    QStringList numbers;
+    for (int v : {p.flags, p.showState, p.left, p.top, p.right, p.bottom})
+        numbers << QString::number(v);
+    return numbers.join(u':');
+}
+
+QRect fit(const Placement& p, const QList<QRect>& screens, const QRect& fallback) {
+    // In 64 bits: the stored numbers may be anything an int holds.
+    const qint64 left = p.left;
+    const qint64 top = p.top;
+    const qint64 width = qint64(p.right) - p.left;
+    const qint64 height = qint64(p.bottom) - p.top;
+    if (width <= 0 || height <= 0)
+        return fallback;
+    qint64 bestArea = 0;
+    const QRect* best = nullptr;
+    for (const QRect& screen : screens) {
+        const qint64 x0 = std::max<qint64>(left, screen.left());
+        const qint64 y0 = std::max<qint64>(top, screen.top());
+        const qint64 x1 = std::min<qint64>(left + width, qint64(screen.right()) + 1);
+        const qint64 y1 = std::min<qint64>(top + height, qint64(screen.bottom()) + 1);
+        const qint64 area = (x1 > x0 && y1 > y0) ? (x1 - x0) * (y1 - y0) : 0;
+        if (area == width * height) // one screen holds it whole
+            return QRect(int(left), int(top), int(width), int(height));
+        if (area > bestArea) {
+            bestArea = area;
+            best = &screen;
+        }
+    }
+    if (!best)
+        return fallback;
+    const int w = int(std::min<qint64>(width, best->width()));
+    const int h = int(std::min<qint64>(height, best->height()));
+    const int x = int(std::clamp<qint64>(left, best->left(), qint64(best->right()) + 1 - w));
+    const int y = int(std::clamp<qint64>(top, best->top(), qint64(best->bottom()) + 1 - h));
+    return QRect(x, y, w, h);
 }
 
 } // namespace WindowPos

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -19,5 +20,11 @@ struct Placement {
 // Nothing unless exactly six integers can be read; what follows the sixth is not looked at.
 std::optional<Placement> parse(const QString& text);
 QString format(const Placement& placement);
+
+// Where the stored rectangle may go on these screens (their available areas): unchanged when
+// one screen holds it whole; otherwise moved onto the screen that holds most of it and made
+// no larger than that screen; the fallback when it lies on no screen or has no area. Any
+// stored values are safe, however large.
+QRect fit(const Placement& placement, const QList<QRect>& screens, const QRect& fallback);
 
 } // namespace WindowPos

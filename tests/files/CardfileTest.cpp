@@ -85,7 +85,91 @@ TEST(CardfileReader, EveryTruncationIsReadSafely) {
     }
 }
 
+TEST(RrgCardfile, TextsOfCardsWithAndWithoutObjects) {
+    const QByteArray blob(300, '\x7f');
+    auto r = CardfileReader::parse(rrgCardfile({
+        {"text only", "Just text\r\nwith lines", {}},
+        {"blank", "", {}},
+        {"static", "below a static picture", oleStatic(blob)},
+        {"embedded", "below an embedded one", oleEmbedded(blob, blob)},
+        {"linked", "below a link", oleLinked("C:\\pics\\cat.bmp", blob)},
+        {"object only", "", oleStatic("x")},
+        {"long", QByteArray(600, 'b'), oleStatic("y")},
+    }));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.layout, CardfileReader::Layout::Rrg);
+    EXPECT_EQ(cardsOf(r), (Pairs{{"text only", "Just text\r\nwith lines"},
+                                 {"blank", ""},
+                                 {"static", "below a static picture"},
+                                 {"embedded", "below an embedded one"},
+                                 {"linked", "below a link"},
+                                 {"object only", ""},
+                                 {"long", std::string(511, 'b')}}));
+    EXPECT_FALSE(r.damaged());
+    EXPECT_EQ(r.pictures, 5);
+}
+
+TEST(RrgCardfile, AnObjectThatCannotBePassedOverCostsOnlyItsOwnText) {
+    QByteArray broken = oleStatic("data");
+    broken[4] = 9; // no such kind of object
+    auto r = CardfileReader::parse(
+        rrgCardfile({{"broken", "lost", broken}, {"after", "kept", oleEmbedded("n", "p")}}));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(cardsOf(r), (Pairs{{"broken", ""}, {"after", "kept"}}));
+    EXPECT_EQ(r.shortCards, 1);
+    EXPECT_TRUE(r.damaged());
+}
+
+// As for the older layout: every prefix is read safely and no card takes another's text.
+TEST(RrgCardfile, EveryTruncationIsReadSafely) {
+    const std::vector<CardfileCard> cards = {
+        {"first", "The first card's text.", oleEmbedded("native", "picture")},
+        {"second", "Second text.", {}},
+        {"third", "Third, linked.", oleLinked("C:\\x", "pic")},
+    };
+    const QByteArray whole = rrgCardfile(cards);
+    for (qsizetype size = 0; size <= whole.size(); ++size) {
+        const QByteArray prefix(whole.constData(), size);
+        auto r = CardfileReader::parse(prefix);
+        ASSERT_EQ(r.ok(), size >= 3) << size;
+        ASSERT_LE(r.cards.size(), cards.size());
+        for (std::size_t k = 0; k < r.cards.size(); ++k) {
+            EXPECT_EQ(r.cards[k]->indexText(), cards[k].index.toStdString()) << size;
+            const std::string full = cards[k].text.toStdString();
+            EXPECT_EQ(full.rfind(std::string(r.cards[k]->bodyText()), 0), 0u)
+                << "size " << size << " card " << k;
+        }
+        if (size >= 3) {
+            EXPECT_EQ(r.damaged(), size < whole.size()) << size;
+        }
+    }
+}
+
+TEST(UnicodeCardfile, IsRecognisedAndRefused) {
+    EXPECT_EQ(CardfileReader::parse(QByteArray("DKO\x03\x00 whatever")).status,
+              CardfileReader::Status::UnicodeCardFile);
+    EXPECT_EQ(CardfileReader::recognise("DKO"), CardfileReader::Status::UnicodeCardFile);
+    EXPECT_EQ(CardfileReader::recognise("RRG"), CardfileReader::Status::Ok);
+}
+
 class Import : public DocumentFixture {};
+
+TEST_F(Import, ADamagedCardFileComesInWithAWarning) {
+    write(path("cut.crd"), rrgCardfile({{"pictured", "text", oleStatic("p")},
+                                        {"whole", "text", {}},
+                                        {"cut", "a long text cut short", {}}})
+                               .chopped(5));
+    ui.choose(path("cut.crd")).answer(Answer::Ok);
+    doc.ImportCardfile();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"cut", "pictured", "whole"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              QStringLiteral("This card file is damaged.\n1 card lost its text, or part of it.\n"
+                             "1 card had a picture or object, which is not imported."));
+    EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(doc.isImported());
+}
 
 TEST_F(Import, ReplacesTheDeckSortedAndMarksItImported) {
     write(path("old.crd"), cardfile({{"pear", "p", {}}, {"Apple", "a", {}}, {"mango", "m", {}}}));

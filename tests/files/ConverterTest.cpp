@@ -32,6 +32,22 @@ TEST_F(Convert, CardFileToEveryOutputInTheProgramsOrder) {
     EXPECT_TRUE(err.isEmpty());
 }
 
+TEST_F(Convert, LaterCardFilesAndUtf8Output) {
+    // The later layout comes in as the program imports it, whatever the file is called; the
+    // objects are left out, and said so.
+    write(path("later.dat"),
+          rrgCardfile({{"caf\xe9", "\x80 5", oleEmbedded("n", "p")}, {"b", "plain", {}}}));
+    EXPECT_EQ(run({QStringLiteral("--utf8"), path("later.dat"), path("out.csv")}), 0);
+    EXPECT_EQ(read(path("out.csv")), QByteArray("b,plain\ncaf\xc3\xa9,\xe2\x82\xac 5\n"));
+    EXPECT_TRUE(err.contains(QStringLiteral("1 card had a picture or object, left out")))
+        << err.toStdString();
+    EXPECT_EQ(run({path("later.dat"), path("out.csv")}), 0);
+    EXPECT_EQ(read(path("out.csv")), QByteArray("b,plain\ncaf\xe9,\x80 5\n"));
+    EXPECT_EQ(run({QStringLiteral("--utf8"), path("later.dat"), path("out.qrx")}), 1);
+    EXPECT_EQ(run({QStringLiteral("--version")}), 0);
+    EXPECT_EQ(out, QStringLiteral("quorix-convert " QUORIX_VERSION "\n"));
+}
+
 TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
     write(path("text.qrx"), "hello");
     write(path("text.crd"), "hello");

@@ -4,6 +4,9 @@
 #include "support/FakeUi.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
 
 class MailHandOff : public testing::Test {
 protected:
@@ -28,30 +31,45 @@ TEST(MailMessageFields, LimitsAndNames) {
     EXPECT_EQ(Mail::attachmentName(QString()), QStringLiteral("Untitled.txt"));
 }
 
-TEST_F(MailHandOff, SendCardHandsOverSubjectAndBody) {
+namespace {
+
+// The subject and body a mailto: URL carries.
+std::pair<QString, QString> fieldsOf(const QString& url) {
+    EXPECT_TRUE(url.startsWith(QStringLiteral("mailto:"))) << url.toStdString();
+    const QUrlQuery query{QUrl(url)};
+    return {query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+            query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded)};
+}
+
+} // namespace
+
+TEST_F(MailHandOff, SendCardHandsOverAReadyUrl) {
     addCards(deck, {"An index of exactly forty characters ok"});
-    deck.card(0).setBody("Line one\r\nCaf\xe9 \x80");
+    deck.card(0).setBody("Line one\r\nCaf\xe9 \x80 & 100%\nC:\\cards\\new");
     EXPECT_TRUE(IsMailAvailable());
     mail.SendCard(deck, ui);
-    EXPECT_EQ(
-        mailer.arguments(),
-        (QStringList{QStringLiteral("--utf8"), QStringLiteral("--subject"),
-                     QStringLiteral("An index of exactly forty chara"), QStringLiteral("--body"),
-                     QStringLiteral("Line one\nCaf\u00e9 \u20ac")}));
+    ASSERT_EQ(mailer.arguments().size(), 1);
+    EXPECT_EQ(fieldsOf(mailer.arguments()[0]),
+              std::pair(QStringLiteral("An index of exactly forty chara"),
+                        QStringLiteral("Line one\r\nCaf\u00e9 \u20ac & 100%\r\nC:\\cards\\new")));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(deck.isModified());
 
+    // Empty fields are left out, never passed as empty options.
     deck.card(0).setBody("");
     mail.SendCard(deck, ui);
-    EXPECT_EQ(mailer.arguments().last(), QString());
+    EXPECT_EQ(
+        mailer.arguments(),
+        QStringList{QStringLiteral("mailto:?subject=An%20index%20of%20exactly%20forty%20chara")});
 }
 
 TEST_F(MailHandOff, SendListAttachesTheIndexLinesAsAFileOfTheDecksName) {
     addCards(deck, {"Apple", "Banana"});
     mail.SendList(deck, QString(), ui);
     const QStringList args = mailer.arguments();
-    ASSERT_EQ(args.size(), 3);
+    ASSERT_EQ(args.size(), 4);
     EXPECT_EQ(args[1], QStringLiteral("--attach"));
+    EXPECT_EQ(args[3], QStringLiteral("mailto:"));
     EXPECT_EQ(QFileInfo(args[2]).fileName(), QStringLiteral("Untitled.txt"));
     EXPECT_EQ(mailer.attachment(), QByteArray("Apple\r\nBanana\r\n"));
     // The file stays for the mail program to read; it lies in a folder of our own.
@@ -78,9 +96,11 @@ TEST_F(MailHandOff, SendTagAttachesTheTaggedCardBlocks) {
     EXPECT_EQ(mailer.attachment(), QByteArray());
 
     deck.card(1).tag = 1;
-    deck.card(1).setBody("body");
+    deck.card(1).setBody("caf\xe9");
     mail.SendTag(deck, QString(), ui);
-    EXPECT_EQ(mailer.attachment(), QByteArray("b\r\nbody\r\n") + QByteArray(60, '-') + "\r\n\r\n");
+    // Text for a mail program: UTF-8, with CR LF.
+    EXPECT_EQ(mailer.attachment(),
+              QByteArray("b\r\ncaf\xc3\xa9\r\n") + QByteArray(60, '-') + "\r\n\r\n");
 }
 
 TEST_F(MailHandOff, FailuresHaveTheirMessages) {
@@ -101,4 +121,55 @@ TEST_F(MailHandOff, FailuresHaveTheirMessages) {
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_TRUE(ui.messages[1].text.startsWith(QStringLiteral("Load Fail\n")));
     EXPECT_TRUE(ui.messages[1].text.contains(QStringLiteral("xdg-email")));
+}
+
+// The real xdg-email, which calls the program named by MAILER with the URL it made: what a
+// mail program would be given, empty fields, backslashes, attachments and all.
+class RealXdgEmail : public testing::Test {
+protected:
+    QTemporaryDir dir;
+    Deck deck;
+    FakeUi ui;
+    Mail mail;
+    void SetUp() override {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
+            GTEST_SKIP() << "xdg-email is not installed";
+        QFile script(dir.filePath(QStringLiteral("mailer")));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/url\"\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        qputenv("MAILER", QFile::encodeName(script.fileName()));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+    }
+    void TearDown() override { qunsetenv("MAILER"); }
+    QString url() const {
+        QFile f(dir.filePath(QStringLiteral("url")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+TEST_F(RealXdgEmail, EveryCardArrivesWhole) {
+    addCards(deck, {"C:\\cards\\new"});
+    deck.card(0).setBody("Path C:\\cards\\new\\tab\r\n\\c stops echo; 50% \xe9\x80");
+    mail.SendCard(deck, ui);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(
+        fieldsOf(url()),
+        std::pair(QStringLiteral("C:\\cards\\new"),
+                  QStringLiteral("Path C:\\cards\\new\\tab\r\n\\c stops echo; 50% \u00e9\u20ac")));
+
+    // An empty body, and an empty index, are sent too.
+    deck.card(0).setIndex("");
+    deck.card(0).setBody("");
+    mail.SendCard(deck, ui);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(url(), QStringLiteral("mailto:"));
+
+    mail.SendList(deck, QStringLiteral("/decks/caf\u00e9.qrx"), ui);
+    EXPECT_TRUE(ui.messages.empty());
+    const QString attach =
+        QUrlQuery(QUrl(url())).queryItemValue(QStringLiteral("attach"), QUrl::FullyDecoded);
+    EXPECT_TRUE(attach.endsWith(QStringLiteral("/caf\u00e9.qrx.txt"))) << url().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(attach));
 }

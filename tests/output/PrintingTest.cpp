@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -37,7 +39,10 @@ public:
         return pages <= pageLimit;
     }
     void endPage() override { ++endedPages; }
-    void finish() override { ++finished; }
+    bool finish() override {
+        ++finished;
+        return true;
+    }
     void textAt(int x, int y, const QString& text) override {
         lines.push_back({pages, x, y, text.toStdString()});
     }
@@ -134,16 +139,41 @@ TEST(PrintJobs, CardPrintsPathIndexAndBody) {
     EXPECT_EQ(page.endedPages, 1);
     EXPECT_EQ(page.finished, 1);
 
-    // An untitled deck prints an empty header line; a long body runs below the bottom limit.
+    // An untitled deck prints an empty header line. A body taller than the page goes on over
+    // further pages, each with the same header, and no line is lost over the page's edge.
     std::string tall;
-    for (int i = 0; i < 200; ++i)
-        tall += "line\r\n";
-    deck.card(0).setBody(tall.substr(0, 511));
+    for (int i = 0; i < 60; ++i)
+        tall += "line" + std::to_string(i) + "\r";
+    deck.card(0).setBody(tall);
     FixedPage untitled(1000, 300, 10, 10, 10);
-    Printing::printCard(untitled, deck, QString());
-    EXPECT_EQ(untitled.lines[0].text, "");
-    EXPECT_EQ(untitled.pages, 1);
-    EXPECT_GT(untitled.lines.back().y, 300 - 60);
+    EXPECT_TRUE(Printing::printCard(untitled, deck, QStringLiteral("/d/100%1 plan.qrx")));
+    int bodyLines = 0;
+    for (const Line& l : untitled.lines) {
+        EXPECT_LE(l.y + 10, 300) << l.text;
+        if (l.text.rfind("line", 0) == 0) {
+            EXPECT_EQ(l.text, "line" + std::to_string(bodyLines++));
+        }
+    }
+    EXPECT_EQ(bodyLines, 60);
+    EXPECT_GT(untitled.pages, 2);
+    EXPECT_EQ(untitled.endedPages, untitled.pages);
+    for (int p = 1; p <= untitled.pages; ++p)
+        EXPECT_NE(std::find(untitled.lines.begin(), untitled.lines.end(),
+                            Line{p, 30, 30, "/d/100%1 plan.qrx"}),
+                  untitled.lines.end())
+            << "page " << p;
+}
+
+TEST(PrintJobs, HeadersKeepAPercentSignInThePath) {
+    Deck deck;
+    addCards(deck, {"a"});
+    deck.card(0).tag = 1;
+    FixedPage page(1000, 1000, 10, 10, 10);
+    Printing::printList(page, deck, QStringLiteral("/d/100%1 plan.qrx"));
+    EXPECT_EQ(page.lines.at(0).text, "/d/100%1 plan.qrx - page 1");
+    FixedPage tagged(1000, 1000, 10, 10, 10);
+    Printing::printTagged(tagged, deck, QStringLiteral("%2%1"));
+    EXPECT_EQ(tagged.lines.at(0).text, "%2%1 - page 1");
 }
 
 TEST(PrintJobs, ListFillsPagesToTheListBottom) {
@@ -203,15 +233,19 @@ TEST(PrintJobs, TagEndsEvenWithACardTooTallForAnyPage) {
     deck.card(2).setBody("c");
     FixedPage page(1000, 200, 10, 10, 10);
     Printing::printTagged(page, deck, QString());
-    EXPECT_EQ(page.pages, 3);
     EXPECT_EQ(page.finished, 1);
     std::vector<std::string> indexes;
+    int lines = 0;
     for (const Line& l : page.lines) {
         if (l.text.rfind("Index: ", 0) == 0)
             indexes.push_back(l.text + " p" + std::to_string(l.page));
+        lines += l.text == "t";
+        EXPECT_LE(l.y + 10, 200) << l.text; // the tall card goes on over further pages
     }
-    EXPECT_EQ(indexes,
-              (std::vector<std::string>{"Index: first p1", "Index: tall p2", "Index: last p3"}));
+    EXPECT_EQ(lines, 60);
+    const std::string last = "Index: last p" + std::to_string(page.pages);
+    EXPECT_EQ(indexes, (std::vector<std::string>{"Index: first p1", "Index: tall p2", last}));
+    EXPECT_GT(page.pages, 3);
 }
 
 TEST(PrintJobs, TagWithNothingTaggedHasNoPages) {
@@ -221,6 +255,10 @@ TEST(PrintJobs, TagWithNothingTaggedHasNoPages) {
     Printing::printTagged(page, deck, QString());
     EXPECT_EQ(page.pages, 0);
     EXPECT_EQ(page.finished, 1);
+    // The command says so and asks for no printer at all.
+    FakeUi ui;
+    Printing::PrintTag(deck, QString(), ui);
+    EXPECT_EQ(ui.log, QStringList{QStringLiteral("status:No cards are tagged")});
 }
 
 TEST(PrintCommands, CancelPrintsNothingAndAFailedPrinterSaysSo) {

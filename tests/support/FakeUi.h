@@ -66,6 +66,7 @@ public:
     void relabelCards() override;
     void closingStep() override;
     void selectBodyBytes(int start, int end) override;
+    void statusMessage(const QString& text) override { log << QStringLiteral("status:") + text; }
     // No printer unless a test says otherwise.
     PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
         ADD_FAILURE() << "unexpected print dialog";

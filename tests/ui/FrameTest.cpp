@@ -4,6 +4,8 @@
 #include "ui/HelpWindow.h"
 #include "ui/WindowPos.h"
 
+#include <climits>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -199,6 +201,23 @@ TEST(WindowPosText, ReadsSixIntegersTheWayCDoes) {
          {"", "1:2:3:4:5", "a:1:2:3:4:5", "1:1:2:3:4:x", "1;1;2;3;4;5", "1:1:2:3:4: "})
         EXPECT_FALSE(WindowPos::parse(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(WindowPos::format({0, 1, 100, 100, 512, 368}), QStringLiteral("0:1:100:100:512:368"));
+}
+
+TEST(WindowPosFit, StoredRectanglesAreKeptOnlyWhereTheyCanBeSeen) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const QRect start(100, 100, 412, 268);
+    const auto fit = [&](int l, int t, int r, int b) {
+        return WindowPos::fit({0, 1, l, t, r, b}, screens, start);
+    };
+    EXPECT_EQ(fit(5, 5, 300, 200), QRect(5, 5, 295, 195));             // fits: kept
+    EXPECT_EQ(fit(2000, 10, 2400, 400), QRect(2000, 10, 400, 390));    // on the second screen
+    EXPECT_EQ(fit(0, 0, 30000, 30000), QRect(0, 0, 1920, 1080));       // no larger than a screen
+    EXPECT_EQ(fit(1800, 900, 2200, 1200), QRect(1920, 724, 400, 300)); // onto the one with most
+    EXPECT_EQ(fit(-5000, -5000, -4000, -4000), start);                 // off every screen
+    EXPECT_EQ(fit(10, 10, 5, 5), start);                               // no area
+    // Values at the ends of the range neither overflow nor hide the window.
+    EXPECT_EQ(fit(INT_MIN, INT_MIN, INT_MAX, INT_MAX), QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(fit(INT_MAX - 10, 0, INT_MAX, 100), start);
 }
 
 TEST_F(Frame, WindowPositionIsRestoredAndStoredOnlyInTheNormalState) {
