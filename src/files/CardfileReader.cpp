@@ -234,9 +234,10 @@ Result readCards(Source& in) {
             if (available < *length)
                 ++result.shortCards;
             // No more than a body holds; the card cuts at the first NUL and at 511 bytes.
-            const QByteArray text = in.bytes(textAt, std::min<qint64>(available, Card::BodySize));
-            card->setBody(
-                std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+            char text[Card::BodySize];
+            const qint64 size = std::min<qint64>(available, Card::BodySize);
+            if (in.get(textAt, text, size))
+                card->setBody(std::string_view(text, static_cast<std::size_t>(size)));
         } else {
             ++result.shortCards;
         }

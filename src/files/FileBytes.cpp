@@ -25,7 +25,10 @@ bool openForReading(QFile& file, const QString& path, QString* error) {
         close(fd);
     } else {
         fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        // Unbuffered: the readers ask for exactly what they need, in large blocks or at
+        // scattered offsets, and a buffer would only copy it once more.
+        if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                       QFileDevice::AutoCloseHandle)) {
             why = file.errorString();
             close(fd);
         }
@@ -36,7 +39,7 @@ bool openForReading(QFile& file, const QString& path, QString* error) {
         why = info.exists() ? QStringLiteral("not a plain file") : QStringLiteral("no such file");
     } else {
         file.setFileName(path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             why = file.errorString();
     }
 #endif

@@ -89,16 +89,16 @@ QRect fit(const Placement& p, const QList<QRect>& screens, const QRect& fallback
     const qint64 height = qint64(p.bottom) - p.top;
     if (width <= 0 || height <= 0)
         return fallback;
-    qint64 bestArea = 0;
+    double bestArea = 0;
     const QRect* best = nullptr;
     for (const QRect& screen : screens) {
         const qint64 x0 = std::max<qint64>(left, screen.left());
         const qint64 y0 = std::max<qint64>(top, screen.top());
         const qint64 x1 = std::min<qint64>(left + width, qint64(screen.right()) + 1);
         const qint64 y1 = std::min<qint64>(top + height, qint64(screen.bottom()) + 1);
-        const qint64 area = (x1 > x0 && y1 > y0) ? (x1 - x0) * (y1 - y0) : 0;
-        if (area == width * height) // one screen holds it whole
-            return QRect(int(left), int(top), int(width), int(height));
+        if (x0 == left && y0 == top && x1 == left + width && y1 == top + height)
+            return QRect(int(left), int(top), int(width), int(height)); // one screen holds it
+        const double area = (x1 > x0 && y1 > y0) ? double(x1 - x0) * double(y1 - y0) : 0;
         if (area > bestArea) {
             bestArea = area;
             best = &screen;

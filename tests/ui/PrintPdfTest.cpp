@@ -89,12 +89,51 @@ TEST_F(PrintPdf, TagPrintsOnlyTaggedCardsInDeckOrder) {
     EXPECT_FALSE(t.contains(QStringLiteral("Index: a")));
     EXPECT_EQ(pages(), 1);
 
-    // Nothing tagged: an empty job, no file.
+    // Nothing tagged: no dialog, no job, and the status bar says why.
     QFile::remove(pdf());
     for (int k = 0; k < frame->deck().count(); ++k)
         frame->deck().card(k).tag = 0;
+    const int dialogsBefore = dialogs.printDialogs;
     frame->runCommand(Cmd::PrintTag);
     EXPECT_FALSE(QFile::exists(pdf()));
+    EXPECT_EQ(dialogs.printDialogs, dialogsBefore);
+    EXPECT_EQ(frame->deckStatusBar()->messageText(), QStringLiteral("No cards are tagged"));
+}
+
+TEST_F(PrintPdf, ThePageRangeAndCopiesOfTheDialogAreHonoured) {
+    for (int i = 0; i < 90; ++i)
+        frame->deck().AppendCard("card " + std::to_string(100 + i));
+    frame->relabelCards();
+    dialogs.pdfPath = pdf();
+    dialogs.fromPage = 2;
+    dialogs.toPage = 2;
+    frame->runCommand(Cmd::PrintList);
+    EXPECT_EQ(pages(), 1);
+    EXPECT_TRUE(text().contains(QStringLiteral("- page 2")));
+    EXPECT_FALSE(text().contains(QStringLiteral("- page 1")));
+
+    dialogs.fromPage = dialogs.toPage = 0;
+    dialogs.copies = 3;
+    frame->runCommand(Cmd::PrintList);
+    EXPECT_EQ(pages(), 6);
+    dialogs.collate = false;
+    frame->runCommand(Cmd::PrintList);
+    const QString t = text();
+    EXPECT_LT(t.lastIndexOf(QStringLiteral("- page 1")), t.indexOf(QStringLiteral("- page 2")));
+}
+
+TEST_F(PrintPdf, ABodyTallerThanThePageGoesOnOverMorePages) {
+    titled({"tall"});
+    std::string body;
+    for (int i = 0; i < 70; ++i)
+        body += "row" + std::to_string(10 + i) + "\r";
+    frame->deck().card(0).setBody(body);
+    frame->runCommand(Cmd::PrintCard);
+    const QString t = text();
+    for (int i = 0; i < 70; ++i)
+        EXPECT_TRUE(t.contains(QStringLiteral("row%1").arg(10 + i))) << i;
+    EXPECT_GE(pages(), 2);
+    EXPECT_EQ(t.count(path("deck.qrx")), pages()); // the header on every page
 }
 
 TEST_F(PrintPdf, AnUnwritableFileSaysPrintFailed) {

@@ -22,9 +22,15 @@ public:
         return m_script.indexDialog(mode, text);
     }
 
-    // Printing goes to this PDF file; with no file set, a print dialog fails the test.
+    // Printing goes to this PDF file; with no file set, a print dialog fails the test. The
+    // copies and page range are those a user would set in the dialog.
     QString pdfPath;
     bool cancelPrint = false;
+    int copies = 1;
+    bool collate = true;
+    int fromPage = 0;
+    int toPage = 0;
+    int printDialogs = 0;
     bool choosePrinter(QWidget*, QPrinter& printer) override {
         if (cancelPrint)
             return false;
@@ -32,8 +38,12 @@ public:
             ADD_FAILURE() << "unexpected print dialog";
             return false;
         }
+        ++printDialogs;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
+        printer.setCopyCount(copies);
+        printer.setCollateCopies(collate);
+        printer.setFromTo(fromPage, toPage);
         return true;
     }
 
