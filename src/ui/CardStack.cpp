@@ -1,10 +1,13 @@
 #include "CardStack.h"
 
+#include "CardColors.h"
 #include "CardEdit.h"
+#include "CardStackAccessible.h"
 #include "CardWindow.h"
 #include "deck/Cp1252.h"
 #include "deck/Deck.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -15,6 +18,8 @@ CardStack::CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* p
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     setMinimumSize(0, 0);
+    setAccessibleName(QStringLiteral("Cards"));
+    CardStackAccessible::install();
 }
 
 QRect CardStack::cardRect(int k) const {
@@ -63,6 +68,11 @@ void CardStack::RelabelCards() {
     }
     m_front->relabel();
     update();
+    // Every card's place may have changed: readers ask again.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void CardStack::LayoutCardWindows() {
@@ -79,23 +89,21 @@ void CardStack::resizeEvent(QResizeEvent* event) {
 
 void CardStack::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    const QColor ink = palette().color(QPalette::Text);
-    const QColor face = palette().color(QPalette::Base);
+    const CardColors colors = CardColors::from(palette());
     // From the back to the front, so nearer cards cover those behind them.
     for (int k = visibleBackCards(); k >= 1; --k) {
         const QRect card = cardRect(k);
         if (!event->rect().intersects(card))
             continue;
-        p.fillRect(card, face);
-        p.setPen(Qt::black);
+        p.fillRect(card, colors.face);
+        p.setPen(colors.border);
         p.drawRect(card.adjusted(0, 0, -1, -1));
-        // The header band of a card behind: white, with its whole index at (2, 2).
+        // The header band of a card behind, with its whole index at (2, 2).
         const QRect band(card.left() + 1, card.top() + 1, CardWindow::Width - 2,
                          CardWindow::HeaderHeight);
-        p.fillRect(band, Qt::white);
-        p.setPen(QColor(0xC0, 0xC0, 0xC0));
+        p.setPen(colors.rule);
         p.drawLine(band.left(), band.bottom() + 1, band.right(), band.bottom() + 1);
-        p.setPen(ink);
+        p.setPen(colors.ink);
         p.drawText(QRect(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2),
                    Qt::AlignLeft | Qt::AlignTop, Cp1252::decode(m_deck.card(k).indexText()));
     }

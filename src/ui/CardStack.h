@@ -19,6 +19,9 @@ public:
 
     // Null while the deck is empty.
     CardWindow* front() const { return m_front; }
+    const Deck& deck() const { return m_deck; }
+    // A card behind chosen without the mouse (a screen reader): as a click on it.
+    void bringToFront(int position) { Q_EMIT cardClicked(position); }
 
     // Redraws every visible header from the deck and loads the front card's body. Builds the
     // front card when the deck gains its first card and removes it when the deck is empty.

@@ -1,6 +1,7 @@
 #include "CardWindow.h"
 
 #include "CardButton.h"
+#include "CardColors.h"
 #include "CardEdit.h"
 #include "CommandTable.h"
 #include "deck/Cp1252.h"
@@ -32,30 +33,34 @@ CardWindow::CardWindow(Deck& deck, bool withMail, QWidget* parent)
 
     // The strip is built from the right: Print, Mail (when mail can be sent), Previous, Next.
     int left = 370;
-    m_print =
-        addButton(Cmd::PrintButton, ":/pictures/print.svg", "Print the front most card", left);
+    m_print = addButton(Cmd::PrintButton, ":/pictures/print.svg", "Print the front most card",
+                        nullptr, left);
     if (withMail) {
         left -= 25;
-        m_mail =
-            addButton(Cmd::MailButton, ":/pictures/mail.svg", "Email the front most card", left);
+        m_mail = addButton(Cmd::MailButton, ":/pictures/mail.svg", "Email the front most card",
+                           nullptr, left);
     }
     left -= 25;
     m_previous = addButton(Cmd::PreviousCard, ":/pictures/previous.svg",
-                           "Bring previous card to front", left);
+                           "Bring previous card to front", "Ctrl+Page Up", left);
     left -= 25;
-    m_next = addButton(Cmd::NextCard, ":/pictures/next.svg", "Bring next card to front", left);
+    m_next = addButton(Cmd::NextCard, ":/pictures/next.svg", "Bring next card to front",
+                       "Ctrl+Page Down", left);
     m_tooltipRight = left + 25;
 
     m_editor = new CardEdit(this);
-    // (1, 26)-(399, 199) of the client area, which ends at 398 x 198.
-    m_editor->setGeometry(client(1, 26, 398, 198));
+    // (1, 26) of the client area on, one pixel short of its right and bottom edges: under a
+    // fractional scale factor the editor's rounded edge would otherwise cover the border.
+    m_editor->setGeometry(client(1, 26, 397, 197));
     connect(m_editor, &CardEdit::edited, this, &CardWindow::StoreBody);
     m_editor->show();
     m_editor->setFocus();
 }
 
-CardButton* CardWindow::addButton(int id, const char* picture, const char* text, int left) {
-    auto* b = new CardButton(id, QString::fromLatin1(picture), QString::fromLatin1(text), this);
+CardButton* CardWindow::addButton(int id, const char* picture, const char* text, const char* key,
+                                  int left) {
+    auto* b = new CardButton(id, QString::fromLatin1(picture), QString::fromLatin1(text),
+                             key ? QString::fromLatin1(key) : QString(), this);
     b->move(left + Border, Border);
     connect(b, &CardButton::commandRequested, this, &CardWindow::commandRequested);
     connect(b, &CardButton::hovered, this, &CardWindow::hovered);
@@ -80,8 +85,11 @@ void CardWindow::StoreBody() {
 
 void CardWindow::relabel() {
     update(0, 0, Width, HeaderHeight + 2);
-    if (!m_deck.isEmpty())
+    if (!m_deck.isEmpty()) {
         m_editor->setBody(m_deck.card(0).bodyText());
+        // A screen reader names the body after its card.
+        m_editor->setAccessibleName(Cp1252::decode(m_deck.card(0).indexText()));
+    }
 }
 
 QString CardWindow::headerText(const QByteArray& index) {
@@ -94,33 +102,52 @@ QString CardWindow::headerText(const QByteArray& index) {
 
 void CardWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QColor face = palette().color(QPalette::Button);
-    p.fillRect(rect(), palette().color(QPalette::Base));
-    p.setPen(Qt::black);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    const CardColors colors = CardColors::from(palette());
+    p.fillRect(rect(), colors.face);
+    p.save();
     p.setClipRect(rect().adjusted(Border, Border, -Border, -Border));
 
     // Button face behind the index and right of the strip; the buttons cover the rest.
     const int faceRight = hasMail() ? 295 : 320;
-    p.fillRect(client(395, 0, 400, HeaderHeight), face);
-    p.fillRect(client(0, 0, faceRight, HeaderHeight), face);
-    // A raised frame: white top and left, dark grey right and bottom.
+    p.fillRect(client(395, 0, 400, HeaderHeight), colors.headerFace);
+    p.fillRect(client(0, 0, faceRight, HeaderHeight), colors.headerFace);
+    // A raised frame: light top and left, dark right and bottom.
     const QRect band = client(0, 0, 400, HeaderHeight);
-    p.setPen(Qt::white);
+    p.setPen(colors.light);
     p.drawLine(band.topLeft(), band.topRight());
     p.drawLine(band.topLeft(), band.bottomLeft());
-    p.setPen(QColor(0x5A, 0x5A, 0x5A));
+    p.setPen(colors.shadow);
     p.drawLine(band.bottomLeft(), band.bottomRight());
     p.drawLine(band.topRight(), band.bottomRight());
 
+    if (!m_deck.isEmpty()) {
+        p.setClipRect(client(0, 0, IndexClipRight, HeaderHeight));
+        p.setPen(colors.headerInk);
+        p.setFont(font());
+        p.drawText(indexTextRect(), Qt::AlignLeft | Qt::AlignTop, shownIndex());
+    }
+    p.restore();
+    // The border last, over anything that a fractional scale factor rounded onto it.
+    p.setPen(colors.border);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+QString CardWindow::shownIndex() const {
     if (m_deck.isEmpty())
-        return;
+        return {};
     const std::string_view index = m_deck.card(0).indexText();
-    p.setClipRect(client(0, 0, IndexClipRight, HeaderHeight));
-    p.setPen(palette().color(QPalette::ButtonText));
-    p.setFont(font());
-    p.drawText(client(2, 2, IndexClipRight, HeaderHeight), Qt::AlignLeft | Qt::AlignTop,
-               headerText(QByteArray(index.data(), static_cast<qsizetype>(index.size()))));
+    return headerText(QByteArray(index.data(), static_cast<qsizetype>(index.size())));
+}
+
+QRect CardWindow::indexTextRect() const {
+    return client(2, 2, IndexClipRight, HeaderHeight);
+}
+
+QRect CardWindow::tooltipArea() const {
+    // Only over the index itself: the buttons have tips of their own.
+    const QRect text = indexTextRect();
+    const int width = fontMetrics().horizontalAdvance(shownIndex());
+    return QRect(text.topLeft(), QSize(std::min(width, text.width()), fontMetrics().height()));
 }
 
 void CardWindow::mousePressEvent(QMouseEvent* event) {
@@ -140,13 +167,13 @@ void CardWindow::mouseReleaseEvent(QMouseEvent* event) {
 bool CardWindow::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        if (client(0, 0, m_tooltipRight, HeaderHeight).contains(help->pos()) && !m_deck.isEmpty())
+        if (tooltipArea().contains(help->pos()) && !m_deck.isEmpty())
             // Deck text is data: a tooltip would take an index such as <img src=...> for rich
             // text and load what it names, so it is given as escaped plain text.
             QToolTip::showText(help->globalPos(),
                                Qt::convertFromPlainText(Cp1252::decode(m_deck.card(0).indexText()),
                                                         Qt::WhiteSpaceNoWrap),
-                               this, client(0, 0, m_tooltipRight, HeaderHeight));
+                               this, tooltipArea());
         else
             QToolTip::hideText();
         return true;

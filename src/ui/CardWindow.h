@@ -22,8 +22,11 @@ public:
     CardEdit* editor() const { return m_editor; }
     bool hasMail() const { return m_mail != nullptr; }
     CardButton* button(int commandId) const;
-    // The header area that shows the whole index as a tooltip (client coordinates).
+    // The right edge of the header strip left of the buttons (client coordinates).
     int tooltipRight() const { return m_tooltipRight; }
+    // Where the index is drawn, and the part of it that shows the whole index as a tooltip.
+    QRect indexTextRect() const;
+    QRect tooltipArea() const;
 
     // Copies the editor's text into card 0.
     void StoreBody();
@@ -44,7 +47,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    CardButton* addButton(int id, const char* picture, const char* text, int left);
+    QString shownIndex() const;
+    CardButton* addButton(int id, const char* picture, const char* text, const char* key, int left);
 
     Deck& m_deck;
     CardEdit* m_editor;

@@ -14,6 +14,7 @@
 #include "TagDialog.h"
 #include "WindowPos.h"
 #include "files/Export.h"
+#include "files/FileNames.h"
 #include "output/Mail.h"
 #include "output/Printing.h"
 
@@ -21,9 +22,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSettings>
@@ -38,6 +42,8 @@ DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
     , m_ownDialogs(std::make_unique<Dialogs>())
     , m_dialogs(m_ownDialogs.get()) {
     setWindowTitle(m_document.title());
+    // The front card's index tip shows even while another program has the keyboard.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     applyStartupPlacement();
 
     m_stack = new CardStack(
@@ -105,6 +111,18 @@ void DeckFrame::buildAccelerators() {
         auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(c.key)), this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, id = c.id] { runCommand(id); });
+    }
+    // Next and Previous from the keyboard, on keys that no Ctrl+letter jump can clash with.
+    const std::pair<QKeySequence, int> buttons[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), Cmd::NextCard},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), Cmd::PreviousCard}};
+    for (const auto& [keys, id] : buttons) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id = id] {
+            if (!m_deck.isEmpty())
+                onCardButton(id);
+        });
     }
 }
 
@@ -357,6 +375,18 @@ void DeckFrame::selectBodyBytes(int start, int end) {
 PrinterSetup DeckFrame::openPrinter(const QString& documentName, std::unique_ptr<PrintPage>& page) {
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // The dialog proposes a PDF file named after the deck (deck.pdf, or Untitled.pdf); where
+    // a PDF file is the only choice, in the deck's own folder.
+    const QFileInfo deck(FileNames::display(documentName));
+    const QString pdfName =
+        (documentName.isEmpty() ? QStringLiteral("Untitled") : deck.completeBaseName()) +
+        QStringLiteral(".pdf");
+    m_printer->setDocName(pdfName);
+    if (QPrinterInfo::availablePrinterNames().isEmpty() && !documentName.isEmpty())
+        m_printer->setOutputFileName(deck.absoluteDir().filePath(pdfName));
+    else if (m_printer->outputFormat() == QPrinter::PdfFormat && !documentName.isEmpty())
+        m_printer->setOutputFileName(
+            QFileInfo(m_printer->outputFileName()).dir().filePath(pdfName));
     if (!m_dialogs->choosePrinter(this, *m_printer))
         return PrinterSetup::Cancelled;
     if (!m_printer->isValid())

@@ -45,7 +45,7 @@ TagDialog::TagDialog(QWidget* parent, Deck& deck)
     buttons->setFixedHeight(du.y(35));
     m_ok->setParent(buttons);
     m_ok->setGeometry(du.rect(27, 9, 50, 14));
-    m_ok->setAutoDefault(false);
+    m_ok->setDefault(true); // Return confirms, from the list too
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), buttons);
     cancel->setGeometry(du.rect(93, 9, 50, 14));
     cancel->setAutoDefault(false);

@@ -41,9 +41,23 @@ QVariant TagItemModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleDescriptionRole:
         return item.bitmapId == TagItem::Tagged ? QStringLiteral("tagged")
                                                 : QStringLiteral("not tagged");
+    case Qt::CheckStateRole:
+        // For screen readers: a checkable item, checked while tagged. The picture shows it.
+        return item.bitmapId == TagItem::Tagged ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
+}
+
+Qt::ItemFlags TagItemModel::flags(const QModelIndex& index) const {
+    return QAbstractListModel::flags(index) | Qt::ItemIsUserCheckable;
+}
+
+bool TagItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= rowCount())
+        return false;
+    setBitmapId(index.row(), value.toInt() == Qt::Checked ? TagItem::Tagged : TagItem::Untagged);
+    return true;
 }
 
 void TagItemModel::reset(std::vector<TagItem> items) {
@@ -67,14 +81,14 @@ int TagItemModel::insert(int index, TagItem item) {
 void TagItemModel::setBitmapId(int row, int bitmapId) {
     m_items[static_cast<std::size_t>(row)].bitmapId = bitmapId;
     const QModelIndex i = index(row);
-    Q_EMIT dataChanged(i, i, {Qt::UserRole});
+    Q_EMIT dataChanged(i, i, {Qt::UserRole, Qt::CheckStateRole});
 }
 
 void TagItemModel::setAll(int bitmapId) {
     for (TagItem& item : m_items)
         item.bitmapId = bitmapId;
     if (!m_items.empty())
-        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {Qt::UserRole});
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {Qt::UserRole, Qt::CheckStateRole});
 }
 
 void TagItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -93,6 +107,14 @@ void TagItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
     painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       index.data(Qt::DisplayRole).toString());
+    // The keyboard's place, while the list has the keyboard: a dotted frame round the item.
+    if (option.state & QStyle::State_HasFocus) {
+        QPen pen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+        pen.setStyle(Qt::DotLine);
+        painter->setPen(pen);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    }
     painter->restore();
 }
 

@@ -22,6 +22,8 @@ public:
     using QAbstractListModel::QAbstractListModel;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     std::vector<TagItem>& items() { return m_items; }
     const std::vector<TagItem>& items() const { return m_items; }
@@ -36,7 +38,7 @@ private:
 };
 
 // Draws an item as its picture followed by its index text, clipped at the column's edge,
-// in the highlight colours when selected and without a focus rectangle.
+// in the highlight colours when selected, framed while it holds the keyboard.
 class TagItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -44,6 +46,12 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The check state is for screen readers; clicks keep their own meaning (a double click
+    // toggles), so the delegate's own check handling is left out.
+    bool editorEvent(QEvent*, QAbstractItemModel*, const QStyleOptionViewItem&,
+                     const QModelIndex&) override {
+        return false;
+    }
 };
 
 // The check list of the Tag dialog: columns of 150 pixels filled top to bottom, 15-pixel rows,

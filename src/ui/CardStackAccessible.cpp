@@ -1,0 +1,135 @@
+#include "CardStackAccessible.h"
+
+#include "CardStack.h"
+#include "CardWindow.h"
+#include "deck/Cp1252.h"
+#include "deck/Deck.h"
+
+#include <QPointer>
+
+namespace {
+
+// A card behind the front one: no widget of its own, only its place in the cascade.
+class BackCardAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    BackCardAccessible(CardStack* stack, int position)
+        : m_stack(stack)
+        , m_position(position) {}
+
+    bool isValid() const override {
+        return m_stack && m_position >= 1 && m_position < m_stack->deck().count();
+    }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override {
+        return m_stack ? m_stack->window()->windowHandle() : nullptr;
+    }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_stack.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+
+    QString text(QAccessible::Text t) const override {
+        if (!isValid())
+            return {};
+        switch (t) {
+        case QAccessible::Name:
+            return Cp1252::decode(m_stack->deck().card(m_position).indexText());
+        case QAccessible::Description:
+            return QStringLiteral("A card behind the front card; activate it to bring it to "
+                                  "the front");
+        default:
+            return {};
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid())
+            return {};
+        const QRect card = m_stack->cardRect(m_position);
+        return QRect(m_stack->mapToGlobal(card.topLeft()), card.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.invalid = !isValid();
+        s.invisible = !isValid() || m_position > m_stack->visibleBackCards();
+        s.offscreen = s.invisible;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction() && isValid())
+            m_stack->bringToFront(m_position);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<CardStack> m_stack;
+    int m_position;
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String("CardStack") && object && object->isWidgetType())
+        return new CardStackAccessible(static_cast<CardStack*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+CardStackAccessible::CardStackAccessible(CardStack* stack)
+    : QAccessibleWidget(stack, QAccessible::List, QStringLiteral("Cards")) {}
+
+CardStackAccessible::~CardStackAccessible() {
+    for (QAccessible::Id id : std::as_const(m_backCards))
+        QAccessible::deleteAccessibleInterface(id);
+}
+
+void CardStackAccessible::install() {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+CardStack* CardStackAccessible::stack() const {
+    return static_cast<CardStack*>(widget());
+}
+
+int CardStackAccessible::childCount() const {
+    const int cards = stack()->deck().count();
+    return cards; // the front card's window, then every card behind it
+}
+
+QAccessibleInterface* CardStackAccessible::child(int index) const {
+    if (index < 0 || index >= childCount())
+        return nullptr;
+    if (index == 0)
+        return QAccessible::queryAccessibleInterface(stack()->front());
+    auto it = m_backCards.constFind(index);
+    if (it == m_backCards.cend())
+        it = m_backCards.insert(index, QAccessible::registerAccessibleInterface(
+                                           new BackCardAccessible(stack(), index)));
+    return QAccessible::accessibleInterface(*it);
+}
+
+int CardStackAccessible::indexOfChild(const QAccessibleInterface* child) const {
+    if (!child)
+        return -1;
+    if (child->object() && child->object() == stack()->front())
+        return 0;
+    for (auto it = m_backCards.cbegin(); it != m_backCards.cend(); ++it) {
+        if (QAccessible::accessibleInterface(*it) == child)
+            return it.key();
+    }
+    return -1;
+}
