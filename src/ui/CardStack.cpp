@@ -15,11 +15,12 @@ CardStack::CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* p
     : QWidget(parent)
     , m_deck(deck)
     , m_mailAvailable(std::move(mailAvailable)) {
+    // Before anything can ask for this widget's accessible interface.
+    CardStackAccessible::install();
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     setMinimumSize(0, 0);
     setAccessibleName(QStringLiteral("Cards"));
-    CardStackAccessible::install();
 }
 
 QRect CardStack::cardRect(int k) const {
