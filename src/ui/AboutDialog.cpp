@@ -28,7 +28,7 @@ AboutDialog::AboutDialog(QWidget* parent)
 }
 
 QString AboutDialog::text() {
-    return QStringLiteral(
-               "Quorix %1\nThe Quorix developers\nCopyright \u00A9 2026, all rights reserved")
+    return QStringLiteral("Quorix %1\nCopyright \u00A9 2026 The Quorix developers\n"
+                          "Free software: GNU GPL, version 3 or later")
         .arg(QStringLiteral(QUORIX_VERSION));
 }
