@@ -111,7 +111,9 @@ void Deck::RemoveFrontCard() {
         return;
     if (m_observer)
         m_observer->cardRemoving(card(0), 0);
-    m_cards.erase(m_cards.begin() + static_cast<std::ptrdiff_t>(m_front));
+    const auto at = m_cards.begin() + static_cast<std::ptrdiff_t>(m_front);
+    m_deleted.push_back(std::move(*at));
+    m_cards.erase(at);
     if (m_front == m_cards.size())
         m_front = 0;
 }
@@ -121,5 +123,15 @@ void Deck::RemoveAllCards() {
         m_observer->cardsClearing();
     m_cards.clear();
     m_cards.shrink_to_fit();
+    m_deleted.clear();
+    m_deleted.shrink_to_fit();
     m_front = 0;
+    ++m_emptyings;
+}
+
+Card& Deck::Undelete() {
+    normalize();
+    m_cards.push_back(std::move(m_deleted.back()));
+    m_deleted.pop_back();
+    return *m_cards.back();
 }

@@ -2,6 +2,8 @@
 
 #include "Card.h"
 
+#include <QtGlobal>
+
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -50,9 +52,23 @@ public:
     bool BringExactIndexToFront(std::string_view text);
     // First card from position 1 on whose index begins with the small letter or its capital.
     bool JumpToInitial(char letter);
-    // Removes card 0; the card behind it becomes the front card.
+    // Removes card 0; the card behind it becomes the front card. The card waits on the stack
+    // of deleted cards, from which Undelete brings back the most recent one.
     void RemoveFrontCard();
+    // Empties the deck and the stack of deleted cards.
     void RemoveAllCards();
+    bool hasDeletedCard() const { return !m_deleted.empty(); }
+    // Puts the most recently deleted card back at the back of the deck (the caller sorts).
+    Card& Undelete();
+
+    // The deck position of the first card in index order: sorting puts it at the start of the
+    // storage, and rotations and removals keep it there.
+    int firstInIndexOrder() const {
+        return m_cards.empty() ? 0 : static_cast<int>((m_cards.size() - m_front) % m_cards.size());
+    }
+    // Counts the times the deck was emptied: a card remembered by its address is only the same
+    // card within one of them.
+    quint64 emptyings() const { return m_emptyings; }
 
     // Set when the deck holds changes that are not in its file. The operations above never
     // touch it; the commands that call them do.
@@ -70,7 +86,9 @@ private:
     void normalize();
 
     std::vector<std::unique_ptr<Card>> m_cards;
+    std::vector<std::unique_ptr<Card>> m_deleted;
     std::size_t m_front = 0;
+    quint64 m_emptyings = 0;
     bool m_modified = false;
     DeckObserver* m_observer = nullptr;
 };

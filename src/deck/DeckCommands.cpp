@@ -27,6 +27,72 @@ void DeckCommands::warn(const QString& text, const QString& caption) {
     m_ui.messageBox(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
+void DeckCommands::relabel() {
+    m_ui.relabelCards();
+    frontCardShown();
+}
+
+void DeckCommands::frontCardShown() {
+    if (m_deck.isEmpty()) {
+        m_restore = {};
+        return;
+    }
+    const Card& front = m_deck.card(0);
+    if (m_restore.card != &front || m_restore.emptyings != m_deck.emptyings())
+        m_restore = {&front, m_deck.emptyings(), std::string(front.indexText()),
+                     std::string(front.bodyText())};
+}
+
+bool DeckCommands::canRestoreCard() const {
+    if (m_deck.isEmpty() || m_restore.card != &m_deck.card(0) ||
+        m_restore.emptyings != m_deck.emptyings())
+        return false;
+    const Card& front = m_deck.card(0);
+    return front.indexText() != m_restore.index || front.bodyText() != m_restore.body;
+}
+
+void DeckCommands::RestoreCard() {
+    if (!canRestoreCard())
+        return;
+    Card& front = m_deck.card(0);
+    const bool reindexed = front.indexText() != m_restore.index;
+    front.setIndex(m_restore.index);
+    front.setBody(m_restore.body);
+    if (reindexed) {
+        m_deck.SortByIndex();
+        m_deck.BringCardToFront(m_deck.positionOf(&front));
+    }
+    relabel();
+    m_deck.setModified(true);
+    m_ui.closingStep();
+}
+
+void DeckCommands::showAdded(const Card& card) {
+    m_deck.SortByIndex();
+    m_deck.BringCardToFront(m_deck.positionOf(&card));
+    relabel();
+    m_deck.setModified(true);
+    m_ui.closingStep();
+}
+
+void DeckCommands::Duplicate() {
+    if (m_deck.isEmpty())
+        return;
+    const Card& original = m_deck.card(0);
+    auto copy = std::make_unique<Card>(original);
+    const Card& added = *copy;
+    std::vector<std::unique_ptr<Card>> one;
+    one.push_back(std::move(copy));
+    m_deck.appendCards(std::move(one));
+    showAdded(added);
+}
+
+void DeckCommands::Undelete() {
+    if (!m_deck.hasDeletedCard())
+        return;
+    showAdded(m_deck.Undelete());
+}
+
 void DeckCommands::Add() {
     const auto typed = m_ui.indexDialog(IndexDialogMode::AddCard, QByteArray());
     if (!typed) {
@@ -38,14 +104,9 @@ void DeckCommands::Add() {
         warn(QStringLiteral("Did Not Create Card"), QStringLiteral("Quorix Warning"));
         return;
     }
-    const Card& added = m_deck.AppendCard(view(m_newIndex));
-    m_deck.SortByIndex();
     // The new card itself comes to the front, also when an older card has an equal index:
     // the user goes on to type its body.
-    m_deck.BringCardToFront(m_deck.positionOf(&added));
-    m_ui.relabelCards();
-    m_deck.setModified(true);
-    m_ui.closingStep();
+    showAdded(m_deck.AppendCard(view(m_newIndex)));
 }
 
 void DeckCommands::Delete() {
@@ -55,7 +116,7 @@ void DeckCommands::Delete() {
     if (m_ui.messageBox(QStringLiteral("Delete \"%1\" ?").arg(index), QStringLiteral("Delete Card"),
                         MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes) {
         m_deck.RemoveFrontCard();
-        m_ui.relabelCards();
+        relabel();
         m_deck.setModified(true);
     }
     m_ui.closingStep();
@@ -80,7 +141,7 @@ void DeckCommands::EditIndex() {
             m_deck.SortByIndex();
             // The renamed card itself comes to the front, not a card with the same index.
             m_deck.BringCardToFront(m_deck.positionOf(&card));
-            m_ui.relabelCards();
+            relabel();
             m_deck.setModified(true);
         }
     }
@@ -106,7 +167,7 @@ void DeckCommands::GoTo() {
             upper(QByteArray(index.data(), static_cast<qsizetype>(index.size())));
         if (!candidate.isEmpty() && candidate[0] == key[0] && candidate.contains(key)) {
             m_deck.BringCardToFront(i);
-            m_ui.relabelCards();
+            relabel();
             return;
         }
     }
@@ -125,7 +186,7 @@ void DeckCommands::FindNext(const QByteArray& text) {
     case FindWalk::Result::Found:
         // The Find dialog keeps the keyboard, so Enter there finds the next occurrence and
         // never types over this one.
-        m_ui.relabelCards();
+        relabel();
         m_ui.selectBodyBytes(match.start, match.start + match.length);
         break;
     case FindWalk::Result::EndOfSelection:
@@ -143,7 +204,7 @@ void DeckCommands::FindNext(const QByteArray& text) {
 void DeckCommands::Next() {
     if (m_deck.count() > 1) {
         m_deck.BringCardToFront(1);
-        m_ui.relabelCards();
+        relabel();
     }
     m_ui.closingStep();
 }
@@ -151,7 +212,7 @@ void DeckCommands::Next() {
 void DeckCommands::Previous() {
     if (m_deck.count() > 1) {
         m_deck.BringCardToFront(m_deck.count() - 1);
-        m_ui.relabelCards();
+        relabel();
     }
     m_ui.closingStep();
 }
@@ -160,12 +221,12 @@ void DeckCommands::bringToFront(int position) {
     if (position < 0 || position >= m_deck.count())
         return;
     m_deck.BringCardToFront(position);
-    m_ui.relabelCards();
+    relabel();
 }
 
 void DeckCommands::jumpToInitial(char letter) {
     if (m_deck.isEmpty())
         return;
     m_deck.JumpToInitial(letter);
-    m_ui.relabelCards();
+    relabel();
 }

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <string>
+
 class Deck;
 
 // The commands that change or move through the deck by its index lines and bodies: Add,
@@ -15,7 +17,17 @@ public:
     DeckCommands(Deck& deck, UserInterface& ui);
 
     void Add();
+    // A copy of the front card (index, body, tag), in front.
+    void Duplicate();
     void Delete();
+    // The most recently deleted card back, in front.
+    void Undelete();
+    // The front card's index and body as they were when it last came to the front.
+    void RestoreCard();
+    bool canRestoreCard() const;
+    // The view calls this whenever it shows the deck: a card that has just come to the front
+    // is remembered as it is now, for Restore Card.
+    void frontCardShown();
     // From the menu or a click on the front card's header.
     void EditIndex();
     void GoTo();
@@ -34,9 +46,21 @@ public:
 
 private:
     void warn(const QString& text, const QString& caption);
+    void relabel();
+    // Brings a card just added to the deck to the front, in its sorted place.
+    void showAdded(const Card& card);
+
+    // The front card as it came to the front.
+    struct RestorePoint {
+        const Card* card = nullptr;
+        quint64 emptyings = 0;
+        std::string index;
+        std::string body;
+    };
 
     Deck& m_deck;
     UserInterface& m_ui;
     QByteArray m_newIndex; // the text last typed for Add
     FindWalk m_walk;
+    RestorePoint m_restore;
 };

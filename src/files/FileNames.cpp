@@ -147,6 +147,15 @@ QString fromUrl(const QUrl& url) {
     return decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
+bool exists(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    return stat(encode(path).constData(), &st) == 0;
+#else
+    return QFileInfo::exists(path);
+#endif
+}
+
 bool sameFile(const QString& a, const QString& b) {
 #ifdef Q_OS_UNIX
     struct stat sa {};

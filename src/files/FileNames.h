@@ -26,6 +26,8 @@ QString resolve(const QString& path);
 // A local file URL (a drop, the command line of a file manager) with its exact bytes.
 QString fromUrl(const QUrl& url);
 
+// Whether anything is there by that name.
+bool exists(const QString& path);
 // Whether the two paths name one file: the same path, a symbolic link to it, or a hard
 // link. False when either does not exist.
 bool sameFile(const QString& a, const QString& b);

@@ -21,6 +21,7 @@ constexpr int SendList = 40057;
 constexpr int SendTag = 40058;
 constexpr int Exit = 40003;
 constexpr int Undo = 57643;
+constexpr int RestoreCard = 40083;
 constexpr int Cut = 57635;
 constexpr int Copy = 57634;
 constexpr int Paste = 57637;
@@ -28,7 +29,11 @@ constexpr int EditIndex = 40011;
 constexpr int GoTo = 40013;
 constexpr int Find = 57636;
 constexpr int Add = 40005;
+constexpr int Duplicate = 40082;
 constexpr int Delete = 40006;
+constexpr int Undelete = 40084;
+constexpr int ViewCards = 40080;
+constexpr int ViewList = 40081;
 constexpr int Tag = 40059;
 constexpr int Restore = 40021;
 constexpr int HelpContents = 40043;
@@ -49,6 +54,8 @@ enum class EnableRule {
     Selection, // cards, and the editor has a selection
     Paste,     // cards, and the clipboard holds text
     Mail,      // cards, and the mail program can be reached
+    Restore,   // the front card differs from how it came to the front
+    Deleted,   // a deleted card waits to be brought back
 };
 
 struct Command {
@@ -64,6 +71,8 @@ struct Command {
     EnableRule rule;
     // A separator follows this item's entry in the top-level menu.
     bool separatorAfter;
+    // One of a group of exclusive, checkable entries (the views).
+    bool checkable = false;
 };
 
 std::span<const Command> commandTable();

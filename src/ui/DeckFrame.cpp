@@ -9,8 +9,11 @@
 #include "Dialogs.h"
 #include "FindDialog.h"
 #include "HelpWindow.h"
+#include "IndexList.h"
+#include "IndexListModel.h"
 #include "LockKeys.h"
 #include "QtPrintPage.h"
+#include "RecentFilesMenu.h"
 #include "TagDialog.h"
 #include "WindowPos.h"
 #include "files/Export.h"
@@ -24,6 +27,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
@@ -32,7 +36,9 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStatusTipEvent>
+#include <QUrl>
 
 DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
     : QMainWindow(parent)
@@ -44,13 +50,26 @@ DeckFrame::DeckFrame(QSettings& settings, QWidget* parent)
     setWindowTitle(m_document.title());
     // The front card's index tip shows even while another program has the keyboard.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    setAcceptDrops(true); // a deck or card file dropped on the window opens
     applyStartupPlacement();
 
+    // Two views of the deck in one place: the cascade of cards, and the list of indexes.
+    m_views = new QStackedWidget(this);
     m_stack = new CardStack(
-        m_deck, [] { return IsMailAvailable(); }, this);
-    setCentralWidget(m_stack);
+        m_deck, [] { return IsMailAvailable(); }, m_views);
+    m_list = new IndexList(m_deck, m_views);
+    m_views->addWidget(m_stack);
+    m_views->addWidget(m_list);
+    setCentralWidget(m_views);
     connect(m_stack, &CardStack::frontCardCreated, this, &DeckFrame::onFrontCardCreated);
     connect(m_stack, &CardStack::cardClicked, this, [this](int k) { m_commands.bringToFront(k); });
+    connect(m_list, &IndexList::cardSelected, this,
+            [this](int position) { m_commands.bringToFront(position); });
+    connect(m_list->filterBox(), &QLineEdit::textChanged, this, &DeckFrame::onCountTimer);
+    connect(m_list, &IndexList::cardOpened, this, [this](int position) {
+        m_commands.bringToFront(position);
+        showView(false);
+    });
 
     m_status = new DeckStatusBar(this);
     setStatusBar(m_status);
@@ -98,10 +117,18 @@ void DeckFrame::buildMenus() {
         action->setStatusTip(QString::fromLatin1(c.prompt));
         action->setData(c.id);
         connect(action, &QAction::triggered, this, [this, id = c.id] { runCommand(id); });
+        action->setCheckable(c.checkable);
         m_actions.insert(c.id, action);
         if (c.separatorAfter)
             menus.value(path[0] + u'|')->addSeparator();
+        if (c.id == Cmd::Open) {
+            // The decks last used, right under Open.
+            m_recentMenu = new RecentFilesMenu(m_profile, this);
+            parent->addMenu(m_recentMenu);
+            connect(m_recentMenu, &RecentFilesMenu::fileChosen, this, &DeckFrame::openRecent);
+        }
     }
+    m_recentMenu->refresh();
 }
 
 void DeckFrame::buildAccelerators() {
@@ -110,7 +137,10 @@ void DeckFrame::buildAccelerators() {
             continue;
         auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(c.key)), this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, id = c.id] { runCommand(id); });
+        if (c.id == Cmd::ViewList) // F6 switches between the two views
+            connect(shortcut, &QShortcut::activated, this, [this] { showView(!isListShown()); });
+        else
+            connect(shortcut, &QShortcut::activated, this, [this, id = c.id] { runCommand(id); });
     }
     // Next and Previous from the keyboard, on keys that no Ctrl+letter jump can clash with.
     const std::pair<QKeySequence, int> buttons[] = {
@@ -146,6 +176,10 @@ bool DeckFrame::ruleHolds(EnableRule rule) const {
     }
     case EnableRule::Mail:
         return cards && IsMailAvailable();
+    case EnableRule::Restore:
+        return m_commands.canRestoreCard();
+    case EnableRule::Deleted:
+        return m_deck.hasDeletedCard();
     }
     return false;
 }
@@ -158,6 +192,66 @@ bool DeckFrame::isCommandEnabled(int id) const {
 void DeckFrame::updateCommandStates() {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         it.value()->setEnabled(isCommandEnabled(it.key()));
+    m_actions.value(Cmd::ViewCards)->setChecked(!isListShown());
+    m_actions.value(Cmd::ViewList)->setChecked(isListShown());
+    m_recentMenu->refresh();
+}
+
+bool DeckFrame::isListShown() const {
+    return m_views->currentWidget() == m_list;
+}
+
+void DeckFrame::showView(bool list) {
+    if (list) {
+        m_list->refresh();
+        m_views->setCurrentWidget(m_list);
+        m_list->takeFocus();
+    } else {
+        m_views->setCurrentWidget(m_stack);
+        closingStep();
+    }
+    onCountTimer();
+    updateCommandStates();
+}
+
+void DeckFrame::openRecent(const QString& path) {
+    // As Open of that file; one that is gone says so and leaves the list.
+    if (!m_document.openFile(path) && !FileNames::exists(path))
+        m_profile.removeRecentFile(path);
+    closingStep();
+}
+
+QMenu* DeckFrame::recentFilesMenu() const {
+    return m_recentMenu;
+}
+
+void DeckFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void DeckFrame::dropEvent(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Not inside the drop: the save prompt and messages are modal, and the dragging program
+    // waits for the drop to end.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path] {
+            m_document.openFile(path);
+            closingStep();
+        },
+        Qt::QueuedConnection);
+}
+
+QString DeckFrame::droppedFile(const QMimeData* data) {
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            return FileNames::fromUrl(url);
+    }
+    return {};
 }
 
 void DeckFrame::runCommand(int id) {
@@ -238,8 +332,23 @@ void DeckFrame::carryOut(int id) {
     case Cmd::Add:
         m_commands.Add();
         break;
+    case Cmd::Duplicate:
+        m_commands.Duplicate();
+        break;
     case Cmd::Delete:
         m_commands.Delete();
+        break;
+    case Cmd::Undelete:
+        m_commands.Undelete();
+        break;
+    case Cmd::RestoreCard:
+        m_commands.RestoreCard();
+        break;
+    case Cmd::ViewCards:
+        showView(false);
+        break;
+    case Cmd::ViewList:
+        showView(true);
         break;
     case Cmd::Tag: {
         // The deck file keeps the tags, so a change to them is a change to save.
@@ -270,6 +379,11 @@ void DeckFrame::onFrontCardCreated(CardWindow* front) {
     CardEdit* editor = front->editor();
     connect(editor, &CardEdit::edited, this, [this] { m_deck.setModified(true); });
     connect(editor, &CardEdit::cardMenuRequested, this, &DeckFrame::showCardMenu);
+    // A paste from the Edit menu while the list is shown can change what the filter keeps.
+    connect(editor, &CardEdit::edited, this, [this] {
+        if (isListShown())
+            m_list->refresh();
+    });
     connect(editor, &CardEdit::jumpRequested, this,
             [this](char letter) { m_commands.jumpToInitial(letter); });
     connect(editor, &CardEdit::overwriteTypingChanged, this, &DeckFrame::updateIndicators);
@@ -303,7 +417,10 @@ void DeckFrame::ShowStatusMessage(const QString& text) {
 }
 
 void DeckFrame::onCountTimer() {
-    m_status->setCardCount(m_deck.count());
+    if (isListShown() && m_list->isFiltered())
+        m_status->setCardCount(m_list->model()->rowCount(), m_deck.count());
+    else
+        m_status->setCardCount(m_deck.count());
     updateIndicators();
 }
 
@@ -356,6 +473,9 @@ void DeckFrame::showCardCount(int count) {
 
 void DeckFrame::relabelCards() {
     m_stack->RelabelCards();
+    m_commands.frontCardShown();
+    if (isListShown())
+        m_list->refresh();
 }
 
 void DeckFrame::closingStep() {
@@ -363,8 +483,13 @@ void DeckFrame::closingStep() {
     // so that its accelerator keys work again at once.
     if (isVisible() && !QApplication::activeModalWidget())
         activateWindow();
-    if (!m_deck.isEmpty() && m_stack->front())
+    if (isListShown()) {
+        // The keyboard stays in the list view, or goes to its filter box.
+        if (!m_list->isAncestorOf(focusWidget()))
+            m_list->takeFocus();
+    } else if (!m_deck.isEmpty() && m_stack->front()) {
         m_stack->front()->editor()->setFocus();
+    }
 }
 
 void DeckFrame::selectBodyBytes(int start, int end) {

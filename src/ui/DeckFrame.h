@@ -22,6 +22,10 @@ class CardStack;
 class CardWindow;
 class DeckStatusBar;
 class Dialogs;
+class IndexList;
+class QStackedWidget;
+class RecentFilesMenu;
+class QMimeData;
 
 class QAction;
 class QMenu;
@@ -42,6 +46,10 @@ public:
     Document& document() { return m_document; }
     DeckCommands& deckCommands() { return m_commands; }
     CardStack* cardStack() const { return m_stack; }
+    IndexList* indexList() const { return m_list; }
+    bool isListShown() const;
+    // The list of indexes, or the cards.
+    void showView(bool list);
     DeckStatusBar* deckStatusBar() const { return m_status; }
     QAction* action(int commandId) const { return m_actions.value(commandId); }
     FindDialog* findDialog() const { return m_findDialog; }
@@ -80,12 +88,18 @@ public:
                              std::unique_ptr<PrintPage>& page) override;
     void setBusy(bool busy) override;
 
+    QMenu* recentFilesMenu() const;
+
 protected:
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static QString droppedFile(const QMimeData* data);
+    void openRecent(const QString& path);
     void buildMenus();
     void buildAccelerators();
     void onFrontCardCreated(CardWindow* front);
@@ -109,9 +123,12 @@ private:
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs* m_dialogs;
 
+    QStackedWidget* m_views;
     CardStack* m_stack;
+    IndexList* m_list;
     DeckStatusBar* m_status;
     QHash<int, QAction*> m_actions;
+    RecentFilesMenu* m_recentMenu = nullptr;
     QTimer m_countTimer;
     QPointer<FindDialog> m_findDialog;
     QPointer<HelpWindow> m_helpWindow;

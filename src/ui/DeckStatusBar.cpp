@@ -15,6 +15,7 @@ DeckStatusBar::DeckStatusBar(QWidget* parent)
     m_message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     addWidget(m_message, 1);
     m_count = addPane(QStringLiteral("999 Cards"));
+    m_countWidth = m_count->width();
     m_count->setText(QStringLiteral("0 Cards"));
     m_caps = addPane(QStringLiteral("CAPS"));
     m_num = addPane(QStringLiteral("NUM"));
@@ -66,7 +67,20 @@ void DeckStatusBar::showPrompt(const QString& text) {
 }
 
 void DeckStatusBar::setCardCount(int count) {
-    m_count->setText(QStringLiteral("%1 Cards").arg(count));
+    setCountText(QStringLiteral("%1 Cards").arg(count));
+}
+
+void DeckStatusBar::setCardCount(int shown, int count) {
+    setCountText(
+        QStringLiteral("%1 of %2 Cards").arg(QString::number(shown), QString::number(count)));
+}
+
+void DeckStatusBar::setCountText(const QString& text) {
+    if (m_count->text() == text)
+        return;
+    m_count->setText(text);
+    // Sized for "999 Cards", and wider for a text that needs it.
+    m_count->setFixedWidth(std::max(m_countWidth, fontMetrics().horizontalAdvance(text) + 12));
 }
 
 void DeckStatusBar::setIndicators(bool caps, bool num, bool overwrite) {

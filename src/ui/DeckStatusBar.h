@@ -21,12 +21,15 @@ public:
     // Pane 0 for menu prompts: the text, or "Ready" when it is empty.
     void showPrompt(const QString& text);
     void setCardCount(int count);
+    // While the list view's filter is set: "%d of %d Cards".
+    void setCardCount(int shown, int count);
     void setIndicators(bool caps, bool num, bool overwrite);
 
     QTimer& messageTimer() { return m_messageTimer; }
 
 private:
     QLabel* addPane(const QString& widest);
+    void setCountText(const QString& text);
 
     QLabel* m_message;
     QLabel* m_count;
@@ -34,4 +37,5 @@ private:
     QLabel* m_num;
     QLabel* m_ovr;
     QTimer m_messageTimer;
+    int m_countWidth = 0;
 };

@@ -164,3 +164,53 @@ TEST_F(DeckEditing, NavigationMoves) {
     EXPECT_EQ(deck.card(0).indexText(), "D");
     EXPECT_FALSE(deck.isModified());
 }
+
+TEST_F(DeckEditing, DuplicateUndeleteAndRestoreCard) {
+    addCards(deck, {"Apple", "Kiwi"});
+    deck.card(0).setBody("red");
+    deck.card(0).tag = 1;
+    commands.frontCardShown();
+    commands.Duplicate();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "Kiwi", "Apple"}));
+    EXPECT_NE(&deck.card(0), &deck.card(2)); // the copy is in front
+    EXPECT_EQ(deck.card(0).bodyText(), "red");
+    EXPECT_EQ(deck.card(0).tag, 1);
+    EXPECT_TRUE(deck.isModified());
+
+    // Restore Card undoes every change since the card came to the front, index and all.
+    deck.setModified(false);
+    EXPECT_FALSE(commands.canRestoreCard());
+    deck.card(0).setBody("changed");
+    ui.type("Zebra");
+    commands.EditIndex();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"Zebra", "Apple", "Kiwi"}));
+    EXPECT_TRUE(commands.canRestoreCard());
+    commands.RestoreCard();
+    EXPECT_EQ(deck.card(0).indexText(), "Apple");
+    EXPECT_EQ(deck.card(0).bodyText(), "red");
+    EXPECT_FALSE(commands.canRestoreCard());
+    EXPECT_TRUE(deck.isModified());
+    commands.Next(); // another card came to the front: nothing to restore for it
+    EXPECT_FALSE(commands.canRestoreCard());
+
+    // Undelete brings deleted cards back, the most recent first, each in front.
+    deck.RemoveAllCards();
+    EXPECT_FALSE(deck.hasDeletedCard());
+    addCards(deck, {"A", "B", "C"});
+    deck.card(1).setBody("b's body");
+    ui.answer(Answer::Yes).answer(Answer::Yes);
+    commands.Delete(); // A
+    commands.Delete(); // B
+    EXPECT_EQ(indexesOf(deck), (Indexes{"C"}));
+    commands.Undelete();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"B", "C"}));
+    EXPECT_EQ(deck.card(0).bodyText(), "b's body");
+    commands.Undelete();
+    EXPECT_EQ(indexesOf(deck), (Indexes{"A", "B", "C"}));
+    EXPECT_FALSE(deck.hasDeletedCard());
+    // Emptying the deck (New, Open, an import, closing) forgets the deleted cards.
+    ui.answer(Answer::Yes);
+    commands.Delete();
+    deck.RemoveAllCards();
+    EXPECT_FALSE(deck.hasDeletedCard());
+}

@@ -318,3 +318,24 @@ TEST_F(Cascade, TheFrontCardComesAndGoesWithTheCards) {
     frame->runCommand(Cmd::New);
     EXPECT_EQ(front(), nullptr);
 }
+
+TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
+    addCards(frame->deck(), {"Apple", "Kiwi"});
+    frame->deck().card(0).setBody("as loaded");
+    frame->relabelCards();
+    frame->deck().setModified(false);
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor(), QStringLiteral(" and typed"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(body(), "as loaded and typed\r\n");
+    frame->updateCommandStates();
+    EXPECT_TRUE(frame->action(Cmd::RestoreCard)->isEnabled());
+    frame->action(Cmd::RestoreCard)->trigger();
+    EXPECT_EQ(body(), "as loaded");
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("as loaded"));
+    EXPECT_TRUE(frame->deck().isModified());
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
+}

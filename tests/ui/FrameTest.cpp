@@ -39,6 +39,7 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
     const char* const expected[] = {"&File>",
                                     "&File/&New\tF2",
                                     "&File/&Open...",
+                                    "&File/&Recent Files>",
                                     "&File/&Save\tF3",
                                     "&File/Save &As...",
                                     "&File/&Merge...",
@@ -62,6 +63,7 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
                                     "&File/E&xit",
                                     "&Edit>",
                                     "&Edit/&Undo\t",
+                                    "&Edit/&Restore Card",
                                     "&Edit/-",
                                     "&Edit/Cu&t\tShift+Del",
                                     "&Edit/&Copy\tCtrl+Ins",
@@ -71,10 +73,15 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
                                     "&Edit/-",
                                     "&Edit/&Go To...\tF5",
                                     "&Edit/&Find...\tF4",
+                                    "&View>",
+                                    "&View/&Cards",
+                                    "&View/&List\tF6",
                                     "&Card>",
                                     "&Card/&Add...\tF7",
+                                    "&Card/Du&plicate",
                                     "&Card/-",
                                     "&Card/&Delete...",
+                                    "&Card/&Undelete",
                                     "&Card/-",
                                     "&Card/Tag...",
                                     "&Window>",
@@ -92,7 +99,17 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
               QStringLiteral("Exports a ASCII text file"));
     EXPECT_EQ(frame->action(Cmd::Find)->statusTip(),
               QStringLiteral("Find all occurences of specified text"));
-    EXPECT_EQ(commandTable().size(), 28u);
+    EXPECT_EQ(frame->action(Cmd::Duplicate)->statusTip(),
+              QStringLiteral("Make a copy of the front card"));
+    EXPECT_EQ(frame->action(Cmd::RestoreCard)->statusTip(),
+              QStringLiteral("Undo every change to the front card"));
+    EXPECT_EQ(frame->action(Cmd::Undelete)->statusTip(),
+              QStringLiteral("Bring back the last deleted card"));
+    EXPECT_EQ(frame->action(Cmd::ViewList)->statusTip(),
+              QStringLiteral("Show a list of all indexes"));
+    EXPECT_EQ(frame->action(Cmd::ViewCards)->statusTip(), QStringLiteral("Show the cards"));
+    EXPECT_TRUE(frame->action(Cmd::ViewCards)->isCheckable());
+    EXPECT_EQ(commandTable().size(), 33u);
 }
 
 TEST_F(Frame, EnableRulesWithAndWithoutCards) {

@@ -1,0 +1,109 @@
+#include "IndexList.h"
+
+#include "Cp1252Validator.h"
+#include "IndexListModel.h"
+#include "deck/Cp1252.h"
+#include "deck/Deck.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QVBoxLayout>
+
+IndexList::IndexList(const Deck& deck, QWidget* parent)
+    : QWidget(parent)
+    , m_deck(deck)
+    , m_model(new IndexListModel(deck, this))
+    , m_filter(new QLineEdit(this))
+    , m_list(new QListView(this)) {
+    m_filter->setPlaceholderText(QStringLiteral("Type to keep only the cards that hold the text"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->setValidator(new Cp1252Validator(127, m_filter));
+    m_filter->setAccessibleName(QStringLiteral("Filter"));
+    m_list->setModel(m_model);
+    m_list->setUniformItemSizes(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setAccessibleName(QStringLiteral("Indexes"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(m_filter);
+    layout->addWidget(m_list, 1);
+
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_model->setFilter(Cp1252::encode(text).value_or(QByteArray()));
+        selectFront();
+    });
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &IndexList::onCurrentChanged);
+    connect(m_list, &QListView::activated, this, [this](const QModelIndex& index) {
+        const int position = m_model->position(index.row());
+        if (position >= 0)
+            Q_EMIT cardOpened(position);
+    });
+    m_filter->installEventFilter(this);
+}
+
+bool IndexList::isFiltered() const {
+    return !m_filter->text().isEmpty();
+}
+
+void IndexList::refresh() {
+    // A card chosen here only rotates the deck, which moves no entry.
+    if (m_choosing)
+        return;
+    m_model->refresh();
+    selectFront();
+}
+
+void IndexList::takeFocus() {
+    m_filter->setFocus();
+}
+
+void IndexList::selectFront() {
+    // Shows the front card as the selected entry, without telling anyone it was chosen.
+    m_selecting = true;
+    const int row = m_deck.isEmpty() ? -1 : m_model->rowOf(0);
+    if (row >= 0) {
+        const QModelIndex index = m_model->index(row);
+        m_list->setCurrentIndex(index);
+        m_list->scrollTo(index);
+    } else {
+        m_list->setCurrentIndex({});
+    }
+    m_selecting = false;
+}
+
+void IndexList::onCurrentChanged() {
+    if (m_selecting)
+        return;
+    const int position = m_model->position(m_list->currentIndex().row());
+    if (position > 0) {
+        m_choosing = true;
+        Q_EMIT cardSelected(position);
+        m_choosing = false;
+    }
+}
+
+bool IndexList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_filter && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Down && m_model->rowCount() > 0) {
+            m_list->setFocus();
+            if (!m_list->currentIndex().isValid())
+                m_list->setCurrentIndex(m_model->index(0));
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && !m_filter->text().isEmpty()) {
+            m_filter->clear();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            m_list->currentIndex().isValid()) {
+            Q_EMIT m_list->activated(m_list->currentIndex());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

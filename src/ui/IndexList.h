@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+class Deck;
+class IndexListModel;
+class QLineEdit;
+class QListView;
+
+// The list view of the main window: a one-line filter box over every card's index in index
+// order. The selected entry is the front card, so every command on the front card acts on it;
+// typing in the box keeps only the cards whose index or body holds the text.
+class IndexList : public QWidget {
+    Q_OBJECT
+public:
+    IndexList(const Deck& deck, QWidget* parent);
+
+    QLineEdit* filterBox() const { return m_filter; }
+    QListView* list() const { return m_list; }
+    IndexListModel* model() const { return m_model; }
+    bool isFiltered() const;
+
+    // Reads the deck again and selects the front card.
+    void refresh();
+    // The keyboard to the filter box.
+    void takeFocus();
+
+Q_SIGNALS:
+    // The user selected a card: it is to come to the front.
+    void cardSelected(int position);
+    // Enter or a double click: back to the cards, with this one in front.
+    void cardOpened(int position);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void selectFront();
+    void onCurrentChanged();
+
+    const Deck& m_deck;
+    IndexListModel* m_model;
+    QLineEdit* m_filter;
+    QListView* m_list;
+    bool m_selecting = false;
+    bool m_choosing = false;
+};

@@ -1,0 +1,107 @@
+#include "support/FrameFixture.h"
+#include "ui/CommandTable.h"
+#include "ui/IndexList.h"
+#include "ui/IndexListModel.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QListView>
+
+// The list view: every index, a filter over index and body, and the front card selected.
+class ListView : public FrameFixture {
+protected:
+    IndexList* list() const { return frame->indexList(); }
+    QStringList rows() const {
+        QStringList out;
+        const auto* model = list()->list()->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->index(r, 0).data().toString();
+        return out;
+    }
+    QString selected() const { return list()->list()->currentIndex().data().toString(); }
+};
+
+TEST_F(ListView, ShowsEveryIndexInIndexOrderWithTheFrontCardSelected) {
+    showCards({"Apple", "Banana", "Cherry", "Date"});
+    frame->deck().BringCardToFront(2); // Cherry in front
+    frame->relabelCards();
+    EXPECT_FALSE(frame->isListShown()); // the program starts with the cards
+    QTest::keyClick(frame.get(), Qt::Key_F6);
+    ASSERT_TRUE(frame->isListShown());
+    EXPECT_TRUE(frame->action(Cmd::ViewList)->isChecked());
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Apple"), QStringLiteral("Banana"),
+                                   QStringLiteral("Cherry"), QStringLiteral("Date")}));
+    EXPECT_EQ(selected(), QStringLiteral("Cherry"));
+    EXPECT_TRUE(list()->filterBox()->hasFocus());
+
+    // Selecting an entry brings its card to the front; the entries stay where they are.
+    QTest::keyClick(list()->filterBox(), Qt::Key_Down);
+    EXPECT_TRUE(list()->list()->hasFocus());
+    QTest::keyClick(list()->list(), Qt::Key_Up);
+    EXPECT_EQ(indexes().front(), "Banana");
+    QTest::keyClick(list()->list(), Qt::Key_End);
+    EXPECT_EQ(indexes().front(), "Date");
+    EXPECT_EQ(rows().front(), QStringLiteral("Apple"));
+    // So every command on the front card acts on the selected one.
+    script.answer(Answer::Yes);
+    frame->runCommand(Cmd::Delete);
+    EXPECT_EQ(rows().size(), 3);
+    EXPECT_EQ(selected(), QStringLiteral("Apple"));
+
+    // Enter opens the card view with that card in front and the keyboard in its body.
+    QTest::keyClick(list()->list(), Qt::Key_Down);
+    QTest::keyClick(list()->list(), Qt::Key_Return);
+    EXPECT_FALSE(frame->isListShown());
+    EXPECT_EQ(indexes().front(), "Banana");
+    EXPECT_TRUE(editor()->hasFocus());
+    // Screen readers hear each entry by its index.
+    frame->showView(true);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list()->list());
+    ASSERT_NE(iface, nullptr);
+    bool named = false;
+    for (int i = 0; i < iface->childCount(); ++i)
+        named = named || iface->child(i)->text(QAccessible::Name) == QStringLiteral("Cherry");
+    EXPECT_TRUE(named);
+}
+
+TEST_F(ListView, TypingFiltersOnIndexAndBody) {
+    showCards({"Apple", "Banana", "Cherry"});
+    frame->deck().card(1).setBody("yellow, more or less");
+    frame->deck().card(2).setBody("small and RED when ripe");
+    frame->relabelCards();
+    frame->runCommand(Cmd::ViewList);
+    QTest::keyClicks(list()->filterBox(), QStringLiteral("re"));
+    // "re" in Cherry's body (RED, case folded) and in Banana's ("more").
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Banana"), QStringLiteral("Cherry")}));
+    QTest::keyClicks(list()->filterBox(), QStringLiteral("d "));
+    EXPECT_EQ(rows(), QStringList{QStringLiteral("Cherry")});
+    EXPECT_EQ(frame->deckStatusBar()->countText(), QStringLiteral("1 of 3 Cards"));
+    // Down and Enter: the one card found, in front, in the card view.
+    QTest::keyClick(list()->filterBox(), Qt::Key_Down);
+    QTest::keyClick(list()->list(), Qt::Key_Return);
+    EXPECT_EQ(indexes().front(), "Cherry");
+    EXPECT_FALSE(frame->isListShown());
+    // The filter is kept while the list stays open, and Escape clears it.
+    frame->runCommand(Cmd::ViewList);
+    EXPECT_EQ(list()->filterBox()->text(), QStringLiteral("red "));
+    QTest::keyClick(list()->filterBox(), Qt::Key_Escape);
+    EXPECT_EQ(rows().size(), 3);
+    EXPECT_EQ(frame->deckStatusBar()->countText(), QStringLiteral("3 Cards"));
+}
+
+TEST_F(ListView, TheMenuCommandsWorkFromTheList) {
+    showCards({"Apple", "Kiwi"});
+    frame->runCommand(Cmd::ViewList);
+    list()->list()->setCurrentIndex(list()->list()->model()->index(1, 0));
+    EXPECT_EQ(indexes().front(), "Kiwi");
+    frame->runCommand(Cmd::Duplicate);
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Apple"), QStringLiteral("Kiwi"),
+                                   QStringLiteral("Kiwi")}));
+    EXPECT_TRUE(frame->isCommandEnabled(Cmd::Undelete) == false);
+    script.answer(Answer::Yes);
+    frame->runCommand(Cmd::Delete);
+    ASSERT_TRUE(frame->isCommandEnabled(Cmd::Undelete));
+    frame->runCommand(Cmd::Undelete);
+    EXPECT_EQ(rows().size(), 3);
+    EXPECT_TRUE(frame->deck().isModified());
+}
