@@ -1,3 +1,5 @@
+#include "files/FileNames.h"
+#include "support/CardfileBuilder.h"
 #include "support/DocumentFixture.h"
 
 #include <QDir>
@@ -227,4 +229,48 @@ TEST_F(Commands, ClosingAsksOnlyWhenModifiedAndNeverLosesCards) {
     ui.answer(Answer::Yes).choose(path("closing.qrx"));
     EXPECT_TRUE(doc.confirmClose());
     EXPECT_TRUE(QFile::exists(path("closing.qrx")));
+}
+
+TEST_F(Commands, AFileOpensByWhatItHoldsNotByItsName) {
+    // A card file named on the command line (or double-clicked) is imported...
+    write(path("old.crd"), cardfile({{"b", "x", {}}, {"a", "y", {}}}));
+    doc.startupLoad(path("old.crd"));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"a", "b"}));
+    EXPECT_TRUE(doc.isImported());
+    EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("old.crd"));
+    // ... and a deck with the name of a card file opens as a deck.
+    writeDeck(path("deck.crd"), {"deck card"});
+    EXPECT_TRUE(doc.openFile(path("deck.crd")));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"deck card"}));
+    EXPECT_FALSE(doc.isImported());
+    // Neither kind: the message the name promises.
+    write(path("text.crd"), "plain text");
+    ui.answer(Answer::Ok);
+    EXPECT_FALSE(doc.openFile(path("text.crd")));
+    EXPECT_EQ(ui.messages.back().text, QStringLiteral("File not compatible"));
+    EXPECT_EQ(indexesOf(deck), (Indexes{"deck card"}));
+}
+
+TEST_F(Commands, TheRecentDecksAreKeptInTheProfile) {
+    for (const char* name : {"one.qrx", "two.qrx", "three.qrx", "four.qrx", "five.qrx"})
+        writeDeck(path(name), {"x"});
+    doc.startupLoad(path("one.qrx"));
+    for (const char* name : {"two.qrx", "three.qrx", "four.qrx"}) {
+        ui.choose(path(name));
+        doc.Open();
+    }
+    ui.choose(path("five.qrx"));
+    ASSERT_TRUE(doc.SaveAs());
+    EXPECT_TRUE(doc.openFile(path("three.qrx"))); // as a drop or a recent entry does
+    EXPECT_EQ(profile.recentFiles(), (QStringList{path("three.qrx"), path("five.qrx"),
+                                                  path("four.qrx"), path("two.qrx")}));
+    // Beside "Last File", which keeps its own meaning.
+    EXPECT_EQ(settings.value(QStringLiteral("Settings/Last File")).toString(), path("three.qrx"));
+    EXPECT_EQ(settings.value(QStringLiteral("Settings/Recent Files")).toStringList().size(), 4);
+    // Any name comes back as its bytes, '%' and all.
+    const QString odd = FileNames::decode(QFile::encodeName(dir.path()) + "/100%\xe9.qrx");
+    profile.addRecentFile(odd);
+    EXPECT_EQ(profile.recentFiles().front(), odd);
+    profile.removeRecentFile(odd);
+    EXPECT_EQ(profile.recentFiles().front(), path("three.qrx"));
 }

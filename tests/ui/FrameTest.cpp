@@ -4,6 +4,11 @@
 #include "ui/HelpWindow.h"
 #include "ui/WindowPos.h"
 
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
 #include <climits>
 
 #include <QAction>
@@ -343,4 +348,46 @@ TEST_F(Frame, HelpWithoutItsDocumentSaysWhereItLooked) {
     EXPECT_TRUE(script.messages[0].text.startsWith(
         QStringLiteral("The help document quorix.html could not be found.")));
     EXPECT_TRUE(script.messages[0].text.contains(HelpWindow::searchPaths().first()));
+}
+
+TEST_F(Frame, RecentFilesAndDropsOpenDecks) {
+    frame->updateCommandStates();
+    EXPECT_FALSE(frame->recentFilesMenu()->isEnabled()); // nothing yet
+    showCards({"a"});
+    ASSERT_TRUE(frame->document().WriteDeckFile(path("R&D.qrx")));
+    frame->deck().RemoveAllCards();
+    frame->relabelCards();
+
+    // A file dropped on the window opens, after the save prompt.
+    frame->deck().AppendCard("unsaved");
+    frame->relabelCards();
+    frame->deck().setModified(true);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path("R&D.qrx"))});
+    // Dropped on the body editor, which never takes a file's name as text: the window opens it.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor()->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    script.answer(Answer::No);
+    QApplication::sendEvent(editor()->viewport(), &drop);
+    EXPECT_EQ(frame->deck().card(0).bodyText(), "");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return indexes() == Indexes{"a"}; }));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Quorix - ") + path("R&D.qrx"));
+
+    // The recent list shows it, its '&' kept as text.
+    frame->updateCommandStates();
+    QMenu* recent = frame->recentFilesMenu();
+    EXPECT_TRUE(recent->isEnabled());
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text(), QStringLiteral("&1 ") + path("R&&D.qrx"));
+
+    // A file that is gone says so and leaves the list.
+    QFile::remove(path("R&D.qrx"));
+    script.answer(Answer::Ok);
+    recent->actions()[0]->trigger();
+    EXPECT_TRUE(script.messages.back().text.startsWith(QStringLiteral("File Error - ")));
+    frame->updateCommandStates();
+    EXPECT_FALSE(recent->isEnabled());
+    EXPECT_EQ(indexes(), Indexes{"a"}); // the open deck stays
 }
