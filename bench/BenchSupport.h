@@ -78,6 +78,7 @@ public:
     void relabelCards() override {}
     void closingStep() override {}
     void selectBodyBytes(int, int) override {}
+    void statusMessage(const QString&) override {}
     PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
         return PrinterSetup::Cancelled;
     }

@@ -2,6 +2,8 @@
 
 #include "IndexOrder.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 FindWalk::FindWalk(Deck& deck)
@@ -26,20 +28,36 @@ void FindWalk::start() {
 
 std::size_t FindWalk::find(std::string_view body, std::string_view upperText, std::size_t from) {
     const std::size_t m = upperText.size();
-    if (m == 0 || body.size() < m)
+    if (m == 0 || body.size() < m || from > body.size() - m)
         return std::string_view::npos;
-    const auto first = static_cast<unsigned char>(upperText[0]);
-    for (std::size_t i = from; i + m <= body.size(); ++i) {
-        if (upperAscii(static_cast<unsigned char>(body[i])) != first)
-            continue;
+    // The places where the text may start are found with memchr, for its first byte in both
+    // cases: a search over a hundred thousand cards runs at the speed of memory.
+    const char upper = upperText[0];
+    const auto u = static_cast<unsigned char>(upper);
+    const char lower = u >= 'A' && u <= 'Z' ? static_cast<char>(u + 0x20) : upper;
+    const char* const begin = body.data();
+    const char* const last = begin + (body.size() - m) + 1; // one past the last start
+    const auto next = [last](const char* p, char c) {
+        const void* hit = std::memchr(p, c, static_cast<std::size_t>(last - p));
+        return hit ? static_cast<const char*>(hit) : last;
+    };
+    const char* atUpper = next(begin + from, upper);
+    const char* atLower = lower == upper ? last : next(begin + from, lower);
+    for (;;) {
+        const char* p = std::min(atUpper, atLower);
+        if (p >= last)
+            return std::string_view::npos;
         std::size_t j = 1;
-        while (j < m && upperAscii(static_cast<unsigned char>(body[i + j])) ==
+        while (j < m && upperAscii(static_cast<unsigned char>(p[j])) ==
                             static_cast<unsigned char>(upperText[j]))
             ++j;
         if (j == m)
-            return i;
+            return static_cast<std::size_t>(p - begin);
+        if (p == atUpper)
+            atUpper = next(p + 1, upper);
+        if (p == atLower)
+            atLower = next(p + 1, lower);
     }
-    return std::string_view::npos;
 }
 
 int FindWalk::positionOfCurrent() {

@@ -1,8 +1,11 @@
 #include "deck/DeckCommands.h"
+#include "deck/IndexOrder.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 
@@ -148,4 +151,33 @@ TEST_F(Find, TheSearchFunctionFoldsOnlyAsciiLetters) {
     EXPECT_EQ(FindWalk::find("abc", "ABCD", 0), std::string_view::npos);
     EXPECT_EQ(FindWalk::find("xyz", "", 0), std::string_view::npos);
     EXPECT_EQ(FindWalk::find("line\r\nnext", "NEXT", 0), 6u);
+}
+
+TEST(FindSearch, AgreesWithTheSimplestSearchOnRandomTexts) {
+    // The fast search against the plain definition: the first place at or after from where
+    // every byte matches, a-z taken as A-Z.
+    const auto simple = [](std::string_view body, std::string_view upper, std::size_t from) {
+        for (std::size_t i = from; !upper.empty() && i + upper.size() <= body.size(); ++i) {
+            std::size_t j = 0;
+            while (j < upper.size() && upperAscii(static_cast<unsigned char>(body[i + j])) ==
+                                           static_cast<unsigned char>(upper[j]))
+                ++j;
+            if (j == upper.size())
+                return i;
+        }
+        return std::string_view::npos;
+    };
+    std::mt19937 random(5);
+    const std::string alphabet = "aAbB \xe9\xc9[{";
+    for (int round = 0; round < 20000; ++round) {
+        std::string body, text;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n)
+            body += alphabet[random() % alphabet.size()];
+        for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n)
+            text += static_cast<char>(
+                upperAscii(static_cast<unsigned char>(alphabet[random() % alphabet.size()])));
+        const std::size_t from = random() % (body.size() + 2);
+        ASSERT_EQ(FindWalk::find(body, text, from), simple(body, text, from))
+            << body << " / " << text << " from " << from;
+    }
 }
