@@ -3,6 +3,7 @@
 #include "ui/CommandTable.h"
 
 #include <QFile>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -46,6 +47,14 @@ TEST_F(PrintPdf, CardPrintsItsHeaderIndexAndBody) {
     EXPECT_TRUE(t.contains(QStringLiteral("Caf\u00e9 \u20ac 2."))) << t.toStdString();
     EXPECT_FALSE(t.contains(QStringLiteral("Pear")));
     EXPECT_EQ(pages(), 1);
+}
+
+TEST_F(PrintPdf, ThePdfIsNamedAfterTheDeck) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "a printer is installed: the dialog offers it first";
+    titled({"Apple"});
+    frame->runCommand(Cmd::PrintCard);
+    EXPECT_EQ(dialogs.proposedPdf, path("deck.pdf")); // not print.pdf
 }
 
 TEST_F(PrintPdf, TheCardButtonPrintsTooAndCancelPrintsNothing) {

@@ -31,6 +31,8 @@ public:
     int fromPage = 0;
     int toPage = 0;
     int printDialogs = 0;
+    QString proposedPdf; // the file the dialog would have offered
+
     bool choosePrinter(QWidget*, QPrinter& printer) override {
         if (cancelPrint)
             return false;
@@ -39,6 +41,7 @@ public:
             return false;
         }
         ++printDialogs;
+        proposedPdf = printer.outputFileName();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdfPath);
         printer.setCopyCount(copies);
