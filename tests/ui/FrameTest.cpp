@@ -1,4 +1,6 @@
+#include "files/FileNames.h"
 #include "support/FrameFixture.h"
+#include "ui/CommandLine.h"
 #include "ui/CommandTable.h"
 #include "ui/DeckApp.h"
 #include "ui/HelpWindow.h"
@@ -330,6 +332,22 @@ TEST_F(Frame, ExitRunsTheClosingSequence) {
     script.answer(Answer::Cancel);
     frame->runCommand(Cmd::Exit);
     EXPECT_TRUE(frame->isVisible());
+}
+
+TEST(ProgramCommandLine, OptionsAndFilesThatLookLikeOptions) {
+    char prog[] = "quorix", style[] = "-style", fusion[] = "fusion", dashes[] = "--",
+         dashed[] = "-style", latin1[] = "caf\xe9.qrx", version[] = "--version";
+    char* plain[] = {prog, style, fusion, dashes, dashed, latin1};
+    const CommandLine run = CommandLine::parse(6, plain);
+    EXPECT_EQ(run.action, CommandLine::Action::Run);
+    ASSERT_EQ(run.forQt.size(), 3u); // Qt still sees its own options
+    EXPECT_STREQ(run.forQt[1], "-style");
+    EXPECT_EQ(run.afterDashes,
+              (QStringList{QStringLiteral("-style"), FileNames::decode("caf\xe9.qrx")}));
+    char* asked[] = {prog, version};
+    EXPECT_EQ(CommandLine::parse(2, asked).action, CommandLine::Action::Version);
+    char* late[] = {prog, dashes, version}; // after "--" it is a file's name
+    EXPECT_EQ(CommandLine::parse(3, late).action, CommandLine::Action::Run);
 }
 
 TEST(StartupPath, TheArgumentsJoinedByBlanks) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -142,4 +143,25 @@ TEST_F(TagCommand, OkMarksTheDeckModifiedOnlyWhenATagChanged) {
     runWith(40070); // Tag > All
     EXPECT_EQ(frame->deck().card(0).tag, 1);
     EXPECT_TRUE(frame->deck().isModified());
+}
+
+TEST(TagListFocus, TheItemWithTheKeyboardIsFramed) {
+    // A keyboard user must see where they are; the item is framed only while it has it.
+    TagListBox list(nullptr);
+    list.InsertTagItem("card", TagItem::Untagged, -1, 0);
+    const auto drawn = [&](bool focus) {
+        QImage image(150, 15, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.initFrom(&list);
+        option.rect = image.rect();
+        option.state =
+            QStyle::State_Enabled | (focus ? QStyle::State_HasFocus : QStyle::State_None);
+        list.itemDelegate()->paint(&painter, option, list.model()->index(0, 0));
+        return image;
+    };
+    const QImage framed = drawn(true);
+    const QImage plain = drawn(false);
+    EXPECT_NE(framed, plain);
 }
