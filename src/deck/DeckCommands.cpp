@@ -55,23 +55,21 @@ void DeckCommands::RestoreCard() {
     if (!canRestoreCard())
         return;
     Card& front = m_deck.card(0);
-    const bool reindexed = front.indexText() != m_restore.index;
     front.setIndex(m_restore.index);
     front.setBody(m_restore.body);
-    if (reindexed) {
-        m_deck.SortByIndex();
-        m_deck.BringCardToFront(m_deck.positionOf(&front));
-    }
-    relabel();
-    m_deck.setModified(true);
+    resort(front);
     m_ui.closingStep();
 }
 
-void DeckCommands::showAdded(const Card& card) {
+void DeckCommands::resort(const Card& card) {
     m_deck.SortByIndex();
     m_deck.BringCardToFront(m_deck.positionOf(&card));
     relabel();
     m_deck.setModified(true);
+}
+
+void DeckCommands::showAdded(const Card& card) {
+    resort(card);
     m_ui.closingStep();
 }
 
@@ -138,11 +136,8 @@ void DeckCommands::EditIndex() {
         // The same text again changes nothing, so the deck is not marked modified.
         if (text != old) {
             card.setIndex(view(text));
-            m_deck.SortByIndex();
             // The renamed card itself comes to the front, not a card with the same index.
-            m_deck.BringCardToFront(m_deck.positionOf(&card));
-            relabel();
-            m_deck.setModified(true);
+            resort(card);
         }
     }
     m_ui.closingStep();

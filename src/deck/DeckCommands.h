@@ -47,7 +47,9 @@ public:
 private:
     void warn(const QString& text, const QString& caption);
     void relabel();
-    // Brings a card just added to the deck to the front, in its sorted place.
+    // Sorts the deck after a card was added or re-indexed, and brings that card to the front.
+    void resort(const Card& card);
+    // The same for a card just added, and the focus back to the editor.
     void showAdded(const Card& card);
 
     // The front card as it came to the front.
