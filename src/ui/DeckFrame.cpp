@@ -22,16 +22,14 @@
 #include "output/Printing.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSettings>
@@ -117,7 +115,13 @@ void DeckFrame::buildMenus() {
         action->setStatusTip(QString::fromLatin1(c.prompt));
         action->setData(c.id);
         connect(action, &QAction::triggered, this, [this, id = c.id] { runCommand(id); });
-        action->setCheckable(c.checkable);
+        if (c.checkable) {
+            // The views are one exclusive choice, for screen readers too.
+            if (!m_viewGroup)
+                m_viewGroup = new QActionGroup(this);
+            m_viewGroup->addAction(action);
+            action->setCheckable(true);
+        }
         m_actions.insert(c.id, action);
         if (c.separatorAfter)
             menus.value(path[0] + u'|')->addSeparator();
@@ -500,18 +504,7 @@ void DeckFrame::selectBodyBytes(int start, int end) {
 PrinterSetup DeckFrame::openPrinter(const QString& documentName, std::unique_ptr<PrintPage>& page) {
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // The dialog proposes a PDF file named after the deck (deck.pdf, or Untitled.pdf); where
-    // a PDF file is the only choice, in the deck's own folder.
-    const QFileInfo deck(FileNames::display(documentName));
-    const QString pdfName =
-        (documentName.isEmpty() ? QStringLiteral("Untitled") : deck.completeBaseName()) +
-        QStringLiteral(".pdf");
-    m_printer->setDocName(pdfName);
-    if (QPrinterInfo::availablePrinterNames().isEmpty() && !documentName.isEmpty())
-        m_printer->setOutputFileName(deck.absoluteDir().filePath(pdfName));
-    else if (m_printer->outputFormat() == QPrinter::PdfFormat && !documentName.isEmpty())
-        m_printer->setOutputFileName(
-            QFileInfo(m_printer->outputFileName()).dir().filePath(pdfName));
+    QtPrintPage::proposePdf(*m_printer, documentName);
     if (!m_dialogs->choosePrinter(this, *m_printer))
         return PrinterSetup::Cancelled;
     if (!m_printer->isValid())

@@ -28,6 +28,7 @@ class RecentFilesMenu;
 class QMimeData;
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QPrinter;
 class QSessionManager;
@@ -129,6 +130,7 @@ private:
     DeckStatusBar* m_status;
     QHash<int, QAction*> m_actions;
     RecentFilesMenu* m_recentMenu = nullptr;
+    QActionGroup* m_viewGroup = nullptr;
     QTimer m_countTimer;
     QPointer<FindDialog> m_findDialog;
     QPointer<HelpWindow> m_helpWindow;

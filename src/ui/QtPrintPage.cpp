@@ -1,14 +1,33 @@
 #include "QtPrintPage.h"
 
+#include "files/FileNames.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 QFont QtPrintPage::printFont() {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(10);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+void QtPrintPage::proposePdf(QPrinter& printer, const QString& deckPath) {
+    const QFileInfo deck(FileNames::display(deckPath));
+    const QString name =
+        (deckPath.isEmpty() ? QStringLiteral("Untitled") : deck.completeBaseName()) +
+        QStringLiteral(".pdf");
+    printer.setDocName(name); // the dialog makes its proposal from this
+    if (deckPath.isEmpty())
+        return;
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        printer.setOutputFileName(deck.absoluteDir().filePath(name));
+    else if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(QFileInfo(printer.outputFileName()).dir().filePath(name));
 }
 
 QtPrintPage::QtPrintPage(QPrinter& printer, const QString& documentName)

@@ -35,6 +35,9 @@ public:
     int penX() const override { return m_penX; }
 
     static QFont printFont();
+    // Before the print dialog: the PDF file it offers is named after the deck (deck.pdf, or
+    // Untitled.pdf), in the deck's own folder where a PDF file is the only choice.
+    static void proposePdf(QPrinter& printer, const QString& deckPath);
 
 private:
     struct Text {
