@@ -115,7 +115,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr,
                  "note: open: median of 9 loads of a %lld-byte deck file (read, parse, sort), "
                  "raw read %.1f ms, open %.1f ms\n"
-                 "note: save: QSaveFile with its fdatasync before the rename, %.1f ms; one raw "
+                 "note: save: a new file beside the old, fdatasync, rename, %.1f ms; one raw "
                  "write of the same bytes with fdatasync %.1f ms, without %.1f ms\n",
                  static_cast<long long>(bytes.size()), rawRead, open, save, rawSyncMs, rawWriteMs);
     return 0;
