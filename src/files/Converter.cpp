@@ -3,7 +3,7 @@
 #include "CardfileReader.h"
 #include "DeckFile.h"
 #include "Export.h"
-#include "FileBytes.h"
+#include "FileReading.h"
 #include "FileNames.h"
 #include "SafeWrite.h"
 #include "deck/Cp1252.h"

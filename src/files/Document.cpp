@@ -2,7 +2,7 @@
 
 #include "CardfileReader.h"
 #include "DeckFile.h"
-#include "FileBytes.h"
+#include "FileReading.h"
 #include "FileNames.h"
 #include "PathParts.h"
 #include "Profile.h"

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
-#include <QTextBlock>
 
 bool CardEdit::s_overwrite = false;
 

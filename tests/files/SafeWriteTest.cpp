@@ -1,7 +1,7 @@
 #include "files/SafeWrite.h"
 #include "files/CardfileReader.h"
 #include "files/DeckFile.h"
-#include "files/FileBytes.h"
+#include "files/FileReading.h"
 #include "files/FileNames.h"
 #include "support/DocumentFixture.h"
 

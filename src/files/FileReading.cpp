@@ -1,4 +1,4 @@
-#include "FileBytes.h"
+#include "FileReading.h"
 
 #include "FileNames.h"
 
