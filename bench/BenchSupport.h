@@ -1,8 +1,8 @@
 #pragma once
 
 #include "deck/Deck.h"
-#include "deck/UserInterface.h"
 #include "output/PrintPage.h"
+#include "session/UserInterface.h"
 
 #include <algorithm>
 #include <chrono>
@@ -74,9 +74,6 @@ public:
         return {};
     }
     void setTitle(const QString&) override {}
-    void showCardCount(int) override {}
-    void relabelCards() override {}
-    void closingStep() override {}
     void selectBodyBytes(int, int) override {}
     void statusMessage(const QString&) override {}
     PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {

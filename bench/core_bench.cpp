@@ -1,6 +1,7 @@
 // Figures of the core: reading and writing deck files against raw file access of the same
 // bytes in the same run, sorting and rotating.
 #include "BenchSupport.h"
+#include "deck/CharacterSet.h"
 #include "deck/DeckCommands.h"
 #include "files/DeckFile.h"
 #include "files/Document.h"
@@ -107,7 +108,8 @@ int main(int argc, char* argv[]) {
         });
     print("bring_to_front_100k", rotate * 1000.0 / Calls, "us");
 
-    DeckCommands commands(deck, ui);
+    const CharacterSet western;
+    DeckCommands commands(deck, ui, western);
     const double walk = medianMs(
         5, [&] { commands.startFind(); }, [&] { commands.FindNext(QByteArray("zebra crossing")); });
     print("find_walk_100k", walk, "ms");

@@ -6,6 +6,7 @@
 #include "ui/IndexList.h"
 #include "ui/TagDialog.h"
 #include "ui/TagListBox.h"
+#include "ui/WindowPort.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -22,10 +23,11 @@ int main(int argc, char* argv[]) {
     QSettings settings(dir.filePath(QStringLiteral("quorix.conf")), QSettings::IniFormat);
     settings.setValue(QStringLiteral("Settings/MainWindowPos"), QStringLiteral("0:1:0:0:900:700"));
 
-    DeckFrame frame(settings);
+    WindowPort port;
+    DeckSession session(settings, port);
+    DeckFrame frame(session, port);
     frame.deck().appendCards(realisticCards(100000, 3));
     frame.deck().SortByIndex();
-    frame.relabelCards();
     frame.show();
     QApplication::processEvents();
 
@@ -60,7 +62,7 @@ int main(int argc, char* argv[]) {
     const double openTags = medianMs(
         5, [&] { tags.reset(); },
         [&] {
-            tags = std::make_unique<TagDialog>(&frame, frame.deck());
+            tags = std::make_unique<TagDialog>(&frame, frame.deck(), session.characterSet());
             tags->show();
             tags->list()->doItemsLayout();
             tags->repaint();
@@ -113,7 +115,6 @@ int main(int argc, char* argv[]) {
     // The same rotation on a deck of ten cards, for comparison.
     frame.deck().RemoveAllCards();
     frame.deck().appendCards(realisticCards(10, 4));
-    frame.relabelCards();
     const double rotateSmall = medianMs(
         5, [] {},
         [&] {

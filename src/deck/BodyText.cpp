@@ -1,7 +1,5 @@
 #include "BodyText.h"
 
-#include "Cp1252.h"
-
 #include <algorithm>
 
 namespace {
@@ -16,23 +14,32 @@ bool isCrFollowedByLf(const std::vector<BodyText::Break>& breaks, std::size_t i,
 
 } // namespace
 
-BodyText BodyText::fromBytes(std::string_view bytes) {
+BodyText BodyText::fromBytes(std::string_view bytes, const CharacterSet& characterSet) {
     BodyText body;
+    body.m_characterSet = characterSet;
     body.m_text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::size_t run = 0; // where the text since the last break began
+    const auto text = [&](std::size_t end) {
+        body.m_text += characterSet.decode(bytes.substr(run, end - run));
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
         const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            Break kind = c == '\n' ? Break::Lf : Break::Cr;
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-                kind = Break::CrLf;
-                ++i;
-            }
-            body.m_breaks.push_back(kind);
-            body.m_text += u'\n';
-        } else {
-            body.m_text += Cp1252::toUnicode(static_cast<unsigned char>(c));
+        if (c != '\r' && c != '\n') {
+            // A trail byte is never a break: the set says where characters begin.
+            i += static_cast<std::size_t>(characterSet.characterSize(bytes, i));
+            continue;
         }
+        text(i);
+        Break kind = c == '\n' ? Break::Lf : Break::Cr;
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            kind = Break::CrLf;
+            ++i;
+        }
+        body.m_breaks.push_back(kind);
+        body.m_text += u'\n';
+        run = ++i;
     }
+    text(bytes.size());
     return body;
 }
 
@@ -53,10 +60,10 @@ std::optional<QByteArray> BodyText::toBytes() const {
             ++b;
             continue;
         }
-        const auto byte = Cp1252::encode(QStringView(&c, 1));
-        if (!byte || c.unicode() == 0)
+        const auto bytes = m_characterSet.encode(QStringView(&c, 1));
+        if (!bytes)
             return std::nullopt;
-        out += *byte;
+        out += *bytes;
     }
     return out;
 }
@@ -66,7 +73,7 @@ int BodyText::storedSize() const {
     std::size_t b = 0;
     for (int at = 0; at < m_text.size(); ++at) {
         if (m_text[at] != u'\n') {
-            ++size;
+            size += std::max(1, m_characterSet.encodedSize(m_text[at]));
             continue;
         }
         const Break kind = b < m_breaks.size() ? m_breaks[b] : Break::CrLf;
@@ -131,14 +138,16 @@ void BodyText::follow(const QString& after, int position, int added) {
     }
 }
 
-int BodyText::positionOfByte(std::string_view bytes, int byteOffset) {
+int BodyText::positionOfByte(std::string_view bytes, int byteOffset,
+                             const CharacterSet& characterSet) {
     int position = 0;
-    const int size = static_cast<int>(bytes.size());
-    for (int i = 0; i < byteOffset && i < size; ++i) {
-        if (bytes[static_cast<std::size_t>(i)] == '\r' && i + 1 < size &&
-            bytes[static_cast<std::size_t>(i) + 1] == '\n')
-            ++i; // the pair is one break
-        ++position;
+    const std::size_t end =
+        std::min(bytes.size(), static_cast<std::size_t>(std::max(0, byteOffset)));
+    for (std::size_t i = 0; i < end; ++position) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            i += 2; // the pair is one break
+        else
+            i += static_cast<std::size_t>(characterSet.characterSize(bytes, i));
     }
     return position;
 }

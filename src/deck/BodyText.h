@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CharacterSet.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -17,12 +19,13 @@ public:
     enum class Break : std::uint8_t { CrLf, Cr, Lf };
 
     BodyText() = default;
-    static BodyText fromBytes(std::string_view bytes);
+    static BodyText fromBytes(std::string_view bytes,
+                              const CharacterSet& characterSet = CharacterSet());
 
     const QString& text() const { return m_text; }
     const std::vector<Break>& breaks() const { return m_breaks; }
 
-    // The stored bytes; nothing when a character has no Windows-1252 byte or is NUL.
+    // The stored bytes; nothing when a character has no byte in the set or is NUL.
     std::optional<QByteArray> toBytes() const;
     // How many bytes toBytes() gives; a character it cannot store counts as one.
     int storedSize() const;
@@ -35,15 +38,20 @@ public:
     // differs, so a break that was only reported, not edited, keeps its bytes.
     void follow(const QString& after, int position, int added);
 
-    // The text position of a byte offset in stored bytes: a CR LF pair is one break.
-    static int positionOfByte(std::string_view bytes, int byteOffset);
+    // The text position of a byte offset in stored bytes: a CR LF pair is one break, and a
+    // character of two bytes one character.
+    static int positionOfByte(std::string_view bytes, int byteOffset,
+                              const CharacterSet& characterSet = CharacterSet());
 
     // Bytes one inserted character takes: a new break is CR LF.
-    static int insertedSize(QChar c) { return c == u'\n' ? 2 : 1; }
+    int insertedSize(QChar c) const {
+        return c == u'\n' ? 2 : std::max(1, m_characterSet.encodedSize(c));
+    }
 
 private:
     int breaksBefore(int position) const;
 
+    CharacterSet m_characterSet;
     QString m_text;
     std::vector<Break> m_breaks;
 };

@@ -9,7 +9,7 @@
 void storeTextField(char* field, std::size_t size, std::string_view text);
 
 // One index card. The fields keep the fixed sizes of the deck file's record, so a card is
-// written and read without any conversion; texts are bytes of the Windows-1252 code page.
+// written and read without any conversion; texts are bytes of the deck's character set.
 struct Card {
     static constexpr int IndexSize = 42; // 41 characters and the terminating zero
     static constexpr int BodySize = 512; // 511 characters and the terminating zero

@@ -6,8 +6,59 @@
 #include <cstring>
 
 Deck::~Deck() {
-    m_observer = nullptr;
+    m_observers.clear();
     RemoveAllCards();
+}
+
+void Deck::addObserver(DeckObserver* observer) {
+    m_observers.push_back(observer);
+}
+
+void Deck::removeObserver(DeckObserver* observer) {
+    std::erase(m_observers, observer);
+}
+
+Deck::Batch::Batch(Deck& deck)
+    : m_deck(deck) {
+    if (m_deck.m_batches++ == 0)
+        m_deck.m_announcedModified = m_deck.m_modified;
+}
+
+Deck::Batch::~Batch() {
+    if (--m_deck.m_batches == 0)
+        m_deck.announce();
+}
+
+void Deck::changed(DeckChanges changes) {
+    const Batch batch(*this);
+    m_pending |= changes;
+}
+
+void Deck::edited(DeckChanges changes) {
+    const Batch batch(*this);
+    m_pending |= changes;
+    m_modified = true;
+}
+
+void Deck::setModified(bool modified) {
+    const Batch batch(*this);
+    m_modified = modified;
+}
+
+void Deck::announce() {
+    // Listeners may change the deck in turn; what they change is announced after this.
+    const DeckChanges changes = std::exchange(m_pending, {});
+    const bool modifiedNow = m_modified != m_announcedModified;
+    m_announcedModified = m_modified;
+    const std::vector<DeckObserver*> observers = m_observers;
+    if (changes) {
+        for (DeckObserver* o : observers)
+            o->deckChanged(changes);
+    }
+    if (modifiedNow) {
+        for (DeckObserver* o : observers)
+            o->modifiedChanged(m_modified);
+    }
 }
 
 int Deck::positionOf(const Card* card) const {
@@ -26,17 +77,47 @@ void Deck::normalize() {
     }
 }
 
-Card& Deck::AppendCard(std::string_view index) {
+const Card& Deck::AppendCard(std::string_view index) {
     normalize();
     m_cards.push_back(std::make_unique<Card>(index));
+    edited(m_cards.size() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
     return *m_cards.back();
 }
 
 void Deck::appendCards(std::vector<std::unique_ptr<Card>> cards) {
+    if (cards.empty())
+        return;
     normalize();
+    const bool wasEmpty = m_cards.empty();
     m_cards.reserve(m_cards.size() + cards.size());
     for (auto& c : cards)
         m_cards.push_back(std::move(c));
+    edited(wasEmpty ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
+}
+
+void Deck::setIndex(int k, std::string_view text) {
+    Card& card = *m_cards[slot(k)];
+    const Card before = card;
+    card.setIndex(text);
+    if (std::memcmp(before.index, card.index, Card::IndexSize) != 0)
+        edited(DeckChange::Text);
+}
+
+void Deck::setBody(int k, std::string_view text) {
+    Card& card = *m_cards[slot(k)];
+    const Card before = card;
+    card.setBody(text);
+    if (std::memcmp(before.body, card.body, Card::BodySize) != 0)
+        edited(DeckChange::Text);
+}
+
+void Deck::setTag(int k, std::int32_t tag) {
+    Card& card = *m_cards[slot(k)];
+    const bool wasTagged = card.isTagged();
+    card.tag = tag;
+    // Any non-zero word is tagged: only a change between tagged and not is a change.
+    if (card.isTagged() != wasTagged)
+        edited(DeckChange::Tags);
 }
 
 void Deck::SortByIndex() {
@@ -67,11 +148,14 @@ void Deck::SortByIndex() {
         (void)m_cards[i].release();
         m_cards[i].reset(entries[i].card);
     }
+    changed(DeckChange::Order | DeckChange::Front);
 }
 
 void Deck::BringCardToFront(int k) {
-    if (k > 0 && k < count())
+    if (k > 0 && k < count()) {
         m_front = slot(k);
+        changed(DeckChange::Front);
+    }
 }
 
 bool Deck::BringIndexToFront(std::string_view text) {
@@ -109,18 +193,24 @@ bool Deck::JumpToInitial(char letter) {
 void Deck::RemoveFrontCard() {
     if (m_cards.empty())
         return;
-    if (m_observer)
-        m_observer->cardRemoving(card(0), 0);
+    const Batch batch(*this);
+    for (DeckObserver* o : std::vector<DeckObserver*>(m_observers))
+        o->cardRemoving(card(0), 0);
     const auto at = m_cards.begin() + static_cast<std::ptrdiff_t>(m_front);
     m_deleted.push_back(std::move(*at));
     m_cards.erase(at);
     if (m_front == m_cards.size())
         m_front = 0;
+    edited(DeckChange::Count | DeckChange::Front);
 }
 
 void Deck::RemoveAllCards() {
-    if (m_observer && !m_cards.empty())
-        m_observer->cardsClearing();
+    const Batch batch(*this);
+    if (!m_cards.empty()) {
+        for (DeckObserver* o : std::vector<DeckObserver*>(m_observers))
+            o->cardsClearing();
+        changed(DeckChange::Count | DeckChange::Front);
+    }
     m_cards.clear();
     m_cards.shrink_to_fit();
     m_deleted.clear();
@@ -129,9 +219,10 @@ void Deck::RemoveAllCards() {
     ++m_emptyings;
 }
 
-Card& Deck::Undelete() {
+const Card& Deck::Undelete() {
     normalize();
     m_cards.push_back(std::move(m_deleted.back()));
     m_deleted.pop_back();
+    edited(m_cards.size() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
     return *m_cards.back();
 }

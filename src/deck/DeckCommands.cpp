@@ -1,8 +1,9 @@
 #include "DeckCommands.h"
 
-#include "Cp1252.h"
+#include "CharacterSet.h"
 #include "Deck.h"
-#include "IndexOrder.h"
+#include "session/CommandBinder.h"
+#include "session/UserInterface.h"
 
 namespace {
 
@@ -10,26 +11,48 @@ std::string_view view(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
-QByteArray upper(QByteArray text) {
-    for (char& c : text)
-        c = static_cast<char>(upperAscii(static_cast<unsigned char>(c)));
-    return text;
-}
-
 } // namespace
 
-DeckCommands::DeckCommands(Deck& deck, UserInterface& ui)
+DeckCommands::DeckCommands(Deck& deck, UserInterface& ui, const CharacterSet& characterSet)
     : m_deck(deck)
     , m_ui(ui)
-    , m_walk(deck) {}
+    , m_characterSet(characterSet)
+    , m_walk(deck, characterSet) {
+    m_deck.addObserver(this);
+}
+
+DeckCommands::~DeckCommands() {
+    m_deck.removeObserver(this);
+}
+
+void DeckCommands::bindCommands(CommandBinder& binder) {
+    const auto cards = [this] { return !m_deck.isEmpty(); };
+    binder.bind(Cmd::Add, [this] { Add(); });
+    binder.bind(
+        Cmd::Duplicate, [this] { Duplicate(); }, cards);
+    binder.bind(
+        Cmd::Delete, [this] { Delete(); }, cards);
+    binder.bind(
+        Cmd::Undelete, [this] { Undelete(); }, [this] { return m_deck.hasDeletedCard(); });
+    binder.bind(
+        Cmd::RestoreCard, [this] { RestoreCard(); }, [this] { return canRestoreCard(); });
+    binder.bind(
+        Cmd::EditIndex, [this] { EditIndex(); }, cards);
+    binder.bind(
+        Cmd::GoTo, [this] { GoTo(); }, cards);
+    binder.bind(
+        Cmd::NextCard, [this] { Next(); }, cards);
+    binder.bind(
+        Cmd::PreviousCard, [this] { Previous(); }, cards);
+}
 
 void DeckCommands::warn(const QString& text, const QString& caption) {
     m_ui.messageBox(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
-void DeckCommands::relabel() {
-    m_ui.relabelCards();
-    frontCardShown();
+void DeckCommands::deckChanged(DeckChanges changes) {
+    if (changes & (DeckChange::Front | DeckChange::Count))
+        frontCardShown();
 }
 
 void DeckCommands::frontCardShown() {
@@ -54,121 +77,105 @@ bool DeckCommands::canRestoreCard() const {
 void DeckCommands::RestoreCard() {
     if (!canRestoreCard())
         return;
-    Card& front = m_deck.card(0);
-    front.setIndex(m_restore.index);
-    front.setBody(m_restore.body);
-    resort(front);
-    m_ui.closingStep();
+    const Deck::Batch batch(m_deck);
+    m_deck.setIndex(0, m_restore.index);
+    m_deck.setBody(0, m_restore.body);
+    resort(m_deck.card(0));
 }
 
 void DeckCommands::resort(const Card& card) {
     m_deck.SortByIndex();
     m_deck.BringCardToFront(m_deck.positionOf(&card));
-    relabel();
-    m_deck.setModified(true);
-}
-
-void DeckCommands::showAdded(const Card& card) {
-    resort(card);
-    m_ui.closingStep();
 }
 
 void DeckCommands::Duplicate() {
     if (m_deck.isEmpty())
         return;
-    const Card& original = m_deck.card(0);
-    auto copy = std::make_unique<Card>(original);
+    auto copy = std::make_unique<Card>(m_deck.card(0));
     const Card& added = *copy;
     std::vector<std::unique_ptr<Card>> one;
     one.push_back(std::move(copy));
+    const Deck::Batch batch(m_deck);
     m_deck.appendCards(std::move(one));
-    showAdded(added);
+    resort(added);
 }
 
 void DeckCommands::Undelete() {
     if (!m_deck.hasDeletedCard())
         return;
-    showAdded(m_deck.Undelete());
+    const Deck::Batch batch(m_deck);
+    resort(m_deck.Undelete());
 }
 
 void DeckCommands::Add() {
     const auto typed = m_ui.indexDialog(IndexDialogMode::AddCard, QByteArray());
-    if (!typed) {
-        m_ui.closingStep();
+    if (!typed)
         return;
-    }
-    m_newIndex = typed->left(Card::MaxIndexLength);
+    m_newIndex = m_characterSet.cut(*typed, Card::MaxIndexLength);
     if (m_newIndex.isEmpty()) {
         warn(QStringLiteral("Did Not Create Card"), QStringLiteral("Quorix Warning"));
         return;
     }
     // The new card itself comes to the front, also when an older card has an equal index:
     // the user goes on to type its body.
-    showAdded(m_deck.AppendCard(view(m_newIndex)));
+    const Deck::Batch batch(m_deck);
+    resort(m_deck.AppendCard(view(m_newIndex)));
 }
 
 void DeckCommands::Delete() {
     if (m_deck.isEmpty())
         return;
-    const QString index = Cp1252::decode(m_deck.card(0).indexText());
+    const QString index = m_characterSet.decode(m_deck.card(0).indexText());
     if (m_ui.messageBox(QStringLiteral("Delete \"%1\" ?").arg(index), QStringLiteral("Delete Card"),
-                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes) {
+                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes)
         m_deck.RemoveFrontCard();
-        relabel();
-        m_deck.setModified(true);
-    }
-    m_ui.closingStep();
 }
 
 void DeckCommands::EditIndex() {
     if (m_deck.isEmpty())
         return;
-    Card& card = m_deck.card(0);
-    const std::string_view index = card.indexText();
+    const std::string_view index = m_deck.card(0).indexText();
     const QByteArray old(index.data(), static_cast<qsizetype>(index.size()));
     const auto typed = m_ui.indexDialog(IndexDialogMode::EditIndex, old);
-    if (typed) {
-        const QByteArray text = typed->left(Card::MaxIndexLength);
-        if (text.isEmpty()) {
-            warn(QStringLiteral("Did Not Change Text"), QStringLiteral("Quorix Warning"));
-            return;
-        }
-        // The same text again changes nothing, so the deck is not marked modified.
-        if (text != old) {
-            card.setIndex(view(text));
-            // The renamed card itself comes to the front, not a card with the same index.
-            resort(card);
-        }
+    if (!typed)
+        return;
+    const QByteArray text = m_characterSet.cut(*typed, Card::MaxIndexLength);
+    if (text.isEmpty()) {
+        warn(QStringLiteral("Did Not Change Text"), QStringLiteral("Quorix Warning"));
+        return;
     }
-    m_ui.closingStep();
+    // The same text again changes nothing, so the deck is not marked modified.
+    if (text != old) {
+        const Deck::Batch batch(m_deck);
+        m_deck.setIndex(0, view(text));
+        // The renamed card itself comes to the front, not a card with the same index.
+        resort(m_deck.card(0));
+    }
 }
 
 void DeckCommands::GoTo() {
     const auto typed = m_ui.indexDialog(IndexDialogMode::GotoIndex, QByteArray());
-    if (!typed) {
-        m_ui.closingStep();
+    if (!typed)
         return;
-    }
     if (typed->isEmpty()) {
         warn(QStringLiteral("Text Not Found"), QStringLiteral("Quorix Warning..."));
         return;
     }
     // A card matches when its index begins with the text's first letter and holds the text
     // anywhere, case ignored. The front card is never examined.
-    const QByteArray key = upper(*typed);
+    const QByteArray key = m_characterSet.foldForSearch(view(*typed));
+    const std::string_view first(
+        key.constData(), static_cast<std::size_t>(m_characterSet.characterSize(view(key), 0)));
     for (int i = 1, n = m_deck.count(); i < n; ++i) {
         const std::string_view index = m_deck.card(i).indexText();
-        const QByteArray candidate =
-            upper(QByteArray(index.data(), static_cast<qsizetype>(index.size())));
-        if (!candidate.isEmpty() && candidate[0] == key[0] && candidate.contains(key)) {
+        if (m_characterSet.find(index.substr(0, first.size()), first) == 0 &&
+            m_characterSet.contains(index, view(key))) {
             m_deck.BringCardToFront(i);
-            relabel();
             return;
         }
     }
-    warn(QStringLiteral("\"%1\" Not Found").arg(Cp1252::decode(view(*typed))),
+    warn(QStringLiteral("\"%1\" Not Found").arg(m_characterSet.decode(view(*typed))),
          QStringLiteral("Quorix Warning"));
-    m_ui.closingStep();
 }
 
 void DeckCommands::startFind() {
@@ -181,7 +188,6 @@ void DeckCommands::FindNext(const QByteArray& text) {
     case FindWalk::Result::Found:
         // The Find dialog keeps the keyboard, so Enter there finds the next occurrence and
         // never types over this one.
-        relabel();
         m_ui.selectBodyBytes(match.start, match.start + match.length);
         break;
     case FindWalk::Result::EndOfSelection:
@@ -189,39 +195,26 @@ void DeckCommands::FindNext(const QByteArray& text) {
                         MessageIcon::Exclamation, MessageButtons::Ok);
         break;
     case FindWalk::Result::EmptyDeck:
-        m_ui.closingStep();
-        break;
     case FindWalk::Result::NothingToFind:
         break;
     }
 }
 
 void DeckCommands::Next() {
-    if (m_deck.count() > 1) {
+    if (m_deck.count() > 1)
         m_deck.BringCardToFront(1);
-        relabel();
-    }
-    m_ui.closingStep();
 }
 
 void DeckCommands::Previous() {
-    if (m_deck.count() > 1) {
+    if (m_deck.count() > 1)
         m_deck.BringCardToFront(m_deck.count() - 1);
-        relabel();
-    }
-    m_ui.closingStep();
 }
 
 void DeckCommands::bringToFront(int position) {
-    if (position < 0 || position >= m_deck.count())
-        return;
-    m_deck.BringCardToFront(position);
-    relabel();
+    if (position >= 0 && position < m_deck.count())
+        m_deck.BringCardToFront(position);
 }
 
 void DeckCommands::jumpToInitial(char letter) {
-    if (m_deck.isEmpty())
-        return;
     m_deck.JumpToInitial(letter);
-    relabel();
 }

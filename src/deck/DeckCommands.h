@@ -1,20 +1,24 @@
 #pragma once
 
 #include "FindWalk.h"
-#include "UserInterface.h"
 
 #include <QByteArray>
 
 #include <string>
 
+class CharacterSet;
+class CommandBinder;
 class Deck;
+class UserInterface;
 
 // The commands that change or move through the deck by its index lines and bodies: Add,
 // Delete, Edit Index, Go To, Find Next, and the moves of the card stack (a click on a card,
-// the card menu, Ctrl with a letter, Next and Previous).
-class DeckCommands {
+// the card menu, Ctrl with a letter, Next and Previous). What they change the deck announces;
+// the views follow it.
+class DeckCommands : private DeckObserver {
 public:
-    DeckCommands(Deck& deck, UserInterface& ui);
+    DeckCommands(Deck& deck, UserInterface& ui, const CharacterSet& characterSet);
+    ~DeckCommands() override;
 
     void Add();
     // A copy of the front card (index, body, tag), in front.
@@ -25,9 +29,6 @@ public:
     // The front card's index and body as they were when it last came to the front.
     void RestoreCard();
     bool canRestoreCard() const;
-    // The view calls this whenever it shows the deck: a card that has just come to the front
-    // is remembered as it is now, for Restore Card.
-    void frontCardShown();
     // From the menu or a click on the front card's header.
     void EditIndex();
     void GoTo();
@@ -44,13 +45,16 @@ public:
     // Ctrl with a letter in the editor.
     void jumpToInitial(char letter);
 
+    // Add, Duplicate, Delete, Undelete, Restore Card, Edit Index, Go To, Next and Previous.
+    void bindCommands(CommandBinder& binder);
+
 private:
+    void deckChanged(DeckChanges changes) override;
+    // A card that has just come to the front is remembered as it is now, for Restore Card.
+    void frontCardShown();
     void warn(const QString& text, const QString& caption);
-    void relabel();
     // Sorts the deck after a card was added or re-indexed, and brings that card to the front.
     void resort(const Card& card);
-    // The same for a card just added, and the focus back to the editor.
-    void showAdded(const Card& card);
 
     // The front card as it came to the front.
     struct RestorePoint {
@@ -62,6 +66,7 @@ private:
 
     Deck& m_deck;
     UserInterface& m_ui;
+    const CharacterSet& m_characterSet;
     QByteArray m_newIndex; // the text last typed for Add
     FindWalk m_walk;
     RestorePoint m_restore;

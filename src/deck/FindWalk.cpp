@@ -1,18 +1,15 @@
 #include "FindWalk.h"
 
-#include "IndexOrder.h"
+#include "CharacterSet.h"
 
-#include <algorithm>
-#include <cstring>
-#include <string>
-
-FindWalk::FindWalk(Deck& deck)
-    : m_deck(deck) {
-    m_deck.setObserver(this);
+FindWalk::FindWalk(Deck& deck, const CharacterSet& characterSet)
+    : m_deck(deck)
+    , m_characterSet(characterSet) {
+    m_deck.addObserver(this);
 }
 
 FindWalk::~FindWalk() {
-    m_deck.setObserver(nullptr);
+    m_deck.removeObserver(this);
 }
 
 void FindWalk::start() {
@@ -24,40 +21,6 @@ void FindWalk::start() {
     }
     m_current = &m_deck.card(0);
     m_last = &m_deck.card(m_deck.count() - 1);
-}
-
-std::size_t FindWalk::find(std::string_view body, std::string_view upperText, std::size_t from) {
-    const std::size_t m = upperText.size();
-    if (m == 0 || body.size() < m || from > body.size() - m)
-        return std::string_view::npos;
-    // The places where the text may start are found with memchr, for its first byte in both
-    // cases: a search over a hundred thousand cards runs at the speed of memory.
-    const char upper = upperText[0];
-    const auto u = static_cast<unsigned char>(upper);
-    const char lower = u >= 'A' && u <= 'Z' ? static_cast<char>(u + 0x20) : upper;
-    const char* const begin = body.data();
-    const char* const last = begin + (body.size() - m) + 1; // one past the last start
-    const auto next = [last](const char* p, char c) {
-        const void* hit = std::memchr(p, c, static_cast<std::size_t>(last - p));
-        return hit ? static_cast<const char*>(hit) : last;
-    };
-    const char* atUpper = next(begin + from, upper);
-    const char* atLower = lower == upper ? last : next(begin + from, lower);
-    for (;;) {
-        const char* p = std::min(atUpper, atLower);
-        if (p >= last)
-            return std::string_view::npos;
-        std::size_t j = 1;
-        while (j < m && upperAscii(static_cast<unsigned char>(p[j])) ==
-                            static_cast<unsigned char>(upperText[j]))
-            ++j;
-        if (j == m)
-            return static_cast<std::size_t>(p - begin);
-        if (p == atUpper)
-            atUpper = next(p + 1, upper);
-        if (p == atLower)
-            atLower = next(p + 1, lower);
-    }
 }
 
 int FindWalk::positionOfCurrent() {
@@ -75,9 +38,8 @@ FindWalk::Result FindWalk::findNext(std::string_view text, Match& match) {
     if (hasEnded())
         return Result::EndOfSelection;
 
-    std::string upper(text);
-    for (char& c : upper)
-        c = static_cast<char>(upperAscii(static_cast<unsigned char>(c)));
+    const QByteArray folded = m_characterSet.foldForSearch(text);
+    const std::string_view upper(folded.constData(), static_cast<std::size_t>(folded.size()));
 
     int position = positionOfCurrent();
     const int n = m_deck.count();
@@ -96,14 +58,15 @@ FindWalk::Result FindWalk::findNext(std::string_view text, Match& match) {
         std::size_t offset = 0;
         bool skipped = true;
         for (int i = 0; i < m_passed; ++i) {
-            const std::size_t q = find(body, upper, offset);
+            const std::size_t q = m_characterSet.find(body, upper, offset);
             if (q == std::string_view::npos) {
                 skipped = false;
                 break;
             }
             offset = q + upper.size();
         }
-        const std::size_t q = skipped ? find(body, upper, offset) : std::string_view::npos;
+        const std::size_t q =
+            skipped ? m_characterSet.find(body, upper, offset) : std::string_view::npos;
         if (q != std::string_view::npos) {
             ++m_passed;
             m_deck.BringCardToFront(position);

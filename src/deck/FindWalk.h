@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+class CharacterSet;
+
 // One search through the bodies of the whole deck. The walk visits every card once, in the
 // deck's order from the card that was in front when it started, and shows one occurrence at
 // a time, left to right, never overlapping.
@@ -14,7 +16,7 @@
 // that followed it; when its last card is deleted, the card before that becomes its last.
 class FindWalk : public DeckObserver {
 public:
-    explicit FindWalk(Deck& deck);
+    FindWalk(Deck& deck, const CharacterSet& characterSet);
     ~FindWalk() override;
     FindWalk(const FindWalk&) = delete;
     FindWalk& operator=(const FindWalk&) = delete;
@@ -32,15 +34,13 @@ public:
     // brought to the front and match tells where it lies in that card's body.
     Result findNext(std::string_view text, Match& match);
 
-    // Where the text occurs in the body, a-z and A-Z taken as equal; npos for nowhere.
-    static std::size_t find(std::string_view body, std::string_view upperText, std::size_t from);
-
 private:
     void cardRemoving(const Card& card, int position) override;
     void cardsClearing() override;
     int positionOfCurrent();
 
     Deck& m_deck;
+    const CharacterSet& m_characterSet;
     const Card* m_current = nullptr; // the card being searched; none once the walk has ended
     const Card* m_last = nullptr;    // the walk ends after this card
     int m_position = 0;              // where m_current was last seen

@@ -10,8 +10,3 @@ int CompareIndexes(std::string_view a, std::string_view b);
 constexpr unsigned char foldIndexByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
 }
-
-// Upper-cases a-z only; used by Go To and Find, which compare upper-cased texts.
-constexpr unsigned char upperAscii(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 0x20) : c;
-}

@@ -3,10 +3,10 @@
 #include "CardfileReader.h"
 #include "DeckFile.h"
 #include "Export.h"
-#include "FileReading.h"
 #include "FileNames.h"
+#include "FileReading.h"
 #include "SafeWrite.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
 #include <QFileInfo>
@@ -113,16 +113,20 @@ std::optional<Failure> readInput(const QString& path, Deck& deck, QTextStream& e
     return std::nullopt;
 }
 
-std::optional<Failure> writeOutput(const QString& path, const Deck& deck, bool utf8) {
+std::optional<Failure> writeOutput(const QString& path, const Deck& deck,
+                                   const CharacterSet& characterSet, bool utf8) {
     const QString ext = extensionOf(path);
-    const Export::Encoding encoding = utf8 ? Export::Encoding::Utf8 : Export::Encoding::Windows1252;
+    const Export::Encoding encoding =
+        utf8 ? Export::Encoding::Utf8 : Export::Encoding::DeckCharacterSet;
     std::function<bool(QIODevice&)> write;
     if (ext == QLatin1String("qrx") && !utf8)
         write = [&](QIODevice& d) { return DeckFile::write(deck, d); };
     else if (ext == QLatin1String("txt"))
-        write = [&](QIODevice& d) { return Export::writeText(deck, d, encoding); };
+        write = [&](QIODevice& d) { return Export::writeText(deck, d, characterSet, encoding); };
     else if (ext == QLatin1String("csv"))
-        write = [&](QIODevice& d) { return Export::writeCommaDelimited(deck, d, encoding); };
+        write = [&](QIODevice& d) {
+            return Export::writeCommaDelimited(deck, d, characterSet, encoding);
+        };
     else if (ext == QLatin1String("qrx"))
         return Failure{path, QStringLiteral("--utf8 applies to .txt and .csv only")};
     else
@@ -166,16 +170,17 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (!list && FileNames::sameFile(in, args[1]))
         return fail(err,
                     {args[1], QStringLiteral("is the input file itself; nothing was written")});
+    const CharacterSet characterSet;
     Deck deck;
     if (auto failure = readInput(in, deck, err))
         return fail(err, *failure);
     if (list) {
         for (int k = 0; k < deck.count(); ++k)
-            out << Cp1252::decode(deck.card(k).indexText()) << '\n';
+            out << characterSet.decode(deck.card(k).indexText()) << '\n';
         out.flush();
         return 0;
     }
-    if (auto failure = writeOutput(args[1], deck, utf8))
+    if (auto failure = writeOutput(args[1], deck, characterSet, utf8))
         return fail(err, *failure);
     err.flush();
     return 0;

@@ -2,12 +2,13 @@
 
 #include "CardfileReader.h"
 #include "DeckFile.h"
-#include "FileReading.h"
 #include "FileNames.h"
+#include "FileReading.h"
 #include "PathParts.h"
 #include "Profile.h"
 #include "SafeWrite.h"
 #include "deck/Deck.h"
+#include "session/CommandBinder.h"
 
 #include <QFileInfo>
 
@@ -69,6 +70,14 @@ QString Document::title() const {
 void Document::setFilePath(const QString& path) {
     m_filePath = path;
     m_ui.setTitle(title());
+    Q_EMIT fileChanged();
+}
+
+void Document::setImported(bool imported) {
+    if (m_imported == imported)
+        return;
+    m_imported = imported;
+    Q_EMIT fileChanged();
 }
 
 void Document::fileError(const QString& text) {
@@ -88,6 +97,7 @@ std::optional<Document::Cards> Document::readDeckFile(const QString& path) {
         return std::nullopt;
     }
     if (read.status != DeckFile::ReadStatus::Ok) {
+        // "Incompable" is the program's own spelling of this message, kept as users know it.
         fileError(QStringLiteral("File Error - Incompable File"));
         return std::nullopt;
     }
@@ -119,10 +129,10 @@ std::optional<CardfileReader::Result> Document::readCardFile(const QString& path
 }
 
 void Document::replaceDeck(Cards cards) {
+    const Deck::Batch batch(m_deck);
     m_deck.RemoveAllCards();
     m_deck.appendCards(std::move(cards));
     m_deck.SortByIndex();
-    m_ui.relabelCards();
     m_deck.setModified(false);
 }
 
@@ -130,9 +140,9 @@ bool Document::LoadDeckFile(const QString& path) {
     auto cards = readDeckFile(path);
     if (!cards)
         return false;
+    const Deck::Batch batch(m_deck);
     m_deck.appendCards(std::move(*cards));
     m_deck.SortByIndex();
-    m_ui.relabelCards();
     m_deck.setModified(false);
     return true;
 }
@@ -146,7 +156,7 @@ bool Document::WriteDeckFile(const QString& path) {
         return false;
     }
     m_deck.setModified(false);
-    m_imported = false;
+    setImported(false);
     return true;
 }
 
@@ -157,7 +167,7 @@ Answer Document::AskToSave() {
                            MessageIcon::Question, MessageButtons::YesNoCancel);
 }
 
-bool Document::mayReplaceDeck() {
+bool Document::mayDiscardChanges() {
     switch (AskToSave()) {
     case Answer::Yes:
         return Save();
@@ -169,10 +179,10 @@ bool Document::mayReplaceDeck() {
 }
 
 bool Document::NewDeck() {
-    if (!mayReplaceDeck())
+    if (!mayDiscardChanges())
         return false;
+    const Deck::Batch batch(m_deck);
     m_deck.RemoveAllCards();
-    m_ui.relabelCards();
     setFilePath(QString());
     m_deck.setModified(false);
     return true;
@@ -181,8 +191,7 @@ bool Document::NewDeck() {
 void Document::New() {
     // A new deck has no card file behind it: Save is available again.
     if (NewDeck())
-        m_imported = false;
-    m_ui.closingStep();
+        setImported(false);
 }
 
 bool Document::openDeck(const QString& path) {
@@ -190,10 +199,9 @@ bool Document::openDeck(const QString& path) {
     if (!cards)
         return false;
     replaceDeck(std::move(*cards));
-    m_imported = false;
+    setImported(false);
     setFilePath(path);
     m_profile.addRecentFile(path);
-    m_ui.showCardCount(m_deck.count());
     return true;
 }
 
@@ -201,15 +209,12 @@ void Document::Open() {
     const auto path = m_ui.fileDialog(
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
                           QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
-    if (path && mayReplaceDeck() && openDeck(*path))
+    if (path && mayDiscardChanges() && openDeck(*path))
         m_profile.setLastFile(*path);
-    m_ui.closingStep();
 }
 
 bool Document::Save() {
-    const bool saved = (m_imported || m_filePath.isEmpty()) ? SaveAs() : WriteDeckFile(m_filePath);
-    m_ui.closingStep();
-    return saved;
+    return (m_imported || m_filePath.isEmpty()) ? SaveAs() : WriteDeckFile(m_filePath);
 }
 
 bool Document::SaveAs() {
@@ -233,9 +238,10 @@ void Document::Merge() {
     const auto path = m_ui.fileDialog(
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Merge"),
                           QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
+    // One change to the deck: its cards came in, and they are not in its file.
+    const Deck::Batch batch(m_deck);
     if (path && LoadDeckFile(*path))
         m_deck.setModified(true);
-    m_ui.closingStep();
 }
 
 bool Document::importCardFile(const QString& path) {
@@ -244,9 +250,8 @@ bool Document::importCardFile(const QString& path) {
         return false;
     const QString warning = importWarning(*read);
     replaceDeck(std::move(read->cards));
-    m_imported = true;
+    setImported(true);
     setFilePath(path);
-    m_ui.showCardCount(m_deck.count());
     // Said once the cards are in, over the deck that did come in.
     if (!warning.isEmpty())
         m_ui.standardMessageBox(warning);
@@ -257,16 +262,12 @@ void Document::ImportCardfile() {
     const auto path = m_ui.fileDialog(
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Import Cardfile"),
                           QStringLiteral("Cardfile Files"), QStringLiteral("crd"), m_profile));
-    if (!path || !mayReplaceDeck()) {
-        m_ui.closingStep();
-        return;
-    }
-    if (importCardFile(*path))
-        m_ui.closingStep();
+    if (path && mayDiscardChanges())
+        importCardFile(*path);
 }
 
 bool Document::openFile(const QString& path) {
-    if (!mayReplaceDeck() || !openAnyFile(path))
+    if (!mayDiscardChanges() || !openAnyFile(path))
         return false;
     // Like Open, a deck opened this way gives the file dialogs their folder.
     if (!m_imported)
@@ -297,14 +298,15 @@ void Document::startupLoad(const QString& path) {
         openAnyFile(path);
 }
 
-bool Document::confirmClose() {
-    switch (AskToSave()) {
-    case Answer::Yes:
-        return Save(); // Save goes to Save As while the deck has no deck file
-
-    case Answer::No:
-        return true;
-    default:
-        return false;
-    }
+void Document::bindCommands(CommandBinder& binder) {
+    const auto cards = [this] { return !m_deck.isEmpty(); };
+    binder.bind(Cmd::New, [this] { New(); });
+    binder.bind(Cmd::Open, [this] { Open(); });
+    binder.bind(
+        Cmd::Save, [this] { Save(); }, [this] { return !m_deck.isEmpty() && !m_imported; });
+    binder.bind(
+        Cmd::SaveAs, [this] { SaveAs(); }, cards);
+    binder.bind(
+        Cmd::Merge, [this] { Merge(); }, cards);
+    binder.bind(Cmd::ImportCardfile, [this] { ImportCardfile(); });
 }

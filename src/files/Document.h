@@ -2,14 +2,16 @@
 
 #include "CardfileReader.h"
 #include "deck/Card.h"
-#include "deck/UserInterface.h"
+#include "session/UserInterface.h"
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
 #include <optional>
 #include <vector>
 
+class CommandBinder;
 class Deck;
 class Profile;
 class UserInterface;
@@ -19,7 +21,8 @@ class UserInterface;
 //
 // A file is read whole before the deck is touched: a file that cannot be read, or is no deck
 // or card file, gets its message and leaves the open deck as it was.
-class Document {
+class Document : public QObject {
+    Q_OBJECT
 public:
     using Cards = std::vector<std::unique_ptr<Card>>;
 
@@ -38,9 +41,10 @@ public:
 
     // Yes, No or Cancel; No without asking when the deck holds no unsaved changes.
     Answer AskToSave();
-    // The save prompt of New, Open and the import: false when the user cancelled, or asked to
-    // save and the save did not happen; then nothing has changed.
-    bool mayReplaceDeck();
+    // The save prompt of New, Open, the import, a dropped or recent file and closing: true
+    // when the deck may go. False when the user cancelled, or asked to save and the save did
+    // not happen; then nothing has changed, so unsaved cards are never lost.
+    bool mayDiscardChanges();
     // Empties the deck after the save prompt; false when the prompt said no.
     bool NewDeck();
 
@@ -56,9 +60,13 @@ public:
     bool openFile(const QString& path);
     // The deck named when the program starts; a failure leaves an empty, untitled deck.
     void startupLoad(const QString& path);
-    // The save prompt of the closing sequence: true when the program may close. After Yes it
-    // closes only if the save happened, so unsaved cards are never lost.
-    bool confirmClose();
+
+    // New, Open, Save, Save As, Merge and the card-file import.
+    void bindCommands(CommandBinder& binder);
+
+Q_SIGNALS:
+    // The file path or the imported state changed.
+    void fileChanged();
 
 private:
     std::optional<Cards> readDeckFile(const QString& path);
@@ -68,6 +76,7 @@ private:
     bool openAnyFile(const QString& path);
     bool importCardFile(const QString& path);
     void setFilePath(const QString& path);
+    void setImported(bool imported);
     void fileError(const QString& text);
 
     Deck& m_deck;

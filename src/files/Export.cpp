@@ -4,9 +4,9 @@
 #include "PathParts.h"
 #include "Profile.h"
 #include "SafeWrite.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "deck/UserInterface.h"
+#include "session/UserInterface.h"
 
 #include <QFileInfo>
 #include <QIODevice>
@@ -27,15 +27,15 @@ void appendWithCrLf(std::string& out, std::string_view text) {
     }
 }
 
-bool writeCards(const Deck& deck, QIODevice& device, Encoding encoding,
-                void (*append)(std::string& out, const Card& card)) {
+bool writeCards(const Deck& deck, QIODevice& device, const CharacterSet& characterSet,
+                Encoding encoding, void (*append)(std::string& out, const Card& card)) {
     std::string buffer;
     for (int k = 0, n = deck.count(); k < n; ++k) {
         append(buffer, deck.card(k));
         if ((k + 1) % CardsPerWrite == 0 || k + 1 == n) {
             const QByteArray bytes =
                 encoding == Encoding::Utf8
-                    ? Cp1252::decode(buffer).toUtf8()
+                    ? characterSet.decode(buffer).toUtf8()
                     : QByteArray::fromRawData(buffer.data(), static_cast<qsizetype>(buffer.size()));
             if (device.write(bytes) != bytes.size())
                 return false;
@@ -45,9 +45,11 @@ bool writeCards(const Deck& deck, QIODevice& device, Encoding encoding,
     return true;
 }
 
-void exportDeck(const Deck& deck, UserInterface& ui, const Profile& profile,
-                const QString& deckPath, const QString& title,
-                bool (*write)(const Deck&, QIODevice&, Encoding)) {
+using Writer = bool (*)(const Deck&, QIODevice&, const CharacterSet&, Encoding);
+
+void exportDeck(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
+                const Profile& profile, const QString& deckPath, const QString& title,
+                Writer write) {
     // The field starts with the deck's name as a text file; an untitled deck has none.
     const QString deckName = PathParts::fileName(deckPath);
     FileDialogRequest request = fileDialogRequest(
@@ -62,9 +64,9 @@ void exportDeck(const Deck& deck, UserInterface& ui, const Profile& profile,
     const auto path = ui.fileDialog(request);
     if (!path)
         return;
-    const Encoding encoding = chosen == 1 ? Encoding::Utf8 : Encoding::Windows1252;
+    const Encoding encoding = chosen == 1 ? Encoding::Utf8 : Encoding::DeckCharacterSet;
     const SafeWrite::Result written = SafeWrite::writeFile(
-        *path, [&](QIODevice& device) { return write(deck, device, encoding); });
+        *path, [&](QIODevice& device) { return write(deck, device, characterSet, encoding); });
     if (!written.ok)
         ui.standardMessageBox(QStringLiteral("Cannot write the file \"%1\".\n%2")
                                   .arg(FileNames::display(*path), written.reason),
@@ -127,23 +129,26 @@ void appendCommaDelimitedLine(std::string& out, const Card& card) {
     out += '\n';
 }
 
-bool writeText(const Deck& deck, QIODevice& device, Encoding encoding) {
-    return writeCards(deck, device, encoding, appendCardTextBlock);
+bool writeText(const Deck& deck, QIODevice& device, const CharacterSet& characterSet,
+               Encoding encoding) {
+    return writeCards(deck, device, characterSet, encoding, appendCardTextBlock);
 }
 
-bool writeCommaDelimited(const Deck& deck, QIODevice& device, Encoding encoding) {
-    return writeCards(deck, device, encoding, appendCommaDelimitedLine);
+bool writeCommaDelimited(const Deck& deck, QIODevice& device, const CharacterSet& characterSet,
+                         Encoding encoding) {
+    return writeCards(deck, device, characterSet, encoding, appendCommaDelimitedLine);
 }
 
-void ExportText(const Deck& deck, UserInterface& ui, const Profile& profile,
-                const QString& deckPath) {
-    exportDeck(deck, ui, profile, deckPath, QStringLiteral("Export Text File"), writeText);
+void ExportText(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
+                const Profile& profile, const QString& deckPath) {
+    exportDeck(deck, characterSet, ui, profile, deckPath, QStringLiteral("Export Text File"),
+               writeText);
 }
 
-void ExportCommaDelimited(const Deck& deck, UserInterface& ui, const Profile& profile,
-                          const QString& deckPath) {
-    exportDeck(deck, ui, profile, deckPath, QStringLiteral("Export Comma Delimited Text"),
-               writeCommaDelimited);
+void ExportCommaDelimited(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
+                          const Profile& profile, const QString& deckPath) {
+    exportDeck(deck, characterSet, ui, profile, deckPath,
+               QStringLiteral("Export Comma Delimited Text"), writeCommaDelimited);
 }
 
 } // namespace Export

@@ -7,6 +7,7 @@
 #include <vector>
 
 struct Card;
+class CharacterSet;
 class Deck;
 class Profile;
 class QIODevice;
@@ -27,21 +28,22 @@ void appendCardTextBlock(std::string& out, const Card& card);
 // The card's line of the comma-delimited form, ending with LF.
 void appendCommaDelimitedLine(std::string& out, const Card& card);
 
-// The card texts' own Windows-1252 bytes, which other programs may rely on, or the same
-// text in UTF-8; the layout and line ends are the same.
-enum class Encoding { Windows1252, Utf8 };
+// The card texts' own bytes in the deck's character set, which other programs may rely on, or
+// the same text in UTF-8; the layout and line ends are the same.
+enum class Encoding { DeckCharacterSet, Utf8 };
 
 // Whole decks, front card first. False when the device refused a write.
-bool writeText(const Deck& deck, QIODevice& device, Encoding encoding = Encoding::Windows1252);
-bool writeCommaDelimited(const Deck& deck, QIODevice& device,
-                         Encoding encoding = Encoding::Windows1252);
+bool writeText(const Deck& deck, QIODevice& device, const CharacterSet& characterSet,
+               Encoding encoding);
+bool writeCommaDelimited(const Deck& deck, QIODevice& device, const CharacterSet& characterSet,
+                         Encoding encoding);
 
 // The File > Export commands: a save dialog that names the deck's file (deckPath) as a text
 // file and offers both encodings, then the whole file or, after an error, a message and no
 // file.
-void ExportText(const Deck& deck, UserInterface& ui, const Profile& profile,
-                const QString& deckPath);
-void ExportCommaDelimited(const Deck& deck, UserInterface& ui, const Profile& profile,
-                          const QString& deckPath);
+void ExportText(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
+                const Profile& profile, const QString& deckPath);
+void ExportCommaDelimited(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
+                          const Profile& profile, const QString& deckPath);
 
 } // namespace Export

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "deck/UserInterface.h"
+#include "session/UserInterface.h"
 
 #include <QString>
 #include <QStringList>

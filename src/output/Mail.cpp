@@ -1,12 +1,12 @@
 #include "Mail.h"
 
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "deck/UserInterface.h"
 #include "files/Export.h"
 #include "files/FileNames.h"
 #include "files/PathParts.h"
 #include "files/SafeWrite.h"
+#include "session/UserInterface.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +19,8 @@ const QString HandOff = QStringLiteral("xdg-email");
 
 // One field of a mailto: URL: UTF-8, every byte but the unreserved ones percent-encoded,
 // and every line break as %0D%0A.
-QByteArray urlField(const char* bytes) {
-    QString text = Cp1252::decode(std::string_view(bytes));
+QByteArray urlField(const char* bytes, const CharacterSet& characterSet) {
+    QString text = characterSet.decode(std::string_view(bytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
@@ -29,14 +29,14 @@ QByteArray urlField(const char* bytes) {
 
 } // namespace
 
-QString mailtoUrl(const MailMessage& message) {
+QString mailtoUrl(const MailMessage& message, const CharacterSet& characterSet) {
     // Built here, not by xdg-email: it refuses an empty --subject or --body and passes them
     // through echo under /bin/sh, which eats backslashes. Empty fields are left out.
     QByteArrayList fields;
     if (message.subject[0] != 0)
-        fields << "subject=" + urlField(message.subject);
+        fields << "subject=" + urlField(message.subject, characterSet);
     if (message.noteText[0] != 0)
-        fields << "body=" + urlField(message.noteText);
+        fields << "body=" + urlField(message.noteText, characterSet);
     return QString::fromLatin1("mailto:" +
                                (fields.isEmpty() ? QByteArray() : '?' + fields.join('&')));
 }
@@ -55,7 +55,8 @@ void MailMessage::SetMailAttachment(const QString& path) {
     attachmentName = PathParts::lastSeparator(path) < 0 ? QString() : PathParts::fileName(path);
 }
 
-Mail::Mail() = default;
+Mail::Mail(const CharacterSet& characterSet)
+    : m_characterSet(characterSet) {}
 Mail::~Mail() = default;
 
 QString Mail::attachmentName(const QString& filePath) {
@@ -71,7 +72,7 @@ Mail::Result Mail::SendMail(const MailMessage& message) {
     QStringList args;
     if (message.mode == MailMessage::File)
         args << QStringLiteral("--utf8") << QStringLiteral("--attach") << message.attachmentPath;
-    args << mailtoUrl(message);
+    args << mailtoUrl(message, m_characterSet);
     // Kept alive after a hand-off that is still running when the wait ends.
     auto* process = new QProcess;
     process->setProgram(program);
@@ -135,7 +136,7 @@ void Mail::sendFile(const QString& filePath, const QByteArray& contents, UserInt
     if (!folder.isEmpty() && QDir().mkdir(folder, ownerOnly)) {
         // The attachment is text for other programs: UTF-8, with the cards' CR LF breaks.
         const QByteArray utf8 =
-            Cp1252::decode(std::string_view(contents.constData(), contents.size())).toUtf8();
+            m_characterSet.decode(std::string_view(contents.constData(), contents.size())).toUtf8();
         const SafeWrite::Result written = SafeWrite::writeFile(
             path, [&utf8](QIODevice& device) { return device.write(utf8) == utf8.size(); });
         reason = written.reason;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+class CharacterSet;
 class Deck;
 class QTemporaryDir;
 class UserInterface;
@@ -32,9 +33,9 @@ struct MailMessage {
     int mode;
 };
 
-// The message as a mailto: URL (RFC 6068): subject and text percent-encoded in UTF-8, line
-// breaks as CR LF; empty fields left out.
-QString mailtoUrl(const MailMessage& message);
+// The message as a mailto: URL (RFC 6068): subject and text, decoded from the deck's character
+// set, percent-encoded in UTF-8, line breaks as CR LF; empty fields left out.
+QString mailtoUrl(const MailMessage& message, const CharacterSet& characterSet);
 
 // Hands messages to the user's mail program through xdg-email, which opens a new message
 // for the user to address, edit and send. Files to attach are written into a private folder
@@ -42,7 +43,7 @@ QString mailtoUrl(const MailMessage& message);
 // attachment long after the hand-off.
 class Mail {
 public:
-    Mail();
+    explicit Mail(const CharacterSet& characterSet);
     ~Mail();
 
     enum class Result { HandedOver, NotStarted, Failed };
@@ -62,6 +63,7 @@ public:
 private:
     void sendFile(const QString& filePath, const QByteArray& contents, UserInterface& ui);
 
+    const CharacterSet& m_characterSet;
     std::unique_ptr<QTemporaryDir> m_folder;
     int m_sent = 0;
     // How long SendMail waits for xdg-email's answer.

@@ -1,10 +1,10 @@
 #include "Printing.h"
 
 #include "PrintPage.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "deck/UserInterface.h"
 #include "files/FileNames.h"
+#include "session/UserInterface.h"
 
 #include <memory>
 #include <vector>
@@ -13,8 +13,8 @@ namespace Printing {
 
 namespace {
 
-QString indexLine(const Card& card) {
-    return QStringLiteral("Index: %1").arg(Cp1252::decode(card.indexText()));
+QString indexLine(const Card& card, const CharacterSet& characterSet) {
+    return QStringLiteral("Index: %1").arg(characterSet.decode(card.indexText()));
 }
 
 // One arg() with every value: the path may hold "%1" itself.
@@ -37,13 +37,14 @@ struct Job {
         , bottom(page.height() - 2 * margin) {}
 };
 
-void run(const Deck& deck, const QString& filePath, UserInterface& ui,
-         bool (*print)(PrintPage&, const Deck&, const QString&)) {
+void run(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+         UserInterface& ui,
+         bool (*print)(PrintPage&, const Deck&, const CharacterSet&, const QString&)) {
     std::unique_ptr<PrintPage> page;
     const PrinterSetup setup = ui.openPrinter(filePath, page);
     if (setup == PrinterSetup::Cancelled)
         return;
-    if (setup == PrinterSetup::Failed || !page || !print(*page, deck, filePath))
+    if (setup == PrinterSetup::Failed || !page || !print(*page, deck, characterSet, filePath))
         ui.standardMessageBox(QStringLiteral("Print Failed"), MessageIcon::Exclamation);
 }
 
@@ -62,8 +63,8 @@ bool start(PrintPage& page) {
 
 } // namespace
 
-int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int mcw, int lh,
-               const NextPage& nextPage) {
+int layoutBody(PrintPage* page, std::string_view body, const CharacterSet& characterSet,
+               const TextBox& box, int mcw, int lh, const NextPage& nextPage) {
     const int softLimit = box.right - (box.right - box.left) / 10 - mcw;
     const int hardLimit = box.right - mcw;
     int y = box.top;
@@ -73,9 +74,10 @@ int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int m
     if (body.empty())
         return box.top;
 
-    const auto draw = [&](char c) {
+    const auto draw = [&](std::string_view character) {
         if (page) {
-            page->penDraw(Cp1252::toUnicode(static_cast<unsigned char>(c)));
+            for (QChar c : characterSet.decode(character))
+                page->penDraw(c);
             penX = page->penX();
         } else {
             penX += mcw;
@@ -85,10 +87,13 @@ int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int m
     while (i < body.size()) {
         const char c = body[i];
         if (c == '\t') {
-            draw(' ');
-            draw(' ');
+            draw(" ");
+            draw(" ");
         } else if (c != '\r' && c != '\n') {
-            draw(c);
+            // A character of two bytes is drawn, and counted, as one.
+            const auto size = static_cast<std::size_t>(characterSet.characterSize(body, i));
+            draw(body.substr(i, size));
+            i += size - 1;
         }
         // A CR LF pair counts as one LF. A lone CR is a line break of its own and keeps the
         // byte after it; a CR that ends the body ends the text.
@@ -112,14 +117,15 @@ int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int m
     return y;
 }
 
-bool printCard(PrintPage& page, const Deck& deck, const QString& filePath) {
+bool printCard(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+               const QString& filePath) {
     const Job job(page);
     if (!start(page))
         return false;
     const QString header = FileNames::display(filePath);
     page.textAt(job.margin, job.margin, header);
     const Card& card = deck.card(0);
-    page.textAt(job.margin, job.margin + 2 * job.lh, indexLine(card));
+    page.textAt(job.margin, job.margin + 2 * job.lh, indexLine(card, characterSet));
     // A body taller than the page goes on over further pages, each with the same header.
     bool ok = true;
     const NextPage nextPage = [&] {
@@ -128,13 +134,15 @@ bool printCard(PrintPage& page, const Deck& deck, const QString& filePath) {
         page.textAt(job.margin, job.margin, header);
         return job.margin + 2 * job.lh;
     };
-    layoutBody(&page, card.bodyText(), {job.margin, job.margin + 3 * job.lh, job.right, job.bottom},
-               job.mcw, job.lh, nextPage);
+    layoutBody(&page, card.bodyText(), characterSet,
+               {job.margin, job.margin + 3 * job.lh, job.right, job.bottom}, job.mcw, job.lh,
+               nextPage);
     page.endPage();
     return finished(page, ok);
 }
 
-bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
+bool printList(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+               const QString& filePath) {
     const int lh = page.lineHeight();
     const int listBottom = page.height() - 3 * lh - 50;
     int next = 0;
@@ -144,7 +152,7 @@ bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
         page.textAt(25, 60, pageHeader(filePath, number));
         // At least one line goes on every page, so a page too small still makes progress.
         for (int y = 2 * lh + 60; next < deck.count();) {
-            page.textAt(25, y, indexLine(deck.card(next++)));
+            page.textAt(25, y, indexLine(deck.card(next++), characterSet));
             y += lh;
             if (y >= listBottom)
                 break;
@@ -154,7 +162,8 @@ bool printList(PrintPage& page, const Deck& deck, const QString& filePath) {
     return finished(page, true);
 }
 
-bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
+bool printTagged(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+                 const QString& filePath) {
     const Job job(page);
     const int n = deck.count();
     int lastTagged = -1;
@@ -182,8 +191,8 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
         int yp = job.margin;
         for (const Card* card : onPage) {
             yp += 2 * job.lh;
-            page.textAt(job.margin, yp, indexLine(*card));
-            yp = layoutBody(&page, card->bodyText(),
+            page.textAt(job.margin, yp, indexLine(*card, characterSet));
+            yp = layoutBody(&page, card->bodyText(), characterSet,
                             {job.margin, yp + job.lh, job.right, job.bottom}, job.mcw, job.lh,
                             nextPage);
         }
@@ -199,7 +208,7 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
             ++e;
             continue;
         }
-        const int measured = layoutBody(nullptr, card.bodyText(),
+        const int measured = layoutBody(nullptr, card.bodyText(), characterSet,
                                         {job.margin, y, job.right, job.bottom}, job.mcw, job.lh);
         if (measured >= job.bottom && !onPage.empty()) {
             // It goes to the next page: print this one and look at the card again.
@@ -221,18 +230,21 @@ bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath) {
     return finished(page, ok && onPage.empty());
 }
 
-void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui) {
-    run(deck, filePath, ui, printCard);
+void PrintCard(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+               UserInterface& ui) {
+    run(deck, characterSet, filePath, ui, printCard);
 }
 
-void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui) {
-    run(deck, filePath, ui, printList);
+void PrintList(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+               UserInterface& ui) {
+    run(deck, characterSet, filePath, ui, printList);
 }
 
-void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui) {
+void PrintTag(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+              UserInterface& ui) {
     for (int k = 0; k < deck.count(); ++k) {
         if (deck.card(k).isTagged()) {
-            run(deck, filePath, ui, printTagged);
+            run(deck, characterSet, filePath, ui, printTagged);
             return;
         }
     }

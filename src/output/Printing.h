@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+class CharacterSet;
 class Deck;
 class PrintPage;
 class UserInterface;
@@ -30,19 +31,25 @@ using NextPage = std::function<int()>;
 // maxCharWidth wide. A line ends after the first blank that brings the pen to the soft
 // limit, after any character that reaches the hard limit, and at every line break. When
 // drawing with nextPage, a line that would cross the page's edge goes to the next page.
-int layoutBody(PrintPage* page, std::string_view body, const TextBox& box, int maxCharWidth,
-               int lineHeight, const NextPage& nextPage = {});
+int layoutBody(PrintPage* page, std::string_view body, const CharacterSet& characterSet,
+               const TextBox& box, int maxCharWidth, int lineHeight, const NextPage& nextPage = {});
 
 // The three print jobs; each finishes the job. False when the printer refused a page.
-bool printCard(PrintPage& page, const Deck& deck, const QString& filePath);
-bool printList(PrintPage& page, const Deck& deck, const QString& filePath);
-bool printTagged(PrintPage& page, const Deck& deck, const QString& filePath);
+bool printCard(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+               const QString& filePath);
+bool printList(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+               const QString& filePath);
+bool printTagged(PrintPage& page, const Deck& deck, const CharacterSet& characterSet,
+                 const QString& filePath);
 
 // The File > Print commands: the printer choice, then the job. Nothing is printed after
 // Cancel; "Print Failed" when the printer cannot be set up. Print Tag with no card tagged
 // says so in the status bar and asks for no printer.
-void PrintCard(const Deck& deck, const QString& filePath, UserInterface& ui);
-void PrintList(const Deck& deck, const QString& filePath, UserInterface& ui);
-void PrintTag(const Deck& deck, const QString& filePath, UserInterface& ui);
+void PrintCard(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+               UserInterface& ui);
+void PrintList(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+               UserInterface& ui);
+void PrintTag(const Deck& deck, const CharacterSet& characterSet, const QString& filePath,
+              UserInterface& ui);
 
 } // namespace Printing

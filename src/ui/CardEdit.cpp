@@ -2,13 +2,11 @@
 
 #include "InputHints.h"
 #include "deck/Card.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
-
-bool CardEdit::s_overwrite = false;
 
 namespace {
 
@@ -46,14 +44,14 @@ bool typesText(const QKeyEvent* event) {
 
 } // namespace
 
-CardEdit::CardEdit(QWidget* parent)
-    : QPlainTextEdit(parent) {
+CardEdit::CardEdit(const CharacterSet& characterSet, QWidget* parent)
+    : QPlainTextEdit(parent)
+    , m_characterSet(characterSet) {
     setFrameStyle(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(false);
-    setOverwriteMode(s_overwrite);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     connect(document(), &QTextDocument::contentsChange, this, &CardEdit::onContentsChange);
     connect(document(), &QTextDocument::contentsChanged, this, &CardEdit::onContentsChanged);
@@ -72,7 +70,7 @@ QString CardEdit::editorText() const {
 
 void CardEdit::setBody(std::string_view bytes) {
     m_loading = true;
-    m_body = BodyText::fromBytes(bytes);
+    m_body = BodyText::fromBytes(bytes, m_characterSet);
     setPlainText(m_body.text());
     m_loading = false;
     m_stored = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -86,14 +84,15 @@ QByteArray CardEdit::selectedBytes() const {
     QString text = textCursor().selectedText();
     const auto cut = std::find_if(text.cbegin(), text.cend(), isBreak);
     text.truncate(cut - text.cbegin());
-    return Cp1252::encode(text).value_or(QByteArray());
+    return m_characterSet.encode(text).value_or(QByteArray());
 }
 
 void CardEdit::selectBytes(int start, int end) {
     const std::string_view bytes(m_stored.constData(), static_cast<std::size_t>(m_stored.size()));
     QTextCursor cursor(document());
-    cursor.setPosition(BodyText::positionOfByte(bytes, start));
-    cursor.setPosition(BodyText::positionOfByte(bytes, end), QTextCursor::KeepAnchor);
+    cursor.setPosition(BodyText::positionOfByte(bytes, start, m_characterSet));
+    cursor.setPosition(BodyText::positionOfByte(bytes, end, m_characterSet),
+                       QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
     // The selection shows in the highlight colours even without the keyboard.
@@ -126,11 +125,11 @@ QString CardEdit::admit(const QString& text, bool overwriting) {
     bool dropped = false;
     bool cut = false;
     for (QChar c : withPlainBreaks(text)) {
-        if (c != u'\n' && (c.unicode() == 0 || !Cp1252::canEncode(c))) {
+        if (c != u'\n' && !m_characterSet.canEncode(c)) {
             dropped = true;
             continue;
         }
-        const int size = BodyText::insertedSize(c);
+        const int size = m_body.insertedSize(c);
         if (size > left) {
             cut = true;
             break;
@@ -165,9 +164,8 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
     if (key == Qt::Key_Insert && !event->isAutoRepeat() &&
         !(mods &
           (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::KeypadModifier))) {
-        s_overwrite = !s_overwrite;
-        setOverwriteMode(s_overwrite);
-        Q_EMIT overwriteTypingChanged(s_overwrite);
+        setOverwriteMode(!overwriteMode());
+        Q_EMIT overwriteTypingChanged(overwriteMode());
     }
 
     // Ctrl with a letter only jumps: the editor's own Ctrl bindings (delete to the end of the
@@ -181,7 +179,7 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
     }
 
     if (enter) {
-        if (room(false) < BodyText::insertedSize(u'\n')) {
+        if (room(false) < m_body.insertedSize(u'\n')) {
             refuse(InputHints::tooLong());
             event->accept();
             return;

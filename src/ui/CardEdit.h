@@ -6,15 +6,17 @@
 
 #include <string_view>
 
-// The front card's body editor. It shows the body's Windows-1252 bytes with every line break
-// (CR LF, or a lone CR or LF from another program) as a line break, and keeps each break's
+class CharacterSet;
+
+// The front card's body editor. It shows the body's bytes in the deck's character set, every line
+// break (CR LF, or a lone CR or LF from another program) as a line break, and keeps each break's
 // bytes through edits elsewhere. Every way text comes in (typing with any modifier, input
 // methods, paste, drop) passes one gate, which leaves out what a card cannot hold and keeps
 // the body within 511 bytes. Every change is reported at once, so no edit is ever lost.
 class CardEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit CardEdit(QWidget* parent);
+    CardEdit(const CharacterSet& characterSet, QWidget* parent);
 
     // Loads a card's body; this is not an edit.
     void setBody(std::string_view bytes);
@@ -26,8 +28,9 @@ public:
     // Find dialog) has the keyboard.
     void selectBytes(int start, int end);
 
-    // The Insert key's overwrite typing; one setting for the whole program.
-    static bool overwriteTyping() { return s_overwrite; }
+    // The Insert key's overwrite typing; the cascade keeps it from one front card to the next.
+    bool overwriteTyping() const { return overwriteMode(); }
+    void setOverwriteTyping(bool on) { setOverwriteMode(on); }
 
 Q_SIGNALS:
     // The body's bytes changed; storedBody() holds the new ones.
@@ -61,7 +64,7 @@ private:
     void onContentsChange(int position, int removed, int added);
     void onContentsChanged();
 
-    static bool s_overwrite;
+    const CharacterSet& m_characterSet;
     BodyText m_body;
     QByteArray m_stored;
     bool m_loading = false;

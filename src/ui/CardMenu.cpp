@@ -1,30 +1,15 @@
 #include "CardMenu.h"
 
-#include "deck/Cp1252.h"
-#include "deck/Deck.h"
+#include "IndexListModel.h"
 
 #include <QGuiApplication>
 #include <QListView>
 #include <QScreen>
 #include <QVBoxLayout>
 
-DeckIndexModel::DeckIndexModel(const Deck& deck, QObject* parent)
-    : QAbstractListModel(parent)
-    , m_deck(deck) {}
-
-int DeckIndexModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_deck.count();
-}
-
-QVariant DeckIndexModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_deck.count())
-        return {};
-    return Cp1252::decode(m_deck.card(index.row()).indexText());
-}
-
-CardMenu::CardMenu(const Deck& deck, QWidget* parent)
+CardMenu::CardMenu(const Deck& deck, const CharacterSet& characterSet, QWidget* parent)
     : QFrame(parent, Qt::Popup)
-    , m_model(new DeckIndexModel(deck, this))
+    , m_model(new IndexListModel(deck, characterSet, IndexListModel::Order::Deck, this))
     , m_list(new QListView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setFrameStyle(QFrame::Box | QFrame::Plain);

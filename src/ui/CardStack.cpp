@@ -4,23 +4,31 @@
 #include "CardEdit.h"
 #include "CardStackAccessible.h"
 #include "CardWindow.h"
-#include "deck/Cp1252.h"
-#include "deck/Deck.h"
+#include "deck/CharacterSet.h"
+#include "output/Mail.h"
+#include "session/DeckSession.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
-CardStack::CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* parent)
+CardStack::CardStack(DeckSession& session, QWidget* parent)
     : QWidget(parent)
-    , m_deck(deck)
-    , m_mailAvailable(std::move(mailAvailable)) {
+    , m_deck(session.deck())
+    , m_characterSet(session.characterSet()) {
     // Before anything can ask for this widget's accessible interface.
     CardStackAccessible::install();
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     setMinimumSize(0, 0);
     setAccessibleName(QStringLiteral("Cards"));
+    connect(this, &CardStack::cardClicked, &session,
+            [&session](int k) { session.commands().bringToFront(k); });
+    connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {
+        // Tags are not shown on the cards.
+        if (changes & ~DeckChanges(DeckChange::Tags))
+            RelabelCards(changes);
+    });
 }
 
 QRect CardStack::cardRect(int k) const {
@@ -50,7 +58,7 @@ int CardStack::backCardAt(const QPoint& point) const {
     return -1;
 }
 
-void CardStack::RelabelCards() {
+void CardStack::RelabelCards(DeckChanges changes) {
     if (m_deck.isEmpty()) {
         // Later, not now: the front card may be in the middle of one of its own events.
         if (m_front) {
@@ -61,13 +69,20 @@ void CardStack::RelabelCards() {
         update();
         return;
     }
+    bool created = false;
     if (!m_front) {
-        m_front = new CardWindow(m_deck, m_mailAvailable && m_mailAvailable(), this);
+        m_front = new CardWindow(m_deck, m_characterSet, IsMailAvailable(), this);
+        m_front->editor()->setOverwriteTyping(m_overwrite);
+        connect(m_front->editor(), &CardEdit::overwriteTypingChanged, this, [this](bool on) {
+            m_overwrite = on;
+            Q_EMIT overwriteTypingChanged(on);
+        });
         LayoutCardWindows();
         m_front->show();
+        created = true;
         Q_EMIT frontCardCreated(m_front);
     }
-    m_front->relabel();
+    m_front->relabel(created || (changes & (DeckChange::Front | DeckChange::Count)));
     update();
     // Every card's place may have changed: readers ask again.
     if (QAccessible::isActive()) {
@@ -106,7 +121,7 @@ void CardStack::paintEvent(QPaintEvent* event) {
         p.drawLine(band.left(), band.bottom() + 1, band.right(), band.bottom() + 1);
         p.setPen(colors.ink);
         p.drawText(QRect(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2),
-                   Qt::AlignLeft | Qt::AlignTop, Cp1252::decode(m_deck.card(k).indexText()));
+                   Qt::AlignLeft | Qt::AlignTop, m_characterSet.decode(m_deck.card(k).indexText()));
     }
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "deck/Deck.h"
+
 #include <QWidget>
 
-#include <functional>
-
 class CardWindow;
-class Deck;
+class CharacterSet;
+class DeckSession;
 
 // The cascade of cards: the front card bottom left, each card behind it 25 pixels right and
 // 25 up. The cards behind are painted here, and only those that can be seen, so a deck of a
@@ -15,17 +16,22 @@ class CardStack : public QWidget {
 public:
     static constexpr int Step = 25;
 
-    CardStack(Deck& deck, std::function<bool()> mailAvailable, QWidget* parent);
+    // The cascade follows the session's deck by itself, and a click on a card behind brings
+    // it to the front.
+    CardStack(DeckSession& session, QWidget* parent);
 
     // Null while the deck is empty.
     CardWindow* front() const { return m_front; }
     const Deck& deck() const { return m_deck; }
+    const CharacterSet& characterSet() const { return m_characterSet; }
+    // The Insert key's overwrite typing, kept from one front card to the next.
+    bool overwriteTyping() const { return m_overwrite; }
     // A card behind chosen without the mouse (a screen reader): as a click on it.
     void bringToFront(int position) { Q_EMIT cardClicked(position); }
 
     // Redraws every visible header from the deck and loads the front card's body. Builds the
     // front card when the deck gains its first card and removes it when the deck is empty.
-    void RelabelCards();
+    void RelabelCards(DeckChanges changes = DeckChange::Front);
     // Places the front card at the bottom left again.
     void LayoutCardWindows();
 
@@ -39,6 +45,7 @@ public:
 Q_SIGNALS:
     void frontCardCreated(CardWindow* front);
     void cardClicked(int position);
+    void overwriteTypingChanged(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,6 +54,7 @@ protected:
 
 private:
     Deck& m_deck;
-    std::function<bool()> m_mailAvailable;
+    const CharacterSet& m_characterSet;
     CardWindow* m_front = nullptr;
+    bool m_overwrite = false;
 };

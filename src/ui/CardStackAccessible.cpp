@@ -2,7 +2,7 @@
 
 #include "CardStack.h"
 #include "CardWindow.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
 #include <QPointer>
@@ -37,7 +37,7 @@ public:
             return {};
         switch (t) {
         case QAccessible::Name:
-            return Cp1252::decode(m_stack->deck().card(m_position).indexText());
+            return m_stack->characterSet().decode(m_stack->deck().card(m_position).indexText());
         case QAccessible::Description:
             return QStringLiteral("A card behind the front card; activate it to bring it to "
                                   "the front");

@@ -4,7 +4,7 @@
 #include "CardColors.h"
 #include "CardEdit.h"
 #include "CommandTable.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
 #include <QHelpEvent>
@@ -25,9 +25,10 @@ QRect client(int left, int top, int right, int bottom) {
 
 } // namespace
 
-CardWindow::CardWindow(Deck& deck, bool withMail, QWidget* parent)
+CardWindow::CardWindow(Deck& deck, const CharacterSet& characterSet, bool withMail, QWidget* parent)
     : QWidget(parent)
-    , m_deck(deck) {
+    , m_deck(deck)
+    , m_characterSet(characterSet) {
     setFixedSize(Width, Height);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
@@ -48,7 +49,7 @@ CardWindow::CardWindow(Deck& deck, bool withMail, QWidget* parent)
                        "Ctrl+Page Down", left);
     m_tooltipRight = left + 25;
 
-    m_editor = new CardEdit(this);
+    m_editor = new CardEdit(characterSet, this);
     // (1, 26) of the client area on, one pixel short of its right and bottom edges: under a
     // fractional scale factor the editor's rounded edge would otherwise cover the border.
     m_editor->setGeometry(client(1, 26, 397, 197));
@@ -79,25 +80,27 @@ void CardWindow::StoreBody() {
     if (m_deck.isEmpty())
         return;
     const QByteArray& body = m_editor->storedBody();
-    m_deck.card(0).setBody(
-        std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
+    m_deck.setBody(0, std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
 }
 
-void CardWindow::relabel() {
+void CardWindow::relabel(bool anotherCard) {
     update(0, 0, Width, HeaderHeight + 2);
-    if (!m_deck.isEmpty()) {
-        m_editor->setBody(m_deck.card(0).bodyText());
-        // A screen reader names the body after its card.
-        m_editor->setAccessibleName(Cp1252::decode(m_deck.card(0).indexText()));
-    }
+    if (m_deck.isEmpty())
+        return;
+    const std::string_view body = m_deck.card(0).bodyText();
+    const QByteArray& shown = m_editor->storedBody();
+    if (anotherCard ||
+        body != std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())))
+        m_editor->setBody(body);
+    // A screen reader names the body after its card.
+    m_editor->setAccessibleName(m_characterSet.decode(m_deck.card(0).indexText()));
 }
 
-QString CardWindow::headerText(const QByteArray& index) {
+QString CardWindow::headerText(std::string_view index) const {
     if (index.size() > LongestShownIndex)
-        return Cp1252::decode(std::string_view(index.constData(), LongestShownIndex)) +
+        return m_characterSet.decode(m_characterSet.cut(index, LongestShownIndex)) +
                QStringLiteral("...");
-    return Cp1252::decode(
-        std::string_view(index.constData(), static_cast<std::size_t>(index.size())));
+    return m_characterSet.decode(index);
 }
 
 void CardWindow::paintEvent(QPaintEvent*) {
@@ -135,8 +138,7 @@ void CardWindow::paintEvent(QPaintEvent*) {
 QString CardWindow::shownIndex() const {
     if (m_deck.isEmpty())
         return {};
-    const std::string_view index = m_deck.card(0).indexText();
-    return headerText(QByteArray(index.data(), static_cast<qsizetype>(index.size())));
+    return headerText(m_deck.card(0).indexText());
 }
 
 QRect CardWindow::indexTextRect() const {
@@ -170,10 +172,11 @@ bool CardWindow::event(QEvent* event) {
         if (tooltipArea().contains(help->pos()) && !m_deck.isEmpty())
             // Deck text is data: a tooltip would take an index such as <img src=...> for rich
             // text and load what it names, so it is given as escaped plain text.
-            QToolTip::showText(help->globalPos(),
-                               Qt::convertFromPlainText(Cp1252::decode(m_deck.card(0).indexText()),
-                                                        Qt::WhiteSpaceNoWrap),
-                               this, tooltipArea());
+            QToolTip::showText(
+                help->globalPos(),
+                Qt::convertFromPlainText(m_characterSet.decode(m_deck.card(0).indexText()),
+                                         Qt::WhiteSpaceNoWrap),
+                this, tooltipArea());
         else
             QToolTip::hideText();
         return true;

@@ -4,6 +4,7 @@
 
 class CardButton;
 class CardEdit;
+class CharacterSet;
 class Deck;
 
 // The front card of the cascade: its header with the index and the button strip, and the body
@@ -17,7 +18,7 @@ public:
     static constexpr int IndexClipRight = 285;
     static constexpr int LongestShownIndex = 32;
 
-    CardWindow(Deck& deck, bool withMail, QWidget* parent);
+    CardWindow(Deck& deck, const CharacterSet& characterSet, bool withMail, QWidget* parent);
 
     CardEdit* editor() const { return m_editor; }
     bool hasMail() const { return m_mail != nullptr; }
@@ -30,10 +31,12 @@ public:
 
     // Copies the editor's text into card 0.
     void StoreBody();
-    // Redraws the header from card 0 and loads its body into the editor.
-    void relabel();
+    // Redraws the header from card 0 and loads its body into the editor: always when another
+    // card came to the front, and otherwise only when the card's body is not what the editor
+    // shows (a Restore Card), so that the user's own typing keeps its undo steps.
+    void relabel(bool anotherCard);
     // The index as the header shows it: cut to 32 characters and "...".
-    static QString headerText(const QByteArray& index);
+    QString headerText(std::string_view index) const;
 
 Q_SIGNALS:
     void headerClicked();
@@ -51,6 +54,7 @@ private:
     CardButton* addButton(int id, const char* picture, const char* text, const char* key, int left);
 
     Deck& m_deck;
+    const CharacterSet& m_characterSet;
     CardEdit* m_editor;
     CardButton* m_print;
     CardButton* m_mail = nullptr;

@@ -2,6 +2,7 @@
 
 #include "DeckFrame.h"
 #include "Pictures.h"
+#include "WindowPort.h"
 #include "files/FileNames.h"
 
 #include <QSettings>
@@ -18,7 +19,11 @@ DeckApp::DeckApp(int& argc, char** argv)
         m_arguments << FileNames::decode(QByteArrayView(argv[i]));
 }
 
-DeckApp::~DeckApp() = default;
+DeckApp::~DeckApp() {
+    // The window shows the session, and the session talks through the port.
+    m_frame.reset();
+    m_session.reset();
+}
 
 QString DeckApp::startupPath(const QStringList& arguments) {
     return arguments.mid(1).join(u' ');
@@ -27,7 +32,9 @@ QString DeckApp::startupPath(const QStringList& arguments) {
 bool DeckApp::InitInstance() {
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("Quorix"), applicationName());
-    m_frame = std::make_unique<DeckFrame>(*m_settings);
+    m_port = std::make_unique<WindowPort>();
+    m_session = std::make_unique<DeckSession>(*m_settings, *m_port);
+    m_frame = std::make_unique<DeckFrame>(*m_session, *m_port);
     const QString path = startupPath(QStringList(QString()) + m_arguments);
     if (!path.isEmpty())
         m_frame->startupLoad(path);

@@ -5,10 +5,12 @@
 #include <memory>
 
 class DeckFrame;
+class DeckSession;
 class QSettings;
+class WindowPort;
 
-// The application: selects the settings, creates the main window, loads the deck named on the
-// command line and shows the window.
+// The application: selects the settings, puts together the window's port, the deck session and
+// the main window, loads the deck named on the command line and shows the window.
 class DeckApp : public QApplication {
     Q_OBJECT
 public:
@@ -28,5 +30,7 @@ private:
     // The arguments after the program name that Qt left, with the exact bytes of each.
     QStringList m_arguments;
     std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<WindowPort> m_port;
+    std::unique_ptr<DeckSession> m_session;
     std::unique_ptr<DeckFrame> m_frame;
 };

@@ -1,5 +1,8 @@
 #include "DeckStatusBar.h"
 
+#include "LockKeys.h"
+
+#include <QApplication>
 #include <QLabel>
 
 namespace {
@@ -87,4 +90,31 @@ void DeckStatusBar::setIndicators(bool caps, bool num, bool overwrite) {
     m_caps->setText(caps ? QStringLiteral("CAPS") : QString());
     m_num->setText(num ? QStringLiteral("NUM") : QString());
     m_ovr->setText(overwrite ? QStringLiteral("OVR") : QString());
+}
+
+void DeckStatusBar::follow(Sources sources) {
+    m_sources = std::move(sources);
+    m_countTimer.setInterval(500);
+    connect(&m_countTimer, &QTimer::timeout, this, &DeckStatusBar::refresh, Qt::UniqueConnection);
+    m_countTimer.start();
+    qApp->installEventFilter(this);
+    refresh();
+}
+
+void DeckStatusBar::refresh() {
+    if (!m_sources.shownAndTotal)
+        return;
+    const auto [shown, total] = m_sources.shownAndTotal();
+    if (shown < 0)
+        setCardCount(total);
+    else
+        setCardCount(shown, total);
+    const LockKeys::State keys = LockKeys::read();
+    setIndicators(keys.caps, keys.num, m_sources.overwriteTyping && m_sources.overwriteTyping());
+}
+
+bool DeckStatusBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease)
+        refresh();
+    return QStatusBar::eventFilter(watched, event);
 }

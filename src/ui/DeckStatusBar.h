@@ -3,6 +3,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <functional>
+
 class QLabel;
 
 // Five panes: messages ("Ready", menu prompts, transient texts), the card count, and the
@@ -27,6 +29,20 @@ public:
 
     QTimer& messageTimer() { return m_messageTimer; }
 
+    // Where the count and the OVR indicator come from: the count pane shows "%d Cards", or
+    // "%d of %d Cards" while only some of them are shown (shown < 0: all). Both are read
+    // again every half second, and the lock keys whenever a key is let go.
+    struct Sources {
+        std::function<std::pair<int, int>()> shownAndTotal;
+        std::function<bool()> overwriteTyping;
+    };
+    void follow(Sources sources);
+    // Reads the sources now.
+    void refresh();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLabel* addPane(const QString& widest);
     void setCountText(const QString& text);
@@ -37,5 +53,7 @@ private:
     QLabel* m_num;
     QLabel* m_ovr;
     QTimer m_messageTimer;
+    QTimer m_countTimer;
+    Sources m_sources;
     int m_countWidth = 0;
 };

@@ -143,9 +143,10 @@ std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequ
 }
 
 std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode,
-                                               const QByteArray& text) {
+                                               const QByteArray& text,
+                                               const CharacterSet& characterSet) {
     const KeyboardReturn back(parent);
-    IndexDialog dialog(parent, text, mode);
+    IndexDialog dialog(parent, text, mode, characterSet);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.text();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "deck/UserInterface.h"
+#include "session/UserInterface.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class CharacterSet;
 class QFileDialog;
 class QPrintDialog;
 class QPrinter;
@@ -40,7 +41,8 @@ public:
                               MessageIcon icon, MessageButtons buttons);
     virtual std::optional<QString> fileDialog(QWidget* parent, const FileDialogRequest& request);
     virtual std::optional<QByteArray> indexDialog(QWidget* parent, IndexDialogMode mode,
-                                                  const QByteArray& text);
+                                                  const QByteArray& text,
+                                                  const CharacterSet& characterSet);
     // The print dialog; false after Cancel.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
 

@@ -1,7 +1,8 @@
 #include "FindDialog.h"
 
-#include "Cp1252Validator.h"
-#include "deck/Cp1252.h"
+#include "CardTextValidator.h"
+#include "deck/CharacterSet.h"
+#include "session/DeckSession.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -14,14 +15,15 @@ namespace {
 constexpr int MaxFindText = 127;
 }
 
-FindDialog::FindDialog(QWidget* parent)
+FindDialog::FindDialog(QWidget* parent, const CharacterSet& characterSet)
     : QDialog(parent)
+    , m_characterSet(characterSet)
     , m_edit(new QLineEdit(this))
     , m_findNext(new QPushButton(QStringLiteral("&Find Next"), this)) {
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
     m_edit->setMaxLength(MaxFindText);
-    m_edit->setValidator(new Cp1252Validator(MaxFindText, m_edit));
+    m_edit->setValidator(new CardTextValidator(characterSet, MaxFindText, m_edit));
 
     auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
     label->setBuddy(m_edit);
@@ -52,12 +54,27 @@ FindDialog::FindDialog(QWidget* parent)
 }
 
 void FindDialog::setText(const QByteArray& text) {
-    m_edit->setText(
-        Cp1252::decode(std::string_view(text.constData(), static_cast<std::size_t>(text.size())))
-            .left(MaxFindText));
+    m_edit->setText(m_characterSet.decode(m_characterSet.cut(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())), MaxFindText)));
     m_edit->selectAll();
 }
 
 QByteArray FindDialog::text() const {
-    return Cp1252::encode(m_edit->text()).value_or(QByteArray());
+    return m_characterSet.encode(m_edit->text()).value_or(QByteArray());
+}
+
+FindDialog* FindDialog::open(QWidget* parent, DeckSession& session, const QByteArray& selection) {
+    auto* dialog = parent->findChild<FindDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!dialog) {
+        dialog = new FindDialog(parent, session.characterSet());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(dialog, &FindDialog::findNext, &session,
+                [&session](const QByteArray& text) { session.commands().FindNext(text); });
+    }
+    dialog->setText(selection);
+    session.commands().startFind();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class CharacterSet;
+class DeckSession;
 class QLineEdit;
 class QPushButton;
 
@@ -10,7 +12,11 @@ class QPushButton;
 class FindDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FindDialog(QWidget* parent);
+    FindDialog(QWidget* parent, const CharacterSet& characterSet);
+
+    // Edit > Find: the parent's dialog (made once, kept while it is open) with the text to find
+    // set to the selection, and a new search through the session's deck.
+    static FindDialog* open(QWidget* parent, DeckSession& session, const QByteArray& selection);
 
     void setText(const QByteArray& text);
     QByteArray text() const;
@@ -21,6 +27,7 @@ Q_SIGNALS:
     void findNext(const QByteArray& text);
 
 private:
+    const CharacterSet& m_characterSet;
     QLineEdit* m_edit;
     QPushButton* m_findNext;
 };

@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "session/UserInterface.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -42,4 +44,22 @@ HelpWindow::HelpWindow(const QString& document, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
     resize(560, 620);
+}
+
+void HelpWindow::open(QWidget* parent, UserInterface& ui) {
+    const QString document = locate();
+    if (document.isEmpty()) {
+        ui.standardMessageBox(QStringLiteral("The help document quorix.html could not be found.\n"
+                                             "Quorix looked for it in:\n%1")
+                                  .arg(searchPaths().join(u'\n')),
+                              MessageIcon::Exclamation);
+        return;
+    }
+    // One help window: asking again brings it forward.
+    auto* window = parent->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!window)
+        window = new HelpWindow(document, parent);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

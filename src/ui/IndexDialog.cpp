@@ -1,16 +1,18 @@
 #include "IndexDialog.h"
 
-#include "Cp1252Validator.h"
+#include "CardTextValidator.h"
 #include "DialogUnits.h"
 #include "deck/Card.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode)
+IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode,
+                         const CharacterSet& characterSet)
     : QDialog(parent)
+    , m_characterSet(characterSet)
     , m_edit(new QLineEdit(this)) {
     static const char* const Captions[] = {"Edit Index", "Add Card", "Goto Index"};
     setWindowTitle(QString::fromLatin1(Captions[static_cast<int>(mode)]));
@@ -23,8 +25,8 @@ IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMod
 
     m_edit->setGeometry(du.rect(13, 13, 139, 12));
     m_edit->setMaxLength(Card::MaxIndexLength);
-    m_edit->setValidator(new Cp1252Validator(Card::MaxIndexLength, m_edit));
-    m_edit->setText(Cp1252::decode(std::string_view(text.constData(), text.size())));
+    m_edit->setValidator(new CardTextValidator(characterSet, Card::MaxIndexLength, m_edit));
+    m_edit->setText(characterSet.decode(std::string_view(text.constData(), text.size())));
     m_edit->selectAll();
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -41,5 +43,5 @@ IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMod
 
 QByteArray IndexDialog::text() const {
     // The validator lets only encodable text through.
-    return Cp1252::encode(m_edit->text()).value_or(QByteArray());
+    return m_characterSet.encode(m_edit->text()).value_or(QByteArray());
 }

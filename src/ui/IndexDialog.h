@@ -1,21 +1,24 @@
 #pragma once
 
-#include "deck/UserInterface.h"
+#include "session/UserInterface.h"
 
 #include <QDialog>
 
+class CharacterSet;
 class QLineEdit;
 
 // The one-line dialog in which an index is typed for Add, Edit Index and Go To.
 class IndexDialog : public QDialog {
     Q_OBJECT
 public:
-    IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode);
+    IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode,
+                const CharacterSet& characterSet);
 
     // What was typed, as the card's bytes.
     QByteArray text() const;
     QLineEdit* edit() const { return m_edit; }
 
 private:
+    const CharacterSet& m_characterSet;
     QLineEdit* m_edit;
 };

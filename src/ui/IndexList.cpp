@@ -1,24 +1,25 @@
 #include "IndexList.h"
 
-#include "Cp1252Validator.h"
+#include "CardTextValidator.h"
 #include "IndexListModel.h"
-#include "deck/Cp1252.h"
-#include "deck/Deck.h"
+#include "deck/CharacterSet.h"
+#include "session/DeckSession.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QVBoxLayout>
 
-IndexList::IndexList(const Deck& deck, QWidget* parent)
+IndexList::IndexList(DeckSession& session, QWidget* parent)
     : QWidget(parent)
-    , m_deck(deck)
-    , m_model(new IndexListModel(deck, this))
+    , m_deck(session.deck())
+    , m_characterSet(session.characterSet())
+    , m_model(new IndexListModel(m_deck, m_characterSet, IndexListModel::Order::Index, this))
     , m_filter(new QLineEdit(this))
     , m_list(new QListView(this)) {
     m_filter->setPlaceholderText(QStringLiteral("Type to keep only the cards that hold the text"));
     m_filter->setClearButtonEnabled(true);
-    m_filter->setValidator(new Cp1252Validator(127, m_filter));
+    m_filter->setValidator(new CardTextValidator(m_characterSet, 127, m_filter));
     m_filter->setAccessibleName(QStringLiteral("Filter"));
     m_list->setModel(m_model);
     m_list->setUniformItemSizes(true);
@@ -32,7 +33,7 @@ IndexList::IndexList(const Deck& deck, QWidget* parent)
     layout->addWidget(m_list, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_model->setFilter(Cp1252::encode(text).value_or(QByteArray()));
+        m_model->setFilter(m_characterSet.encode(text).value_or(QByteArray()));
         selectFront();
     });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -43,6 +44,17 @@ IndexList::IndexList(const Deck& deck, QWidget* parent)
             Q_EMIT cardOpened(position);
     });
     m_filter->installEventFilter(this);
+
+    connect(this, &IndexList::cardSelected, &session,
+            [&session](int position) { session.commands().bringToFront(position); });
+    connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {
+        // Only cards that came or went, or changed texts, change the rows; a rotation moves
+        // the selection alone. A list not shown is read again when it is shown.
+        if ((changes & DeckChange::Count) || (isVisible() && (changes & DeckChange::Text)))
+            refresh();
+        else if (isVisible() && (changes & (DeckChange::Front | DeckChange::Order)))
+            selectFront();
+    });
 }
 
 bool IndexList::isFiltered() const {

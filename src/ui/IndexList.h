@@ -2,18 +2,21 @@
 
 #include <QWidget>
 
+class CharacterSet;
 class Deck;
+class DeckSession;
 class IndexListModel;
 class QLineEdit;
 class QListView;
 
 // The list view of the main window: a one-line filter box over every card's index in index
 // order. The selected entry is the front card, so every command on the front card acts on it;
-// typing in the box keeps only the cards whose index or body holds the text.
+// typing in the box keeps only the cards whose index or body holds the text. It follows the
+// session's deck by itself.
 class IndexList : public QWidget {
     Q_OBJECT
 public:
-    IndexList(const Deck& deck, QWidget* parent);
+    IndexList(DeckSession& session, QWidget* parent);
 
     QLineEdit* filterBox() const { return m_filter; }
     QListView* list() const { return m_list; }
@@ -26,7 +29,7 @@ public:
     void takeFocus();
 
 Q_SIGNALS:
-    // The user selected a card: it is to come to the front.
+    // The user selected a card; it has come to the front.
     void cardSelected(int position);
     // Enter or a double click: back to the cards, with this one in front.
     void cardOpened(int position);
@@ -39,6 +42,7 @@ private:
     void onCurrentChanged();
 
     const Deck& m_deck;
+    const CharacterSet& m_characterSet;
     IndexListModel* m_model;
     QLineEdit* m_filter;
     QListView* m_list;

@@ -4,21 +4,28 @@
 
 #include <vector>
 
+class CharacterSet;
 class Deck;
 
-// Every card's index in index order, read from the deck as it is shown: row r is the card r
-// places after the first card in index order, so rotating the deck moves no row, and nothing
-// is copied but the row numbers that a filter keeps.
+// Every card's index, read from the deck as it is shown: nothing is copied but the row numbers
+// that a filter keeps, so a list of a hundred thousand cards costs no more to open than one
+// of ten.
+// - In index order (the list view), row r is the card r places after the first card in index
+//   order, so rotating the deck moves no row.
+// - In deck order (the card menu), row r is deck position r, the front card first.
 class IndexListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    IndexListModel(const Deck& deck, QObject* parent);
+    enum class Order { Index, Deck };
+
+    IndexListModel(const Deck& deck, const CharacterSet& characterSet, Order order,
+                   QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    // Keeps only the cards whose index or body holds the text (Windows-1252 bytes; A-Z and
-    // a-z count as the same, as in the index order). Empty: every card.
+    // Keeps only the cards whose index or body holds the text (bytes of the deck's character
+    // set; capital and small letters count as the same). Empty: every card.
     void setFilter(const QByteArray& text);
     const QByteArray& filter() const { return m_filter; }
     // Reads the deck again after it changed.
@@ -30,10 +37,14 @@ public:
 
 private:
     int rankOfRow(int row) const;
+    // The deck position of the card at a place in the model's order.
+    int positionOfRank(int rank) const;
     void filterRanks(bool narrowing);
 
     const Deck& m_deck;
-    QByteArray m_filter; // upper-cased
+    const CharacterSet& m_characterSet;
+    Order m_order;
+    QByteArray m_filter; // folded for searching
     bool m_filtered = false;
-    std::vector<int> m_ranks; // the places in index order that match, ascending
+    std::vector<int> m_ranks; // the places in the model's order that match, ascending
 };

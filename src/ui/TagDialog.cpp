@@ -1,6 +1,7 @@
 #include "TagDialog.h"
 
 #include "DialogUnits.h"
+#include "Dialogs.h"
 #include "TagListBox.h"
 #include "deck/Deck.h"
 
@@ -8,18 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-constexpr int TagAllId = 40070;
-constexpr int TagNoneId = 40068;
-constexpr int TagSelectedId = 40069;
-} // namespace
-
-TagDialog::TagDialog(QWidget* parent, Deck& deck)
+TagDialog::TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterSet)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowMaximizeButtonHint)
     , m_deck(deck)
     , m_list(new TagListBox(this))
     , m_ok(new QPushButton(QStringLiteral("Ok"))) {
+    m_list->tagModel()->setCharacterSet(characterSet);
     setWindowTitle(QStringLiteral("Tag Cards"));
     setSizeGripEnabled(true);
     const DialogUnits du(fontMetrics());
@@ -81,19 +77,25 @@ QAction* TagDialog::menuAction(int commandId) const {
     return nullptr;
 }
 
+void TagDialog::run(QWidget* parent, Deck& deck, const CharacterSet& characterSet) {
+    const KeyboardReturn back(parent);
+    TagDialog dialog(parent, deck, characterSet);
+    dialog.exec();
+}
+
 void TagDialog::accept() {
     // Each item carries the position of its own card, so no item's mark can reach another.
     const auto& items = m_list->tagModel()->items();
     m_changed = false;
+    const Deck::Batch batch(m_deck);
     for (const TagItem& item : items) {
         if (item.cardPosition < 0 || item.cardPosition >= m_deck.count())
             continue;
-        Card& card = m_deck.card(item.cardPosition);
         const bool tagged = item.bitmapId == TagItem::Tagged;
         // Any non-zero tag counts as tagged; only a change of state is a change.
-        if (tagged != card.isTagged())
+        if (tagged != m_deck.card(item.cardPosition).isTagged())
             m_changed = true;
-        card.tag = tagged ? 1 : 0;
+        m_deck.setTag(item.cardPosition, tagged ? 1 : 0);
     }
     QDialog::accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class CharacterSet;
 class Deck;
 class QPushButton;
 class TagListBox;
@@ -11,7 +12,15 @@ class TagListBox;
 class TagDialog : public QDialog {
     Q_OBJECT
 public:
-    TagDialog(QWidget* parent, Deck& deck);
+    // The ids of the dialog's own Tag menu.
+    static constexpr int TagAllId = 40070;
+    static constexpr int TagNoneId = 40068;
+    static constexpr int TagSelectedId = 40069;
+
+    TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterSet);
+
+    // The Tag command: the dialog, run to its end.
+    static void run(QWidget* parent, Deck& deck, const CharacterSet& characterSet);
 
     TagListBox* list() const { return m_list; }
     QPushButton* okButton() const { return m_ok; }

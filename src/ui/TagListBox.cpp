@@ -1,7 +1,6 @@
 #include "TagListBox.h"
 
 #include "Pictures.h"
-#include "deck/Cp1252.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -34,7 +33,7 @@ QVariant TagItemModel::data(const QModelIndex& index, int role) const {
     const TagItem& item = m_items[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return Cp1252::decode(
+        return m_characterSet.decode(
             std::string_view(item.text.constData(), static_cast<std::size_t>(item.text.size())));
     case Qt::UserRole:
         return item.bitmapId;

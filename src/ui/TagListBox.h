@@ -1,5 +1,7 @@
 #pragma once
 
+#include "deck/CharacterSet.h"
+
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStyledItemDelegate>
@@ -32,9 +34,12 @@ public:
     int insert(int index, TagItem item);
     void setBitmapId(int row, int bitmapId);
     void setAll(int bitmapId);
+    // The set the items' texts are shown in.
+    void setCharacterSet(const CharacterSet& characterSet) { m_characterSet = characterSet; }
 
 private:
     std::vector<TagItem> m_items;
+    CharacterSet m_characterSet;
 };
 
 // Draws an item as its picture followed by its index text, clipped at the column's edge,

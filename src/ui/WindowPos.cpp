@@ -1,6 +1,9 @@
 #include "WindowPos.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
+#include <QWidget>
 
 #include <algorithm>
 #include <climits>
@@ -111,6 +114,38 @@ QRect fit(const Placement& p, const QList<QRect>& screens, const QRect& fallback
     const int x = int(std::clamp<qint64>(left, best->left(), qint64(best->right()) + 1 - w));
     const int y = int(std::clamp<qint64>(top, best->top(), qint64(best->bottom()) + 1 - h));
     return QRect(x, y, w, h);
+}
+
+QRect startupRect() {
+    return QRect(QPoint(100, 100), QPoint(511, 367));
+}
+
+void applyStartupPlacement(QWidget& window, const QString& stored) {
+    QRect r = startupRect();
+    if (const auto p = parse(stored)) {
+        // The stored rectangle is kept when it fits a screen; a huge one or one off every
+        // screen (a screen since unplugged) is brought back where the user can see it.
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        r = fit(*p, screens, startupRect());
+    }
+    window.move(r.topLeft());
+    window.resize(r.size().expandedTo(QSize(1, 1)));
+}
+
+std::optional<QString> placementOf(const QWidget& window) {
+    if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return std::nullopt;
+    const QPoint at = window.pos();
+    return format({0, 1, at.x(), at.y(), at.x() + window.width(), at.y() + window.height()});
+}
+
+void restore(QWidget& window) {
+    window.setWindowState(window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    const QRect r = startupRect();
+    window.move(r.topLeft());
+    window.resize(r.size());
 }
 
 } // namespace WindowPos

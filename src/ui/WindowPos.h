@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class QWidget;
+
 // The stored "MainWindowPos": "flags:showState:left:top:right:bottom", six integers written the
 // way C's %i reads them (decimal, 0x hexadecimal, leading-0 octal, optionally signed).
 namespace WindowPos {
@@ -26,5 +28,15 @@ QString format(const Placement& placement);
 // no larger than that screen; the fallback when it lies on no screen or has no area. Any
 // stored values are safe, however large.
 QRect fit(const Placement& placement, const QList<QRect>& screens, const QRect& fallback);
+
+// The main window's place before anything was stored, and after Window > Restore.
+QRect startupRect();
+// Puts the window at the stored placement, fitted to today's screens, or at startupRect().
+void applyStartupPlacement(QWidget& window, const QString& stored);
+// The placement to store for the window: nothing while it is minimized, maximized or full
+// screen, so that its normal place is kept.
+std::optional<QString> placementOf(const QWidget& window);
+// Window > Restore: the normal state at startupRect().
+void restore(QWidget& window);
 
 } // namespace WindowPos

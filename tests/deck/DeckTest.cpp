@@ -1,5 +1,5 @@
 #include "deck/Deck.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "deck/IndexOrder.h"
 #include "support/DeckHelpers.h"
 
@@ -38,9 +38,9 @@ TEST(Deck, SortIsStableAndUsesTheIndexOrder) {
     // Equal indexes keep their former order, also from a rotated deck.
     Deck equal;
     addCards(equal, {"x", "APPLE", "b", "apple", "Apple"});
-    equal.card(1).setBody("first");
-    equal.card(3).setBody("second");
-    equal.card(4).setBody("third");
+    putBody(equal, 1, "first");
+    putBody(equal, 3, "second");
+    putBody(equal, 4, "third");
     equal.BringCardToFront(1);
     equal.SortByIndex();
     ASSERT_EQ(indexesOf(equal), (Indexes{"APPLE", "apple", "Apple", "b", "x"}));
@@ -56,7 +56,8 @@ TEST(Deck, SortMatchesAStableReferenceOnManyEqualKeys) {
         std::string index(1 + rng() % 3, 'a');
         for (char& c : index)
             c = "aAbB_"[rng() % 5];
-        deck.AppendCard(index).tag = i;
+        deck.AppendCard(index);
+        putTag(deck, deck.count() - 1, i);
         reference.emplace_back(index, i);
     }
     deck.SortByIndex();
@@ -148,7 +149,7 @@ TEST(Deck, ObserverHearsOfEveryCardBeforeItGoes) {
         void cardsClearing() override { ++clears; }
     } recorder;
     Deck deck;
-    deck.setObserver(&recorder);
+    deck.addObserver(&recorder);
     addCards(deck, {"A", "B"});
     deck.RemoveFrontCard();
     deck.RemoveAllCards();
@@ -174,19 +175,20 @@ TEST(Card, FieldsKeepTheirLimitsAndClearTheRest) {
     EXPECT_FALSE(card.isTagged());
 }
 
-TEST(Cp1252Text, EveryByteRoundTripsAndForeignCharactersAreRefused) {
+TEST(WesternText, EveryByteRoundTripsAndForeignCharactersAreRefused) {
+    const CharacterSet western;
     std::string all;
     for (int b = 1; b < 256; ++b)
         all += static_cast<char>(b);
-    const QString text = Cp1252::decode(all);
+    const QString text = western.decode(all);
     ASSERT_EQ(text.size(), 255);
     EXPECT_EQ(text[0x80 - 1], QChar(0x20AC)); // the euro sign
     EXPECT_EQ(text[0xE9 - 1], QChar(0xE9));
-    const auto back = Cp1252::encode(text);
+    const auto back = western.encode(text);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->toStdString(), all);
-    EXPECT_FALSE(Cp1252::encode(QStringLiteral("caf\u00e9 \u4e2d")));
-    EXPECT_FALSE(Cp1252::encode(QStringLiteral("\U0001F600")));
-    EXPECT_TRUE(Cp1252::canEncode(QChar(0x2122)));
-    EXPECT_FALSE(Cp1252::canEncode(QChar(0x0100)));
+    EXPECT_FALSE(western.encode(QStringLiteral("caf\u00e9 \u4e2d")));
+    EXPECT_FALSE(western.encode(QStringLiteral("\U0001F600")));
+    EXPECT_TRUE(western.canEncode(QChar(0x2122)));
+    EXPECT_FALSE(western.canEncode(QChar(0x0100)));
 }

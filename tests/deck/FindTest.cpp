@@ -1,5 +1,5 @@
+#include "deck/CharacterSet.h"
 #include "deck/DeckCommands.h"
-#include "deck/IndexOrder.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
 
@@ -20,17 +20,24 @@ void PrintTo(const Shown& s, std::ostream* os) {
     *os << s.card << ' ' << s.start << '-' << s.end;
 }
 
+unsigned char upperAscii(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 0x20) : c;
+}
+
 } // namespace
 
 class Find : public testing::Test {
 protected:
     Deck deck;
+    CharacterSet western;
     FakeUi ui;
-    DeckCommands commands{deck, ui};
+    DeckCommands commands{deck, ui, western};
 
     void cards(std::initializer_list<std::pair<const char*, const char*>> list) {
+        const bool modified = deck.isModified();
         for (const auto& [index, body] : list)
-            deck.AppendCard(index).setBody(body);
+            putBody(deck, deck.positionOf(&deck.AppendCard(index)), body);
+        deck.setModified(modified);
     }
     // One press of Find Next: the card then in front and the selection, or "end".
     Shown press(const char* text) {
@@ -120,7 +127,7 @@ TEST_F(Find, CardsAddedAheadOfTheWalkAreSearched) {
     cards({{"A", "hit"}, {"C", "none"}});
     commands.startFind();
     EXPECT_EQ(press("hit"), (Shown{"A", 0, 3}));
-    deck.AppendCard("B").setBody("hit");
+    putBody(deck, deck.positionOf(&deck.AppendCard("B")), "hit");
     deck.SortByIndex(); // as Add does: A B C
     EXPECT_EQ(press("hit"), (Shown{"B", 0, 3}));
     expectEnd();
@@ -131,7 +138,7 @@ TEST_F(Find, EmptyingTheDeckEndsTheWalk) {
     commands.startFind();
     press("hit");
     deck.RemoveAllCards();
-    commands.FindNext("hit"); // an empty deck: only the closing step
+    commands.FindNext("hit"); // an empty deck: nothing to say
     EXPECT_TRUE(ui.messages.empty());
     cards({{"C", "hit"}});
     expectEnd();
@@ -147,10 +154,10 @@ TEST_F(Find, EditedTextIsCountedAgainstTheOccurrencesPassed) {
 }
 
 TEST_F(Find, TheSearchFunctionFoldsOnlyAsciiLetters) {
-    EXPECT_EQ(FindWalk::find("Caf\xe9 CAF\xc9", "CAF\xc9", 0), 5u);
-    EXPECT_EQ(FindWalk::find("abc", "ABCD", 0), std::string_view::npos);
-    EXPECT_EQ(FindWalk::find("xyz", "", 0), std::string_view::npos);
-    EXPECT_EQ(FindWalk::find("line\r\nnext", "NEXT", 0), 6u);
+    EXPECT_EQ(CharacterSet().find("Caf\xe9 CAF\xc9", "CAF\xc9", 0), 5u);
+    EXPECT_EQ(CharacterSet().find("abc", "ABCD", 0), std::string_view::npos);
+    EXPECT_EQ(CharacterSet().find("xyz", "", 0), std::string_view::npos);
+    EXPECT_EQ(CharacterSet().find("line\r\nnext", "NEXT", 0), 6u);
 }
 
 TEST(FindSearch, AgreesWithTheSimplestSearchOnRandomTexts) {
@@ -177,7 +184,7 @@ TEST(FindSearch, AgreesWithTheSimplestSearchOnRandomTexts) {
             text += static_cast<char>(
                 upperAscii(static_cast<unsigned char>(alphabet[random() % alphabet.size()])));
         const std::size_t from = random() % (body.size() + 2);
-        ASSERT_EQ(FindWalk::find(body, text, from), simple(body, text, from))
+        ASSERT_EQ(CharacterSet().find(body, text, from), simple(body, text, from))
             << body << " / " << text << " from " << from;
     }
 }

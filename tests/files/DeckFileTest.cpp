@@ -91,9 +91,9 @@ TEST(DeckFile, ReadErrorsAreToldApartFromDamagedFiles) {
 
 TEST(DeckFile, OneCardGivesTheKnownBytes) {
     Deck deck;
-    Card& card = deck.AppendCard("A");
-    card.setBody("x");
-    card.tag = 1;
+    deck.AppendCard("A");
+    putBody(deck, 0, "x");
+    putTag(deck, 0, 1);
     const QByteArray bytes = saved(deck);
     ASSERT_EQ(bytes.size(), 566);
     EXPECT_EQ(bytes.left(8), QByteArray::fromHex("abaa000001000000"));
@@ -109,8 +109,8 @@ TEST(DeckFile, OneCardGivesTheKnownBytes) {
 TEST(DeckFile, WritesInDeckOrderAndReadsBack) {
     Deck deck;
     addCards(deck, {"Apple", "Mango", "Pear"});
-    deck.card(1).setBody("line one\r\nline two");
-    deck.card(2).tag = 7;
+    putBody(deck, 1, "line one\r\nline two");
+    putTag(deck, 2, 7);
     deck.BringCardToFront(1);
     auto cards = DeckFile::parse(saved(deck));
     ASSERT_TRUE(cards);

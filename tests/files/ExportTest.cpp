@@ -1,16 +1,17 @@
 #include "files/Export.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 #include "support/DocumentFixture.h"
 
 #include <QBuffer>
 
 namespace {
 
-std::string textOf(const Deck& deck, bool (*write)(const Deck&, QIODevice&, Export::Encoding),
-                   Export::Encoding encoding = Export::Encoding::Windows1252) {
+std::string textOf(const Deck& deck,
+                   bool (*write)(const Deck&, QIODevice&, const CharacterSet&, Export::Encoding),
+                   Export::Encoding encoding = Export::Encoding::DeckCharacterSet) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(write(deck, buffer, encoding));
+    EXPECT_TRUE(write(deck, buffer, CharacterSet(), encoding));
     return buffer.data().toStdString();
 }
 
@@ -41,7 +42,7 @@ TEST(BodyLines, BreaksAtBlanksFromTheSixtiethByteAndAtLineBreaks) {
 TEST(ExportText, CardBlocksWithCrLfInDeckOrder) {
     Deck deck;
     addCards(deck, {"Alpha", "Beta"});
-    deck.card(0).setBody("Hello\r\nWorld");
+    putBody(deck, 0, "Hello\r\nWorld");
     deck.BringCardToFront(1);
     const std::string sep(60, '-');
     EXPECT_EQ(textOf(deck, Export::writeText),
@@ -51,10 +52,10 @@ TEST(ExportText, CardBlocksWithCrLfInDeckOrder) {
 TEST(ExportCommaDelimited, OneLinePerCardWithBlanksForBreaksAndCommas) {
     Deck deck;
     addCards(deck, {"Smith, John", "b", "c", "d"});
-    deck.card(0).setBody("one,two\r\nthree");
-    deck.card(1).setBody("\nstarts with LF");
-    deck.card(2).setBody("lone\rCR");
-    deck.card(3).setBody("a\nb");
+    putBody(deck, 0, "one,two\r\nthree");
+    putBody(deck, 1, "\nstarts with LF");
+    putBody(deck, 2, "lone\rCR");
+    putBody(deck, 3, "a\nb");
     EXPECT_EQ(textOf(deck, Export::writeCommaDelimited), "Smith, John,one two  three\n"
                                                          "b, starts with LF\n"
                                                          "c,lone\rCR\n"
@@ -64,7 +65,7 @@ TEST(ExportCommaDelimited, OneLinePerCardWithBlanksForBreaksAndCommas) {
 TEST(Export, LargeDecksAreWrittenWhole) {
     Deck deck;
     for (int i = 0; i < 1500; ++i)
-        deck.AppendCard("card " + std::to_string(i)).setBody("x");
+        putBody(deck, deck.positionOf(&deck.AppendCard("card " + std::to_string(i))), "x");
     std::size_t expected = 0;
     for (int i = 0; i < 1500; ++i)
         expected += ("card " + std::to_string(i)).size() + 1 + 60 + 4 * 2;
@@ -75,17 +76,20 @@ TEST(Export, LargeDecksAreWrittenWhole) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1500);
 }
 
-class ExportCommand : public DocumentFixture {};
+class ExportCommand : public DocumentFixture {
+protected:
+    const CharacterSet western;
+};
 
 TEST(ExportUtf8, TheSameLayoutInUtf8) {
     Deck deck;
     addCards(deck, {"Caf\xe9, \x80 5", "b"});
-    deck.card(0).setBody("\x93quoted\x94\r\nna\xefve, \xe9t\xe9 " + std::string(70, 'x'));
-    deck.card(1).setBody("lone\rCR\nand LF");
+    putBody(deck, 0, "\x93quoted\x94\r\nna\xefve, \xe9t\xe9 " + std::string(70, 'x'));
+    putBody(deck, 1, "lone\rCR\nand LF");
     for (auto write : {Export::writeText, Export::writeCommaDelimited}) {
         const std::string ansi = textOf(deck, write);
         const std::string utf8 = textOf(deck, write, Export::Encoding::Utf8);
-        EXPECT_EQ(QString::fromStdString(utf8), Cp1252::decode(ansi));
+        EXPECT_EQ(QString::fromStdString(utf8), CharacterSet().decode(ansi));
         EXPECT_NE(utf8, ansi);
     }
 }
@@ -95,9 +99,9 @@ TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     deck.setModified(true);
     profile.setLastFile(path("deck.qrx"));
     ui.choose(path("out.txt")).choose(path("out.txt"));
-    Export::ExportText(deck, ui, profile, path("my.deck.qrx"));
+    Export::ExportText(deck, western, ui, profile, path("my.deck.qrx"));
     const QByteArray first = read(path("out.txt"));
-    Export::ExportText(deck, ui, profile, path("my.deck.qrx"));
+    Export::ExportText(deck, western, ui, profile, path("my.deck.qrx"));
     EXPECT_EQ(read(path("out.txt")), first);
     EXPECT_EQ(first, QByteArray("a\r\n\r\n") + QByteArray(60, '-') + "\r\n\r\n");
 
@@ -113,15 +117,15 @@ TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(profile.lastFile(), path("deck.qrx"));
 
-    deck.card(0).setBody("\xe9");
+    putBody(deck, 0, "\xe9");
     ui.choose(path("out.csv"), 1); // the UTF-8 type
-    Export::ExportCommaDelimited(deck, ui, profile, QString());
+    Export::ExportCommaDelimited(deck, western, ui, profile, QString());
     EXPECT_EQ(read(path("out.csv")), QByteArray("a,\xc3\xa9\n"));
     EXPECT_EQ(ui.fileDialogs.back().title, QStringLiteral("Export Comma Delimited Text"));
     EXPECT_EQ(ui.fileDialogs.back().initialName, QString()); // untitled: no name
 
     ui.cancelDialog();
-    Export::ExportText(deck, ui, profile, QString());
+    Export::ExportText(deck, western, ui, profile, QString());
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -129,7 +133,7 @@ TEST_F(ExportCommand, AFileThatCannotBeWrittenIsReportedAndNotLeftHalfWritten) {
     addCards(deck, {"a"});
     write(path("blocker"), "x");
     ui.choose(path("blocker/out.txt")).answer(Answer::Ok);
-    Export::ExportText(deck, ui, profile, QString());
+    Export::ExportText(deck, western, ui, profile, QString());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.contains(path("blocker/out.txt")));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));

@@ -1,4 +1,5 @@
 #include "output/Mail.h"
+#include "deck/CharacterSet.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeMailer.h"
 #include "support/FakeUi.h"
@@ -13,7 +14,8 @@ protected:
     FakeMailer mailer;
     Deck deck;
     FakeUi ui;
-    Mail mail;
+    const CharacterSet western;
+    Mail mail{western};
 };
 
 TEST(MailMessageFields, LimitsAndNames) {
@@ -45,7 +47,7 @@ std::pair<QString, QString> fieldsOf(const QString& url) {
 
 TEST_F(MailHandOff, SendCardHandsOverAReadyUrl) {
     addCards(deck, {"An index of exactly forty characters ok"});
-    deck.card(0).setBody("Line one\r\nCaf\xe9 \x80 & 100%\nC:\\cards\\new");
+    putBody(deck, 0, "Line one\r\nCaf\xe9 \x80 & 100%\nC:\\cards\\new");
     EXPECT_TRUE(IsMailAvailable());
     mail.SendCard(deck, ui);
     ASSERT_EQ(mailer.arguments().size(), 1);
@@ -56,7 +58,7 @@ TEST_F(MailHandOff, SendCardHandsOverAReadyUrl) {
     EXPECT_FALSE(deck.isModified());
 
     // Empty fields are left out, never passed as empty options.
-    deck.card(0).setBody("");
+    putBody(deck, 0, "");
     mail.SendCard(deck, ui);
     EXPECT_EQ(
         mailer.arguments(),
@@ -95,8 +97,8 @@ TEST_F(MailHandOff, SendTagAttachesTheTaggedCardBlocks) {
     mail.SendTag(deck, QString(), ui);
     EXPECT_EQ(mailer.attachment(), QByteArray());
 
-    deck.card(1).tag = 1;
-    deck.card(1).setBody("caf\xe9");
+    putTag(deck, 1, 1);
+    putBody(deck, 1, "caf\xe9");
     mail.SendTag(deck, QString(), ui);
     // Text for a mail program: UTF-8, with CR LF.
     EXPECT_EQ(mailer.attachment(),
@@ -130,7 +132,8 @@ protected:
     QTemporaryDir dir;
     Deck deck;
     FakeUi ui;
-    Mail mail;
+    const CharacterSet western;
+    Mail mail{western};
     void SetUp() override {
         if (QStandardPaths::findExecutable(QStringLiteral("xdg-email")).isEmpty())
             GTEST_SKIP() << "xdg-email is not installed";
@@ -151,7 +154,7 @@ protected:
 
 TEST_F(RealXdgEmail, EveryCardArrivesWhole) {
     addCards(deck, {"C:\\cards\\new"});
-    deck.card(0).setBody("Path C:\\cards\\new\\tab\r\n\\c stops echo; 50% \xe9\x80");
+    putBody(deck, 0, "Path C:\\cards\\new\\tab\r\n\\c stops echo; 50% \xe9\x80");
     mail.SendCard(deck, ui);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(
@@ -160,8 +163,8 @@ TEST_F(RealXdgEmail, EveryCardArrivesWhole) {
                   QStringLiteral("Path C:\\cards\\new\\tab\r\n\\c stops echo; 50% \u00e9\u20ac")));
 
     // An empty body, and an empty index, are sent too.
-    deck.card(0).setIndex("");
-    deck.card(0).setBody("");
+    putIndex(deck, 0, "");
+    putBody(deck, 0, "");
     mail.SendCard(deck, ui);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(url(), QStringLiteral("mailto:"));

@@ -1,4 +1,5 @@
 #include "output/Printing.h"
+#include "deck/CharacterSet.h"
 #include "output/PrintPage.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
@@ -84,7 +85,7 @@ void PrintTo(const Line& l, std::ostream* os) {
 Lines bodyLines(std::string_view body) {
     FixedPage page(1000, 1000, 10, 10, 10);
     page.startPage();
-    Printing::layoutBody(&page, body, {0, 0, 200, 1000}, 10, 10);
+    Printing::layoutBody(&page, body, CharacterSet(), {0, 0, 200, 1000}, 10, 10);
     return page.lines;
 }
 
@@ -119,19 +120,22 @@ TEST(PrintLayout, LineBreaksAndTabs) {
 
 TEST(PrintLayout, MeasuringFollowsTheSameRules) {
     const Printing::TextBox box{0, 100, 200, 1000};
-    EXPECT_EQ(Printing::layoutBody(nullptr, "", box, 10, 10), 100);
-    EXPECT_EQ(Printing::layoutBody(nullptr, "one\r\ntwo\r\nthree", box, 10, 10), 120);
-    EXPECT_EQ(Printing::layoutBody(nullptr, std::string(25, 'w'), box, 10, 10), 110);
+    EXPECT_EQ(Printing::layoutBody(nullptr, "", CharacterSet(), box, 10, 10), 100);
+    EXPECT_EQ(Printing::layoutBody(nullptr, "one\r\ntwo\r\nthree", CharacterSet(), box, 10, 10),
+              120);
+    EXPECT_EQ(Printing::layoutBody(nullptr, std::string(25, 'w'), CharacterSet(), box, 10, 10),
+              110);
     // A TAB counts two characters: "aaaaaaaa\t\taaaa " reaches the soft limit at the blank.
-    EXPECT_EQ(Printing::layoutBody(nullptr, "aaaaaaaa\t\taaaa x", box, 10, 10), 110);
+    EXPECT_EQ(Printing::layoutBody(nullptr, "aaaaaaaa\t\taaaa x", CharacterSet(), box, 10, 10),
+              110);
 }
 
 TEST(PrintJobs, CardPrintsPathIndexAndBody) {
     Deck deck;
     addCards(deck, {"Apple", "Pear"});
-    deck.card(0).setBody("Body text");
+    putBody(deck, 0, "Body text");
     FixedPage page(1000, 1000, 10, 10, 10);
-    Printing::printCard(page, deck, QStringLiteral("/decks/fruit.qrx"));
+    Printing::printCard(page, deck, CharacterSet(), QStringLiteral("/decks/fruit.qrx"));
     EXPECT_EQ(page.lines, (Lines{{1, 30, 30, "/decks/fruit.qrx"},
                                  {1, 30, 50, "Index: Apple"},
                                  {1, 30, 60, "Body text"}}));
@@ -144,9 +148,10 @@ TEST(PrintJobs, CardPrintsPathIndexAndBody) {
     std::string tall;
     for (int i = 0; i < 60; ++i)
         tall += "line" + std::to_string(i) + "\r";
-    deck.card(0).setBody(tall);
+    putBody(deck, 0, tall);
     FixedPage untitled(1000, 300, 10, 10, 10);
-    EXPECT_TRUE(Printing::printCard(untitled, deck, QStringLiteral("/d/100%1 plan.qrx")));
+    EXPECT_TRUE(
+        Printing::printCard(untitled, deck, CharacterSet(), QStringLiteral("/d/100%1 plan.qrx")));
     int bodyLines = 0;
     for (const Line& l : untitled.lines) {
         EXPECT_LE(l.y + 10, 300) << l.text;
@@ -167,12 +172,12 @@ TEST(PrintJobs, CardPrintsPathIndexAndBody) {
 TEST(PrintJobs, HeadersKeepAPercentSignInThePath) {
     Deck deck;
     addCards(deck, {"a"});
-    deck.card(0).tag = 1;
+    putTag(deck, 0, 1);
     FixedPage page(1000, 1000, 10, 10, 10);
-    Printing::printList(page, deck, QStringLiteral("/d/100%1 plan.qrx"));
+    Printing::printList(page, deck, CharacterSet(), QStringLiteral("/d/100%1 plan.qrx"));
     EXPECT_EQ(page.lines.at(0).text, "/d/100%1 plan.qrx - page 1");
     FixedPage tagged(1000, 1000, 10, 10, 10);
-    Printing::printTagged(tagged, deck, QStringLiteral("%2%1"));
+    Printing::printTagged(tagged, deck, CharacterSet(), QStringLiteral("%2%1"));
     EXPECT_EQ(tagged.lines.at(0).text, "%2%1 - page 1");
 }
 
@@ -182,7 +187,7 @@ TEST(PrintJobs, ListFillsPagesToTheListBottom) {
     addCards(deck, {"a", "b", "c", "d", "e"});
     deck.BringCardToFront(1);
     FixedPage page(1000, 200, 10, 10, 10);
-    Printing::printList(page, deck, QString());
+    Printing::printList(page, deck, CharacterSet(), QString());
     EXPECT_EQ(page.lines, (Lines{{1, 25, 60, " - page 1"},
                                  {1, 25, 80, "Index: b"},
                                  {1, 25, 90, "Index: c"},
@@ -198,14 +203,14 @@ TEST(PrintJobs, TagPrintsTaggedCardsInOrderAndStartsANewPageWhenFull) {
     // m = 3 lh = 30, B = H - 2 m = 140; a card's body is measured from y = 5 lh = 50 on.
     Deck deck;
     addCards(deck, {"p0", "p1", "two", "p3", "p4", "five", "six"});
-    deck.card(2).setBody("x");
-    deck.card(2).tag = 1;
-    deck.card(5).setBody("y");
-    deck.card(5).tag = 3;
-    deck.card(6).setBody("z1\r\nz2\r\nz3\r\nz4\r\nz5");
-    deck.card(6).tag = 1;
+    putBody(deck, 2, "x");
+    putTag(deck, 2, 1);
+    putBody(deck, 5, "y");
+    putTag(deck, 5, 3);
+    putBody(deck, 6, "z1\r\nz2\r\nz3\r\nz4\r\nz5");
+    putTag(deck, 6, 1);
     FixedPage page(1000, 200, 10, 10, 10);
-    Printing::printTagged(page, deck, QStringLiteral("f.qrx"));
+    Printing::printTagged(page, deck, CharacterSet(), QStringLiteral("f.qrx"));
     EXPECT_EQ(page.lines, (Lines{{1, 30, 30, "f.qrx - page 1"},
                                  {1, 30, 50, "Index: two"},
                                  {1, 30, 60, "x"},
@@ -227,12 +232,12 @@ TEST(PrintJobs, TagEndsEvenWithACardTooTallForAnyPage) {
     for (int i = 0; i < 60; ++i)
         tall += "t\r\n";
     for (int k = 0; k < 3; ++k)
-        deck.card(k).tag = 1;
-    deck.card(0).setBody("a");
-    deck.card(1).setBody(tall);
-    deck.card(2).setBody("c");
+        putTag(deck, k, 1);
+    putBody(deck, 0, "a");
+    putBody(deck, 1, tall);
+    putBody(deck, 2, "c");
     FixedPage page(1000, 200, 10, 10, 10);
-    Printing::printTagged(page, deck, QString());
+    Printing::printTagged(page, deck, CharacterSet(), QString());
     EXPECT_EQ(page.finished, 1);
     std::vector<std::string> indexes;
     int lines = 0;
@@ -252,12 +257,12 @@ TEST(PrintJobs, TagWithNothingTaggedHasNoPages) {
     Deck deck;
     addCards(deck, {"a", "b"});
     FixedPage page(1000, 200, 10, 10, 10);
-    Printing::printTagged(page, deck, QString());
+    Printing::printTagged(page, deck, CharacterSet(), QString());
     EXPECT_EQ(page.pages, 0);
     EXPECT_EQ(page.finished, 1);
     // The command says so and asks for no printer at all.
     FakeUi ui;
-    Printing::PrintTag(deck, QString(), ui);
+    Printing::PrintTag(deck, CharacterSet(), QString(), ui);
     EXPECT_EQ(ui.log, QStringList{QStringLiteral("status:No cards are tagged")});
 }
 
@@ -272,11 +277,11 @@ TEST(PrintCommands, CancelPrintsNothingAndAFailedPrinterSaysSo) {
     } ui;
     Deck deck;
     addCards(deck, {"a"});
-    Printing::PrintCard(deck, QString(), ui);
+    Printing::PrintCard(deck, CharacterSet(), QString(), ui);
     EXPECT_TRUE(ui.messages.empty());
     ui.next = PrinterSetup::Failed;
     ui.answer(Answer::Ok);
-    Printing::PrintList(deck, QString(), ui);
+    Printing::PrintList(deck, CharacterSet(), QString(), ui);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Print Failed"));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));
@@ -297,9 +302,10 @@ TEST(PrintCommands, APrinterThatRefusesAPageSaysPrintFailed) {
     for (int i = 0; i < 10; ++i)
         deck.AppendCard("card");
     ui.answer(Answer::Ok);
-    Printing::PrintList(deck, QString(), ui); // needs three pages; the second is refused
+    Printing::PrintList(deck, CharacterSet(), QString(),
+                        ui); // needs three pages; the second is refused
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("Print Failed"));
-    Printing::PrintCard(deck, QString(), ui); // one page: fine
+    Printing::PrintCard(deck, CharacterSet(), QString(), ui); // one page: fine
     EXPECT_EQ(ui.messages.size(), 1u);
 }

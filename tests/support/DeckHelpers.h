@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
-// Appends cards with these indexes, in this order, without sorting.
+// Appends cards with these indexes, in this order, without sorting, as a file would bring them
+// in: the modified flag stays as it was.
 inline void addCards(Deck& deck, std::initializer_list<const char*> indexes) {
+    const bool modified = deck.isModified();
     for (const char* index : indexes)
         deck.AppendCard(index);
+    deck.setModified(modified);
 }
 
 // The indexes from the front card on.
@@ -24,6 +27,24 @@ inline std::vector<std::string> indexesOf(const Deck& deck) {
 }
 
 using Indexes = std::vector<std::string>;
+
+// A card's body, index or tag as a file would have brought it in: the modified flag stays as
+// it was.
+inline void putBody(Deck& deck, int k, std::string_view text) {
+    const bool modified = deck.isModified();
+    deck.setBody(k, text);
+    deck.setModified(modified);
+}
+inline void putIndex(Deck& deck, int k, std::string_view text) {
+    const bool modified = deck.isModified();
+    deck.setIndex(k, text);
+    deck.setModified(modified);
+}
+inline void putTag(Deck& deck, int k, std::int32_t tag) {
+    const bool modified = deck.isModified();
+    deck.setTag(k, tag);
+    deck.setModified(modified);
+}
 
 // A file's bytes, built in tests byte by byte.
 inline QByteArray le16(int v) {

@@ -21,6 +21,8 @@ protected:
     FakeUi ui;
     Document doc{deck, ui, profile};
 
+    DocumentFixture() { ui.watch(deck); }
+
     QString path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
 
     static QByteArray read(const QString& file) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 FakeUi::~FakeUi() {
+    if (m_watcher.m_deck)
+        m_watcher.m_deck->removeObserver(&m_watcher);
     EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " message answers left unused";
     EXPECT_TRUE(m_paths.empty()) << m_paths.size() << " file dialog answers left unused";
     EXPECT_TRUE(m_texts.empty()) << m_texts.size() << " index dialog answers left unused";
@@ -81,19 +83,18 @@ void FakeUi::setTitle(const QString& t) {
     log << QStringLiteral("title:") + t;
 }
 
-void FakeUi::showCardCount(int count) {
-    cardCount = count;
-    log << QStringLiteral("count:%1").arg(count);
+void FakeUi::watch(Deck& deck) {
+    m_watcher.m_deck = &deck;
+    cardCount = deck.count();
+    deck.addObserver(&m_watcher);
 }
 
-void FakeUi::relabelCards() {
-    ++relabels;
-    log << QStringLiteral("relabel");
-}
-
-void FakeUi::closingStep() {
-    ++closingSteps;
-    log << QStringLiteral("closing");
+void FakeUi::Watcher::deckChanged(DeckChanges changes) {
+    m_ui.cardCount = m_deck->count();
+    if (changes & ~DeckChanges(DeckChange::Tags)) {
+        ++m_ui.relabels;
+        m_ui.log << QStringLiteral("relabel");
+    }
 }
 
 void FakeUi::selectBodyBytes(int start, int end) {

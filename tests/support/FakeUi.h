@@ -1,7 +1,8 @@
 #pragma once
 
-#include "deck/UserInterface.h"
+#include "deck/Deck.h"
 #include "output/PrintPage.h"
+#include "session/UserInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -47,14 +48,17 @@ public:
     std::vector<FileDialogRequest> fileDialogs;
     std::vector<std::pair<IndexDialogMode, QByteArray>> indexDialogs;
     // Every call in order: "message:<text>", "open:<filter>", "save:<filter>", "index:<mode>",
-    // "title:<title>", "count:<n>", "relabel", "closing", "select:<start>-<end>".
+    // "title:<title>", "select:<start>-<end>", and "relabel" for every change of a watched
+    // deck that the window would show.
     QStringList log;
 
     QString title;
     int cardCount = -1;
     int relabels = 0;
-    int closingSteps = 0;
     std::pair<int, int> selection{-1, -1};
+
+    // Follows the deck's announcements as the window does: counts its redraws and its cards.
+    void watch(Deck& deck);
 
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                       MessageButtons buttons) override;
@@ -62,9 +66,6 @@ public:
     std::optional<QString> fileDialog(const FileDialogRequest& request) override;
     std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) override;
     void setTitle(const QString& t) override;
-    void showCardCount(int count) override;
-    void relabelCards() override;
-    void closingStep() override;
     void selectBodyBytes(int start, int end) override;
     void statusMessage(const QString& text) override { log << QStringLiteral("status:") + text; }
     // No printer unless a test says otherwise.
@@ -74,6 +75,15 @@ public:
     }
 
 private:
+    class Watcher : public DeckObserver {
+    public:
+        explicit Watcher(FakeUi& ui)
+            : m_ui(ui) {}
+        void deckChanged(DeckChanges changes) override;
+        FakeUi& m_ui;
+        Deck* m_deck = nullptr;
+    };
+    Watcher m_watcher{*this};
     std::deque<Answer> m_answers;
     std::deque<std::optional<std::pair<QString, int>>> m_paths;
     std::deque<std::optional<QByteArray>> m_texts;

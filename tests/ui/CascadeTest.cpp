@@ -21,10 +21,12 @@ protected:
 };
 
 TEST(CascadeGeometry, CardsStepRightAndUpFromTheBottomLeft) {
-    Deck deck;
-    addCards(deck, {"A", "B", "C"});
-    CardStack stack(
-        deck, [] { return false; }, nullptr);
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath(QStringLiteral("quorix.conf")), QSettings::IniFormat);
+    WindowPort port;
+    DeckSession session(settings, port);
+    addCards(session.deck(), {"A", "B", "C"});
+    CardStack stack(session, nullptr);
     stack.show();
     stack.resize(600, 382); // a client area of 400 with an 18-pixel status bar
     stack.RelabelCards();
@@ -39,7 +41,7 @@ TEST(CascadeGeometry, CardsStepRightAndUpFromTheBottomLeft) {
 
     // Of 20 cards only those whose bottom edge is inside are painted and hit.
     for (int i = 0; i < 17; ++i)
-        deck.AppendCard("more");
+        session.deck().AppendCard("more");
     stack.resize(600, 382);
     EXPECT_EQ(stack.visibleBackCards(), 15);
     EXPECT_EQ(stack.cardRect(8).top(), -18);
@@ -71,12 +73,11 @@ TEST_F(Cascade, ClickingACardBehindRotatesTheDeck) {
 }
 
 TEST_F(Cascade, HeaderShortensLongIndexesAndTheTooltipShowsThemWhole) {
-    EXPECT_EQ(CardWindow::headerText(QByteArray(33, 'x')),
-              QString(32, u'x') + QStringLiteral("..."));
-    EXPECT_EQ(CardWindow::headerText(QByteArray(32, 'x')), QString(32, u'x'));
     const std::string forty = "A very long index of exactly forty chars";
     ASSERT_EQ(forty.size(), 40u);
     showCards({forty.c_str()});
+    EXPECT_EQ(front()->headerText(std::string(33, 'x')), QString(32, u'x') + QStringLiteral("..."));
+    EXPECT_EQ(front()->headerText(std::string(32, 'x')), QString(32, u'x'));
     const int right = front()->tooltipRight();
     EXPECT_EQ(right, front()->hasMail() ? 320 : 345);
     const auto tip = [this] {
@@ -89,7 +90,7 @@ TEST_F(Cascade, HeaderShortensLongIndexesAndTheTooltipShowsThemWhole) {
     };
     EXPECT_EQ(tip(), QString::fromStdString(forty));
     // Deck text is data: markup in an index is shown as it is, never obeyed.
-    frame->deck().card(0).setIndex("<img src=x.png><a href=y>z</a>");
+    putIndex(frame->deck(), 0, "<img src=x.png><a href=y>z</a>");
     EXPECT_EQ(tip(), QStringLiteral("<img src=x.png><a href=y>z</a>"));
 }
 
@@ -108,8 +109,7 @@ TEST_F(Cascade, TypingStoresTheBodyAtOnce) {
 
 TEST_F(Cascade, OnlyAChangeMarksTheDeckModified) {
     showCards({"a", "b"});
-    frame->deck().card(0).setBody("body");
-    frame->relabelCards();
+    putBody(frame->deck(), 0, "body");
     EXPECT_FALSE(frame->deck().isModified());
     // Browsing, menu keys and modifiers change nothing; Alt with a letter types nothing.
     for (Qt::Key key : {Qt::Key_Alt, Qt::Key_Right, Qt::Key_Left, Qt::Key_Home, Qt::Key_End,
@@ -131,8 +131,7 @@ TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
     frame->deck().setModified(false);
 
     // Ctrl+Q: no card begins with q; nothing moves, but the editor is reloaded.
-    frame->deck().card(0).setBody("some text");
-    frame->relabelCards();
+    putBody(frame->deck(), 0, "some text");
     editor()->selectAll();
     QTest::keyClick(editor(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(indexes().front(), "Banana");
@@ -161,8 +160,7 @@ TEST_F(Cascade, CtrlLetterOnlyJumpsAndNeverEditsTheCard) {
                                            Qt::ControlModifier | Qt::ShiftModifier}) {
             frame->deck().RemoveAllCards();
             showCards({"0 first", other.c_str()});
-            frame->deck().card(0).setBody(text);
-            frame->relabelCards();
+            putBody(frame->deck(), 0, text);
             editor()->undo(); // nothing to undo after a load
             QTextCursor c = editor()->textCursor();
             c.setPosition(3);
@@ -178,8 +176,7 @@ TEST_F(Cascade, CtrlLetterOnlyJumpsAndNeverEditsTheCard) {
 
 TEST_F(Cascade, EditsWithoutTypedCharactersSurviveARotation) {
     showCards({"A", "B"});
-    frame->deck().card(0).setBody("hello");
-    frame->relabelCards();
+    putBody(frame->deck(), 0, "hello");
     editor()->moveCursor(QTextCursor::Start);
     QTest::keyClick(editor(), Qt::Key_Delete);
     QTest::mouseClick(front()->button(Cmd::NextCard), Qt::LeftButton);
@@ -207,8 +204,7 @@ TEST_F(Cascade, UndoIsStoredAndMarksTheDeck) {
 
 TEST_F(Cascade, TheBodyHoldsAtMost511Bytes) {
     showCards({"a"});
-    frame->deck().card(0).setBody(std::string(509, 'x'));
-    frame->relabelCards();
+    putBody(frame->deck(), 0, std::string(509, 'x'));
     editor()->moveCursor(QTextCursor::End);
     QTest::keyClick(editor(), Qt::Key_Y);
     EXPECT_EQ(body().size(), 510u);
@@ -232,17 +228,16 @@ TEST_F(Cascade, TheBodyHoldsAtMost511Bytes) {
 
 TEST_F(Cascade, InsertTogglesOverwriteTyping) {
     showCards({"a"});
-    frame->deck().card(0).setBody("abc");
-    frame->relabelCards();
-    const bool before = CardEdit::overwriteTyping();
+    putBody(frame->deck(), 0, "abc");
+    const bool before = frame->cardStack()->overwriteTyping();
     QTest::keyClick(editor(), Qt::Key_Insert);
-    EXPECT_NE(CardEdit::overwriteTyping(), before);
-    EXPECT_EQ(editor()->overwriteMode(), CardEdit::overwriteTyping());
+    EXPECT_NE(frame->cardStack()->overwriteTyping(), before);
+    EXPECT_EQ(editor()->overwriteMode(), frame->cardStack()->overwriteTyping());
     EXPECT_EQ(frame->deckStatusBar()->indicatorText(4),
-              CardEdit::overwriteTyping() ? QStringLiteral("OVR") : QString());
-    if (!CardEdit::overwriteTyping())
+              frame->cardStack()->overwriteTyping() ? QStringLiteral("OVR") : QString());
+    if (!frame->cardStack()->overwriteTyping())
         QTest::keyClick(editor(), Qt::Key_Insert);
-    ASSERT_TRUE(CardEdit::overwriteTyping());
+    ASSERT_TRUE(frame->cardStack()->overwriteTyping());
     editor()->moveCursor(QTextCursor::Start);
     QTest::keyClick(editor(), Qt::Key_X);
     EXPECT_EQ(body(), "xbc");
@@ -252,16 +247,15 @@ TEST_F(Cascade, InsertTogglesOverwriteTyping) {
     QTest::keyClick(editor(), Qt::Key_Insert, Qt::KeypadModifier);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Insert, Qt::NoModifier, QString(), true);
     QApplication::sendEvent(editor(), &repeat);
-    EXPECT_TRUE(CardEdit::overwriteTyping());
+    EXPECT_TRUE(frame->cardStack()->overwriteTyping());
     QTest::keyClick(editor(), Qt::Key_Insert);
-    EXPECT_FALSE(CardEdit::overwriteTyping());
+    EXPECT_FALSE(frame->cardStack()->overwriteTyping());
     EXPECT_EQ(frame->deckStatusBar()->indicatorText(4), QString());
 }
 
 TEST_F(Cascade, TheCardMenuListsEveryCardAndEveryEntryWorks) {
     for (int i = 0; i < 102; ++i)
         frame->deck().AppendCard("card " + std::to_string(1000 + i));
-    frame->relabelCards();
     CardMenu* menu = frame->showCardMenu(QPoint(50, 50));
     QListView* list = menu->list();
     ASSERT_EQ(list->model()->rowCount(), 102);
@@ -320,10 +314,13 @@ TEST_F(Cascade, TheFrontCardComesAndGoesWithTheCards) {
 }
 
 TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
-    addCards(frame->deck(), {"Apple", "Kiwi"});
-    frame->deck().card(0).setBody("as loaded");
-    frame->relabelCards();
-    frame->deck().setModified(false);
+    {
+        // Shown as one change, as a file is.
+        const Deck::Batch loading(frame->deck());
+        addCards(frame->deck(), {"Apple", "Kiwi"});
+        putBody(frame->deck(), 0, "as loaded");
+        frame->deck().setModified(false);
+    }
     frame->updateCommandStates();
     EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
     editor()->moveCursor(QTextCursor::End);

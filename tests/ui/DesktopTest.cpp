@@ -78,10 +78,12 @@ TEST_F(Desktop, TheCardsFollowThePaletteAndAlwaysRead) {
 // The real scale factor needs a process of its own: this test runs itself again under each.
 TEST(HighDpi, TheFrontCardsBorderIsWholeAtEveryScale) {
     if (qEnvironmentVariableIsSet("QUORIX_SCALE_CHILD")) {
-        Deck deck;
-        deck.AppendCard("a");
-        CardStack stack(
-            deck, [] { return false; }, nullptr);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("quorix.conf")), QSettings::IniFormat);
+        WindowPort port;
+        DeckSession session(settings, port);
+        session.deck().AppendCard("a");
+        CardStack stack(session, nullptr);
         stack.resize(600, 400);
         stack.show();
         stack.RelabelCards();
@@ -163,8 +165,8 @@ TEST_F(Desktop, ScreenReadersFindEveryCard) {
 
 TEST_F(Desktop, TheTagListSpeaksOfCheckedItemsAndReturnIsOk) {
     showCards({"a", "b"});
-    frame->deck().card(1).tag = 1;
-    TagDialog dialog(frame.get(), frame->deck());
+    putTag(frame->deck(), 1, 1);
+    TagDialog dialog(frame.get(), frame->deck(), frame->session().characterSet());
     dialog.show();
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(dialog.list());
     ASSERT_NE(list, nullptr);

@@ -1,4 +1,5 @@
 #include "ui/Dialogs.h"
+#include "deck/CharacterSet.h"
 #include "support/FakeUi.h"
 #include "ui/IndexDialog.h"
 
@@ -62,12 +63,13 @@ TEST(QtDialogs, FileDialogsTakeTheProgramsFilterAndFolder) {
 }
 
 TEST(IndexDialogWidget, CaptionsLimitAndBytes) {
-    IndexDialog add(nullptr, QByteArray(), IndexDialogMode::AddCard);
+    const CharacterSet western;
+    IndexDialog add(nullptr, QByteArray(), IndexDialogMode::AddCard, western);
     EXPECT_EQ(add.windowTitle(), QStringLiteral("Add Card"));
-    IndexDialog go(nullptr, QByteArray(), IndexDialogMode::GotoIndex);
+    IndexDialog go(nullptr, QByteArray(), IndexDialogMode::GotoIndex, western);
     EXPECT_EQ(go.windowTitle(), QStringLiteral("Goto Index"));
 
-    IndexDialog edit(nullptr, QByteArray("Caf\xe9"), IndexDialogMode::EditIndex);
+    IndexDialog edit(nullptr, QByteArray("Caf\xe9"), IndexDialogMode::EditIndex, western);
     EXPECT_EQ(edit.windowTitle(), QStringLiteral("Edit Index"));
     EXPECT_EQ(edit.edit()->text(), QStringLiteral("Caf\u00e9"));
     EXPECT_EQ(edit.text(), QByteArray("Caf\xe9"));

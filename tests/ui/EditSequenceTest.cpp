@@ -168,8 +168,7 @@ TEST_F(EditSequence, TheCardAlwaysHoldsWhatTheEditorShowsAndTheFlagTellsTheTruth
     const QString file = path("sequence.qrx");
     showCards({"Apple", "Kiwi", "Melon", "Yam"});
     for (int k = 0; k < 4; ++k)
-        frame->deck().card(k).setBody("lone\nline\rbreaks\r\nmixed\n\n\r\rend");
-    frame->relabelCards();
+        putBody(frame->deck(), k, "lone\nline\rbreaks\r\nmixed\n\n\r\rend");
     script.choose(file); // the first Save asks for a name
     frame->runCommand(Cmd::Save);
     ASSERT_FALSE(frame->deck().isModified());

@@ -9,9 +9,8 @@ class FindWidget : public FrameFixture {};
 
 TEST_F(FindWidget, StartsWithTheSelectionAndSelectsWhatItFinds) {
     showCards({"A", "B"});
-    frame->deck().card(1).setBody("first line\r\nsecond line\r\nthe word");
-    frame->deck().card(0).setBody("say word twice");
-    frame->relabelCards();
+    putBody(frame->deck(), 1, "first line\r\nsecond line\r\nthe word");
+    putBody(frame->deck(), 0, "say word twice");
     QTextCursor cursor = editor()->textCursor();
     cursor.setPosition(4);
     cursor.setPosition(8, QTextCursor::KeepAnchor);
@@ -52,9 +51,8 @@ TEST_F(FindWidget, FindNextWaitsForText) {
 
 TEST_F(FindWidget, ASecondFindReusesTheDialogAndStartsANewWalk) {
     showCards({"A", "B"});
-    frame->deck().card(0).setBody("hit");
-    frame->deck().card(1).setBody("hit");
-    frame->relabelCards();
+    putBody(frame->deck(), 0, "hit");
+    putBody(frame->deck(), 1, "hit");
     frame->runCommand(Cmd::Find);
     FindDialog* find = frame->findDialog();
     find->edit()->setText(QStringLiteral("hit"));

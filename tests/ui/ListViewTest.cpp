@@ -23,8 +23,7 @@ protected:
 
 TEST_F(ListView, ShowsEveryIndexInIndexOrderWithTheFrontCardSelected) {
     showCards({"Apple", "Banana", "Cherry", "Date"});
-    frame->deck().BringCardToFront(2); // Cherry in front
-    frame->relabelCards();
+    frame->deck().BringCardToFront(2);  // Cherry in front
     EXPECT_FALSE(frame->isListShown()); // the program starts with the cards
     QTest::keyClick(frame.get(), Qt::Key_F6);
     ASSERT_TRUE(frame->isListShown());
@@ -66,9 +65,8 @@ TEST_F(ListView, ShowsEveryIndexInIndexOrderWithTheFrontCardSelected) {
 
 TEST_F(ListView, TypingFiltersOnIndexAndBody) {
     showCards({"Apple", "Banana", "Cherry"});
-    frame->deck().card(1).setBody("yellow, more or less");
-    frame->deck().card(2).setBody("small and RED when ripe");
-    frame->relabelCards();
+    putBody(frame->deck(), 1, "yellow, more or less");
+    putBody(frame->deck(), 2, "small and RED when ripe");
     frame->runCommand(Cmd::ViewList);
     QTest::keyClicks(list()->filterBox(), QStringLiteral("re"));
     // "re" in Cherry's body (RED, case folded) and in Banana's ("more").

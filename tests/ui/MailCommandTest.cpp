@@ -39,7 +39,7 @@ TEST_F(MailCommand, WithoutTheHandOffThereIsNoMailButtonAndSendCardIsGrayed) {
 
 TEST_F(MailCommand, SendListAndTagFromTheMenu) {
     showCards({"Apple", "Banana"});
-    frame->deck().card(1).tag = 1;
+    putTag(frame->deck(), 1, 1);
     frame->runCommand(Cmd::SendList);
     EXPECT_EQ(mailer.attachment(), QByteArray("Apple\r\nBanana\r\n"));
     frame->runCommand(Cmd::SendTag);

@@ -38,7 +38,7 @@ protected:
 
 TEST_F(PrintPdf, CardPrintsItsHeaderIndexAndBody) {
     titled({"Apple", "Pear"});
-    frame->deck().card(0).setBody("Crisp and sweet.\r\n\tPick in October. Caf\xe9 \x80 2.");
+    putBody(frame->deck(), 0, "Crisp and sweet.\r\n\tPick in October. Caf\xe9 \x80 2.");
     frame->runCommand(Cmd::PrintCard);
     const QString t = text();
     EXPECT_TRUE(t.contains(path("deck.qrx"))) << t.toStdString();
@@ -71,7 +71,6 @@ TEST_F(PrintPdf, ListRunsOverTwoPagesInDeckOrder) {
     for (int i = 0; i < 90; ++i)
         frame->deck().AppendCard("card " + std::to_string(100 + i));
     frame->deck().BringCardToFront(5);
-    frame->relabelCards();
     dialogs.pdfPath = pdf();
     frame->runCommand(Cmd::PrintList);
     EXPECT_EQ(pages(), 2);
@@ -87,9 +86,9 @@ TEST_F(PrintPdf, ListRunsOverTwoPagesInDeckOrder) {
 
 TEST_F(PrintPdf, TagPrintsOnlyTaggedCardsInDeckOrder) {
     titled({"a", "b", "c", "d", "e", "f"});
-    frame->deck().card(5).tag = 1;
-    frame->deck().card(2).tag = 1;
-    frame->deck().card(2).setBody("body of c");
+    putTag(frame->deck(), 5, 1);
+    putTag(frame->deck(), 2, 1);
+    putBody(frame->deck(), 2, "body of c");
     frame->runCommand(Cmd::PrintTag);
     const QString t = text();
     EXPECT_TRUE(t.contains(path("deck.qrx") + QStringLiteral(" - page 1")));
@@ -101,7 +100,7 @@ TEST_F(PrintPdf, TagPrintsOnlyTaggedCardsInDeckOrder) {
     // Nothing tagged: no dialog, no job, and the status bar says why.
     QFile::remove(pdf());
     for (int k = 0; k < frame->deck().count(); ++k)
-        frame->deck().card(k).tag = 0;
+        putTag(frame->deck(), k, 0);
     const int dialogsBefore = dialogs.printDialogs;
     frame->runCommand(Cmd::PrintTag);
     EXPECT_FALSE(QFile::exists(pdf()));
@@ -112,7 +111,6 @@ TEST_F(PrintPdf, TagPrintsOnlyTaggedCardsInDeckOrder) {
 TEST_F(PrintPdf, ThePageRangeAndCopiesOfTheDialogAreHonoured) {
     for (int i = 0; i < 90; ++i)
         frame->deck().AppendCard("card " + std::to_string(100 + i));
-    frame->relabelCards();
     dialogs.pdfPath = pdf();
     dialogs.fromPage = 2;
     dialogs.toPage = 2;
@@ -136,7 +134,7 @@ TEST_F(PrintPdf, ABodyTallerThanThePageGoesOnOverMorePages) {
     std::string body;
     for (int i = 0; i < 70; ++i)
         body += "row" + std::to_string(10 + i) + "\r";
-    frame->deck().card(0).setBody(body);
+    putBody(frame->deck(), 0, body);
     frame->runCommand(Cmd::PrintCard);
     const QString t = text();
     for (int i = 0; i < 70; ++i)

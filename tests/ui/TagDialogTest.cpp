@@ -13,10 +13,11 @@
 class Tagging : public testing::Test {
 protected:
     Deck deck;
+    const CharacterSet western;
     std::unique_ptr<TagDialog> dialog;
 
     void open() {
-        dialog = std::make_unique<TagDialog>(nullptr, deck);
+        dialog = std::make_unique<TagDialog>(nullptr, deck, western);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -39,7 +40,7 @@ protected:
 
 TEST_F(Tagging, ShowsEveryNonZeroTagAsTaggedAndStoresOneOrZero) {
     addCards(deck, {"front", "second", "third"});
-    deck.card(1).tag = 7;
+    putTag(deck, 1, 7);
     open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Tag Cards"));
     EXPECT_FALSE(list()->IsTagged(0));
@@ -53,23 +54,23 @@ TEST_F(Tagging, ShowsEveryNonZeroTagAsTaggedAndStoresOneOrZero) {
 
 TEST_F(Tagging, CancelAndEscapeChangeNothing) {
     addCards(deck, {"a", "b"});
-    deck.card(1).tag = 5;
+    putTag(deck, 1, 5);
     open();
-    dialog->menuAction(40070)->trigger(); // All
+    dialog->menuAction(TagDialog::TagAllId)->trigger(); // All
     EXPECT_TRUE(list()->IsTagged(0));
     QTest::keyClick(list(), Qt::Key_Escape);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_EQ(tags(), (std::vector<int>{0, 5}));
 
     open();
-    dialog->menuAction(40068)->trigger(); // None
+    dialog->menuAction(TagDialog::TagNoneId)->trigger(); // None
     dialog->reject();
     EXPECT_EQ(tags(), (std::vector<int>{0, 5}));
 }
 
 TEST_F(Tagging, SelectedTagsOnlyTheSelectionAndNeverUntags) {
     addCards(deck, {"a", "b", "c", "d"});
-    deck.card(3).tag = 1;
+    putTag(deck, 3, 1);
     open();
     dialog->menuAction(40069)->trigger(); // nothing selected: nothing changes
     EXPECT_FALSE(list()->IsTagged(0));
@@ -90,7 +91,7 @@ TEST_F(Tagging, SelectedTagsOnlyTheSelectionAndNeverUntags) {
 
 TEST_F(Tagging, ADoubleClickTogglesTheItem) {
     addCards(deck, {"a", "b"});
-    deck.card(1).tag = 1;
+    putTag(deck, 1, 1);
     open();
     doubleClick(1);
     EXPECT_FALSE(list()->IsTagged(1));
@@ -126,7 +127,7 @@ class TagCommand : public FrameFixture {};
 
 TEST_F(TagCommand, OkMarksTheDeckModifiedOnlyWhenATagChanged) {
     showCards({"a", "b"});
-    frame->deck().card(1).tag = 7; // tagged already; writing 1 is no change
+    putTag(frame->deck(), 1, 7); // tagged already; writing 1 is no change
     const auto runWith = [this](int menuId) {
         QTimer::singleShot(0, [menuId] {
             auto* d = qobject_cast<TagDialog*>(QApplication::activeModalWidget());
@@ -140,7 +141,7 @@ TEST_F(TagCommand, OkMarksTheDeckModifiedOnlyWhenATagChanged) {
     runWith(0);
     EXPECT_EQ(frame->deck().card(1).tag, 1);
     EXPECT_FALSE(frame->deck().isModified());
-    runWith(40070); // Tag > All
+    runWith(TagDialog::TagAllId); // Tag > All
     EXPECT_EQ(frame->deck().card(0).tag, 1);
     EXPECT_TRUE(frame->deck().isModified());
 }

@@ -1,3 +1,4 @@
+#include "deck/CharacterSet.h"
 #include "support/FrameFixture.h"
 #include "support/TypeText.h"
 #include "ui/CommandTable.h"
@@ -16,8 +17,7 @@ class TextIntegrity : public FrameFixture {
 protected:
     std::string body(int k = 0) const { return std::string(frame->deck().card(k).bodyText()); }
     void load(const std::string& bytes) {
-        frame->deck().card(0).setBody(bytes);
-        frame->relabelCards();
+        putBody(frame->deck(), 0, bytes);
         frame->deck().setModified(false);
     }
     void sendKey(Qt::Key key, Qt::KeyboardModifiers mods, const QString& text) {
@@ -90,8 +90,7 @@ TEST_F(TextIntegrity, LoneLineBreaksKeepTheirBytesThroughEdits) {
 
 TEST_F(TextIntegrity, FindSelectsTheRightCharactersWhateverTheBreaks) {
     showCards({"A", "B"});
-    frame->deck().card(1).setBody("one\ntwo\rthree\r\nfour target");
-    frame->relabelCards();
+    putBody(frame->deck(), 1, "one\ntwo\rthree\r\nfour target");
     frame->runCommand(Cmd::Find);
     FindDialog* find = frame->findDialog();
     find->edit()->setText(QStringLiteral("target"));
@@ -104,9 +103,8 @@ TEST_F(TextIntegrity, FindSelectsTheRightCharactersWhateverTheBreaks) {
 
 TEST_F(TextIntegrity, FindKeepsTheKeyboardAndEnterFindsTheNext) {
     showCards({"A", "B"});
-    frame->deck().card(0).setBody("cat and cat");
-    frame->deck().card(1).setBody("no");
-    frame->relabelCards();
+    putBody(frame->deck(), 0, "cat and cat");
+    putBody(frame->deck(), 1, "no");
     frame->activateWindow();
     ASSERT_TRUE(becomesActive(frame.get()));
     frame->runCommand(Cmd::Find);
@@ -134,7 +132,8 @@ TEST_F(TextIntegrity, FindKeepsTheKeyboardAndEnterFindsTheNext) {
 }
 
 TEST(IndexBox, OneLineWithoutControlCharactersAndWithTheHint) {
-    IndexDialog dialog(nullptr, QByteArray("old"), IndexDialogMode::AddCard);
+    const CharacterSet western;
+    IndexDialog dialog(nullptr, QByteArray("old"), IndexDialogMode::AddCard, western);
     dialog.show();
     QLineEdit* edit = dialog.edit();
     edit->clear();
@@ -150,7 +149,7 @@ TEST(IndexBox, OneLineWithoutControlCharactersAndWithTheHint) {
     EXPECT_EQ(edit->text(), QStringLiteral("aXY!b"));
     EXPECT_EQ(dialog.text(), QByteArray("aXY!b"));
 
-    FindDialog find(nullptr);
+    FindDialog find(nullptr, western);
     find.show();
     QApplication::clipboard()->setText(QStringLiteral("two\nlines"));
     find.edit()->paste();

@@ -7,6 +7,7 @@
 #include "ui/CardWindow.h"
 #include "ui/DeckFrame.h"
 #include "ui/DeckStatusBar.h"
+#include "ui/WindowPort.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ protected:
     QSettings settings{dir.filePath(QStringLiteral("quorix.conf")), QSettings::IniFormat};
     FakeUi script;
     ScriptedDialogs dialogs{script};
+    WindowPort port;
+    std::unique_ptr<DeckSession> session;
     std::unique_ptr<DeckFrame> frame;
 
     void SetUp() override { makeFrame(); }
@@ -30,10 +33,13 @@ protected:
         if (frame)
             frame->deck().setModified(false);
         frame.reset();
+        session.reset();
     }
 
     void makeFrame() {
-        frame = std::make_unique<DeckFrame>(settings);
+        frame.reset();
+        session = std::make_unique<DeckSession>(settings, port);
+        frame = std::make_unique<DeckFrame>(*session, port);
         frame->setDialogs(&dialogs);
         frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
@@ -44,7 +50,6 @@ protected:
     // Fills the deck as a loaded file would and shows it.
     void showCards(std::initializer_list<const char*> indexes) {
         addCards(frame->deck(), indexes);
-        frame->relabelCards();
         frame->deck().setModified(false);
     }
 

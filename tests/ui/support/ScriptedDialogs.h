@@ -17,8 +17,8 @@ public:
     std::optional<QString> fileDialog(QWidget*, const FileDialogRequest& request) override {
         return m_script.fileDialog(request);
     }
-    std::optional<QByteArray> indexDialog(QWidget*, IndexDialogMode mode,
-                                          const QByteArray& text) override {
+    std::optional<QByteArray> indexDialog(QWidget*, IndexDialogMode mode, const QByteArray& text,
+                                          const CharacterSet&) override {
         return m_script.indexDialog(mode, text);
     }
 

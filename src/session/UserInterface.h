@@ -34,9 +34,10 @@ enum class IndexDialogMode { EditIndex = 0, AddCard = 1, GotoIndex = 2 };
 
 enum class PrinterSetup { Cancelled, Failed, Ready };
 
-// Everything the core needs from the user: message boxes, dialogs and the few parts of the
-// window it keeps up to date. The main window implements it with real widgets; tests
-// implement it with a scripted fake.
+// Everything the core needs from the user: message boxes, dialogs, the printer and the few
+// parts of the window it keeps up to date. What the deck looks like is not among them: the
+// views follow the deck's own announcements. The window's side (WindowPort) implements it
+// with real dialogs; tests implement it with a scripted fake.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -60,12 +61,6 @@ public:
     virtual std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) = 0;
 
     virtual void setTitle(const QString& title) = 0;
-    // Shows "%d Cards" in the status bar at once.
-    virtual void showCardCount(int count) = 0;
-    // Redraws the card headers from the deck and loads the front card's body into the editor.
-    virtual void relabelCards() = 0;
-    // The step many commands end with: the editor of the front card gets the focus.
-    virtual void closingStep() = 0;
     // Selects bytes [start, end) of the front card's body in the editor and shows them.
     virtual void selectBodyBytes(int start, int end) = 0;
     // A short note in the status bar, gone after a few seconds.

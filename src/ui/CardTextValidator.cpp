@@ -1,7 +1,7 @@
-#include "Cp1252Validator.h"
+#include "CardTextValidator.h"
 
 #include "InputHints.h"
-#include "deck/Cp1252.h"
+#include "deck/CharacterSet.h"
 
 #include <QApplication>
 #include <QToolTip>
@@ -15,11 +15,13 @@ bool isBreak(QChar c) {
 
 } // namespace
 
-Cp1252Validator::Cp1252Validator(int maxBytes, QObject* parent)
+CardTextValidator::CardTextValidator(const CharacterSet& characterSet, int maxBytes,
+                                     QObject* parent)
     : QValidator(parent)
+    , m_characterSet(characterSet)
     , m_maxBytes(maxBytes) {}
 
-QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
+QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
     // The box never holds a break, so a break belongs to text just put in, which ends before
     // the cursor: the inserted text ends at its first break.
     const auto firstBreak = std::find_if(input.cbegin(), input.cend(), isBreak) - input.cbegin();
@@ -35,7 +37,7 @@ QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
     for (qsizetype i = 0; i < input.size();) {
         const QChar c = input[i];
         const bool control = c.unicode() < 0x20 || isBreak(c);
-        if (control || !Cp1252::canEncode(c)) {
+        if (control || !m_characterSet.canEncode(c)) {
             foreign = foreign || !control;
             input.remove(i, 1);
             if (i < pos)
@@ -50,5 +52,5 @@ QValidator::State Cp1252Validator::validate(QString& input, int& pos) const {
             QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
                                InputHints::notInCodePage(), box);
     }
-    return input.size() > m_maxBytes ? Invalid : Acceptable;
+    return m_characterSet.byteLength(input) > m_maxBytes ? Invalid : Acceptable;
 }
