@@ -69,6 +69,10 @@ public:
         return Answer::Ok;
     }
     QString applicationName() const override { return QStringLiteral("quorix"); }
+    int choiceBox(const QString&, const QString&, MessageIcon, const QStringList& choices,
+                  int) override {
+        return static_cast<int>(choices.size()) - 1;
+    }
     std::optional<QString> fileDialog(const FileDialogRequest&) override { return {}; }
     std::optional<QByteArray> indexDialog(IndexDialogMode, const QByteArray&) override {
         return {};

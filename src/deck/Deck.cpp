@@ -20,8 +20,7 @@ void Deck::removeObserver(DeckObserver* observer) {
 
 Deck::Batch::Batch(Deck& deck)
     : m_deck(deck) {
-    if (m_deck.m_batches++ == 0)
-        m_deck.m_announcedModified = m_deck.m_modified;
+    ++m_deck.m_batches;
 }
 
 Deck::Batch::~Batch() {
@@ -30,34 +29,35 @@ Deck::Batch::~Batch() {
 }
 
 void Deck::changed(DeckChanges changes) {
-    const Batch batch(*this);
     m_pending |= changes;
+    if (m_batches == 0)
+        announce();
 }
 
 void Deck::edited(DeckChanges changes) {
-    const Batch batch(*this);
-    m_pending |= changes;
     m_modified = true;
+    changed(changes);
 }
 
 void Deck::setModified(bool modified) {
-    const Batch batch(*this);
     m_modified = modified;
+    if (m_batches == 0)
+        announce();
 }
 
 void Deck::announce() {
-    // Listeners may change the deck in turn; what they change is announced after this.
+    // Listeners may change the deck in turn: what they change is announced by their own call.
     const DeckChanges changes = std::exchange(m_pending, {});
-    const bool modifiedNow = m_modified != m_announcedModified;
+    const bool flagChanged = m_modified != m_announcedModified;
     m_announcedModified = m_modified;
-    const std::vector<DeckObserver*> observers = m_observers;
+    // By index: a listener may stop listening while it is told.
     if (changes) {
-        for (DeckObserver* o : observers)
-            o->deckChanged(changes);
+        for (std::size_t i = 0; i < m_observers.size(); ++i)
+            m_observers[i]->deckChanged(changes);
     }
-    if (modifiedNow) {
-        for (DeckObserver* o : observers)
-            o->modifiedChanged(m_modified);
+    if (flagChanged) {
+        for (std::size_t i = 0; i < m_observers.size(); ++i)
+            m_observers[i]->modifiedChanged(m_modified);
     }
 }
 
@@ -194,8 +194,8 @@ void Deck::RemoveFrontCard() {
     if (m_cards.empty())
         return;
     const Batch batch(*this);
-    for (DeckObserver* o : std::vector<DeckObserver*>(m_observers))
-        o->cardRemoving(card(0), 0);
+    for (std::size_t i = 0; i < m_observers.size(); ++i)
+        m_observers[i]->cardRemoving(card(0), 0);
     const auto at = m_cards.begin() + static_cast<std::ptrdiff_t>(m_front);
     m_deleted.push_back(std::move(*at));
     m_cards.erase(at);
@@ -207,8 +207,8 @@ void Deck::RemoveFrontCard() {
 void Deck::RemoveAllCards() {
     const Batch batch(*this);
     if (!m_cards.empty()) {
-        for (DeckObserver* o : std::vector<DeckObserver*>(m_observers))
-            o->cardsClearing();
+        for (std::size_t i = 0; i < m_observers.size(); ++i)
+            m_observers[i]->cardsClearing();
         changed(DeckChange::Count | DeckChange::Front);
     }
     m_cards.clear();

@@ -9,6 +9,7 @@
 #include "SafeWrite.h"
 #include "deck/Deck.h"
 #include "session/CommandBinder.h"
+#include "session/OtherWindows.h"
 
 #include <QFileInfo>
 
@@ -68,7 +69,8 @@ QString Document::title() const {
 }
 
 void Document::setFilePath(const QString& path) {
-    m_filePath = path;
+    // Absolute, so that Recent Files and "Last File" name the same deck from any folder.
+    m_filePath = FileNames::absolute(path);
     m_ui.setTitle(title());
     Q_EMIT fileChanged();
 }
@@ -84,24 +86,29 @@ void Document::fileError(const QString& text) {
     m_ui.messageBox(text, ErrorCaption, MessageIcon::Stop, MessageButtons::Ok);
 }
 
-std::optional<Document::Cards> Document::readDeckFile(const QString& path) {
+std::optional<Document::ReadDeck> Document::readDeckFile(const QString& path, bool quiet) {
     QFile file;
     if (!openForReading(file, path)) {
-        fileError(QStringLiteral("File Error - \"%1\"").arg(FileNames::display(path)));
+        if (!quiet)
+            fileError(QStringLiteral("File Error - \"%1\"").arg(FileNames::display(path)));
         return std::nullopt;
     }
+    // The stamp of the very file read, whatever happens to the name meanwhile.
+    std::optional<FileStamp> stamp = FileStamp::ofOpenFile(file.handle());
     DeckFile::ReadResult read = DeckFile::read(file);
     if (read.status == DeckFile::ReadStatus::ReadError) {
-        fileError(QStringLiteral("File Error - \"%1\"\n%2")
-                      .arg(FileNames::display(path), file.errorString()));
+        if (!quiet)
+            fileError(QStringLiteral("File Error - \"%1\"\n%2")
+                          .arg(FileNames::display(path), file.errorString()));
         return std::nullopt;
     }
     if (read.status != DeckFile::ReadStatus::Ok) {
         // "Incompable" is the program's own spelling of this message, kept as users know it.
-        fileError(QStringLiteral("File Error - Incompable File"));
+        if (!quiet)
+            fileError(QStringLiteral("File Error - Incompable File"));
         return std::nullopt;
     }
-    return std::move(read.cards);
+    return ReadDeck{std::move(read.cards), stamp};
 }
 
 std::optional<CardfileReader::Result> Document::readCardFile(const QString& path) {
@@ -137,11 +144,11 @@ void Document::replaceDeck(Cards cards) {
 }
 
 bool Document::LoadDeckFile(const QString& path) {
-    auto cards = readDeckFile(path);
-    if (!cards)
+    auto read = readDeckFile(path);
+    if (!read)
         return false;
     const Deck::Batch batch(m_deck);
-    m_deck.appendCards(std::move(*cards));
+    m_deck.appendCards(std::move(read->cards));
     m_deck.SortByIndex();
     m_deck.setModified(false);
     return true;
@@ -155,6 +162,7 @@ bool Document::WriteDeckFile(const QString& path) {
                       .arg(FileNames::display(path), written.reason));
         return false;
     }
+    stampFile(path, FileStamp::of(path));
     m_deck.setModified(false);
     setImported(false);
     return true;
@@ -183,6 +191,7 @@ bool Document::NewDeck() {
         return false;
     const Deck::Batch batch(m_deck);
     m_deck.RemoveAllCards();
+    stampFile(QString(), std::nullopt);
     setFilePath(QString());
     m_deck.setModified(false);
     return true;
@@ -194,14 +203,43 @@ void Document::New() {
         setImported(false);
 }
 
-bool Document::openDeck(const QString& path) {
-    auto cards = readDeckFile(path);
-    if (!cards)
-        return false;
-    replaceDeck(std::move(*cards));
+bool Document::elsewhere(const QString& path) {
+    return m_others && m_others->bringForward(FileNames::absolute(path));
+}
+
+void Document::stampFile(const QString& path, std::optional<FileStamp> stamp) {
+    m_stamp = std::move(stamp);
+    const quint64 serial = ++m_stamps;
+    if (!m_stamp)
+        return;
+    m_hashing.start([this, stamp = *m_stamp, path, serial] {
+        const std::optional<quint64> hash = hashIfStill(stamp, path);
+        const std::lock_guard<std::mutex> guard(m_hashed.lock);
+        m_hashed.stamp = serial;
+        m_hashed.hash = hash;
+    });
+}
+
+std::optional<FileStamp> Document::fileStamp() const {
+    std::optional<FileStamp> stamp = m_stamp;
+    const std::lock_guard<std::mutex> guard(m_hashed.lock);
+    if (stamp && !stamp->hash && m_hashed.stamp == m_stamps)
+        stamp->hash = m_hashed.hash;
+    return stamp;
+}
+
+FileState Document::ownFileState() {
+    m_hashing.waitForDone();
+    m_stamp = fileStamp();
+    return compareFile(*m_stamp, m_filePath);
+}
+
+bool Document::openDeck(const QString& path, ReadDeck read) {
+    replaceDeck(std::move(read.cards));
+    stampFile(path, read.stamp);
     setImported(false);
     setFilePath(path);
-    m_profile.addRecentFile(path);
+    m_profile.addRecentFile(m_filePath);
     return true;
 }
 
@@ -209,12 +247,51 @@ void Document::Open() {
     const auto path = m_ui.fileDialog(
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Open"),
                           QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
-    if (path && mayDiscardChanges() && openDeck(*path))
-        m_profile.setLastFile(*path);
+    if (!path || elsewhere(*path) || !mayDiscardChanges())
+        return;
+    if (auto read = readDeckFile(*path); read && openDeck(*path, std::move(*read)))
+        m_profile.setLastFile(m_filePath);
+}
+
+bool Document::mayWriteOwnFile(bool* saved) {
+    *saved = false;
+    if (!m_stamp)
+        return true;
+    const FileState state = ownFileState();
+    if (state == FileState::Unchanged)
+        return true;
+    const QString name = FileNames::display(m_filePath);
+    const bool gone = state == FileState::Gone;
+    const QString text =
+        gone ? QStringLiteral("The deck's file is no longer where Quorix opened it:\n%1\n\n"
+                              "It may have been moved, renamed or deleted. Write the deck there "
+                              "again, or save it under another name?")
+                   .arg(name)
+             : QStringLiteral("Another program has changed the deck's file since Quorix "
+                              "opened or saved it:\n%1\n\nSaving now would replace that "
+                              "program's changes.")
+                   .arg(name);
+    const QStringList choices{QStringLiteral("Save &As..."),
+                              gone ? QStringLiteral("Save &Here") : QStringLiteral("&Overwrite"),
+                              QStringLiteral("Cancel")};
+    switch (m_ui.choiceBox(text, QStringLiteral("Quorix"), MessageIcon::Exclamation, choices, 0)) {
+    case 0:
+        *saved = SaveAs();
+        return false;
+    case 1:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool Document::Save() {
-    return (m_imported || m_filePath.isEmpty()) ? SaveAs() : WriteDeckFile(m_filePath);
+    if (m_imported || m_filePath.isEmpty())
+        return SaveAs();
+    bool saved = false;
+    if (!mayWriteOwnFile(&saved))
+        return saved;
+    return WriteDeckFile(m_filePath);
 }
 
 bool Document::SaveAs() {
@@ -229,8 +306,8 @@ bool Document::SaveAs() {
     if (!path || !WriteDeckFile(*path))
         return false;
     setFilePath(*path);
-    m_profile.setLastFile(*path);
-    m_profile.addRecentFile(*path);
+    m_profile.setLastFile(m_filePath);
+    m_profile.addRecentFile(m_filePath);
     return true;
 }
 
@@ -250,6 +327,7 @@ bool Document::importCardFile(const QString& path) {
         return false;
     const QString warning = importWarning(*read);
     replaceDeck(std::move(read->cards));
+    stampFile(QString(), std::nullopt); // a card file is never written over
     setImported(true);
     setFilePath(path);
     // Said once the cards are in, over the deck that did come in.
@@ -267,11 +345,13 @@ void Document::ImportCardfile() {
 }
 
 bool Document::openFile(const QString& path) {
+    if (elsewhere(path))
+        return true;
     if (!mayDiscardChanges() || !openAnyFile(path))
         return false;
     // Like Open, a deck opened this way gives the file dialogs their folder.
     if (!m_imported)
-        m_profile.setLastFile(path);
+        m_profile.setLastFile(m_filePath);
     return true;
 }
 
@@ -285,12 +365,44 @@ bool Document::openAnyFile(const QString& path) {
             m_ui.standardMessageBox(QStringLiteral("File not compatible"));
             return false;
         }
-        return openDeck(path);
+        break;
     case FileKind::Deck:
     case FileKind::Unreadable:
         break;
     }
-    return openDeck(path);
+    auto read = readDeckFile(path);
+    return read && openDeck(path, std::move(*read));
+}
+
+Document::Reload Document::reloadIfChanged() {
+    if (!m_stamp || m_imported || m_filePath.isEmpty() || m_deck.isModified() ||
+        ownFileState() != FileState::Changed)
+        return Reload::NotNeeded;
+    auto read = readDeckFile(m_filePath, true);
+    if (!read)
+        return Reload::Unreadable;
+    const Deck::Batch batch(m_deck);
+    const std::string front =
+        m_deck.isEmpty() ? std::string() : std::string(m_deck.card(0).indexText());
+    replaceDeck(std::move(read->cards));
+    stampFile(m_filePath, read->stamp);
+    for (int k = 0; k < m_deck.count(); ++k) {
+        if (m_deck.card(k).indexText() == front) {
+            m_deck.BringCardToFront(k);
+            break;
+        }
+    }
+    return Reload::Reloaded;
+}
+
+void Document::adopt(Cards cards, const QString& path, const std::optional<FileStamp>& stamp) {
+    const Deck::Batch batch(m_deck);
+    replaceDeck(std::move(cards));
+    m_deck.setModified(true);
+    ++m_stamps;
+    m_stamp = path.isEmpty() ? std::nullopt : stamp;
+    setImported(false);
+    setFilePath(path);
 }
 
 void Document::startupLoad(const QString& path) {

@@ -1,12 +1,15 @@
 #include "FileNames.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QUrl>
 
 #ifdef Q_OS_UNIX
+#include <climits>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace FileNames {
@@ -145,6 +148,48 @@ QString fromUrl(const QUrl& url) {
         return {};
     // The path as the URL carries it, percent-encoded bytes and all.
     return decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
+QString absolute(const QString& path) {
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path.isEmpty() ? path : QDir::cleanPath(path);
+#ifdef Q_OS_UNIX
+    // The folder's own bytes: Qt's decoding would lose those that are not UTF-8.
+    char folder[PATH_MAX];
+    if (getcwd(folder, sizeof folder))
+        return QDir::cleanPath(decode(QByteArrayView(folder)) + u'/' + path);
+#endif
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+QString toStored(const QString& name) {
+    QString out;
+    for (QChar c : name) {
+        if (c == u'%')
+            out += QStringLiteral("%25");
+        else if (isEscape(c))
+            out += u'%' + QString::number(c.unicode() - EscapeBase, 16).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString fromStored(const QString& stored) {
+    QString out;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        bool hex = false;
+        const int b = i + 2 < stored.size() && stored[i] == u'%'
+                          ? QStringView(stored).mid(i + 1, 2).toInt(&hex, 16)
+                          : 0;
+        if (hex) {
+            out += b == 0x25 ? QChar(u'%') : QChar(static_cast<char16_t>(EscapeBase + b));
+            i += 2;
+        } else {
+            out += stored[i];
+        }
+    }
+    return out;
 }
 
 bool exists(const QString& path) {

@@ -26,6 +26,15 @@ QString resolve(const QString& path);
 // A local file URL (a drop, the command line of a file manager) with its exact bytes.
 QString fromUrl(const QUrl& url);
 
+// The path made absolute against the folder the program was started in, with "." and ".."
+// taken out; an absolute path is only cleaned.
+QString absolute(const QString& path);
+
+// A name kept as text in the settings or a state file, every byte of it: those that are not
+// UTF-8 as %XX, and '%' itself as %25.
+QString toStored(const QString& name);
+QString fromStored(const QString& stored);
+
 // Whether anything is there by that name.
 bool exists(const QString& path);
 // Whether the two paths name one file: the same path, a symbolic link to it, or a hard

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "FileNames.h"
 #include "PathParts.h"
 
 #include <QSettings>
@@ -9,37 +10,6 @@ const QString LastFileKey = QStringLiteral("Settings/Last File");
 const QString WindowPosKey = QStringLiteral("Settings/MainWindowPos");
 const QString RecentKey = QStringLiteral("Settings/Recent Files");
 
-// Paths are kept as text; the bytes of a name that are not UTF-8 (see FileNames) are kept
-// as %XX, and '%' itself as %25, so every name comes back exactly.
-QString storedPath(const QString& path) {
-    QString out;
-    for (QChar c : path) {
-        if (c == u'%')
-            out += QStringLiteral("%25");
-        else if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF)
-            out += u'%' + QString::number(c.unicode() - 0xDC00, 16).toUpper();
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString pathFromStore(const QString& stored) {
-    QString out;
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        bool hex = false;
-        const int b = i + 2 < stored.size() && stored[i] == u'%'
-                          ? QStringView(stored).mid(i + 1, 2).toInt(&hex, 16)
-                          : 0;
-        if (hex) {
-            out += b == 0x25 ? QChar(u'%') : QChar(static_cast<char16_t>(0xDC00 + b));
-            i += 2;
-        } else {
-            out += stored[i];
-        }
-    }
-    return out;
-}
 } // namespace
 
 Profile::Profile(QSettings& settings)
@@ -74,7 +44,7 @@ QStringList Profile::recentFiles() const {
     QStringList out;
     for (const QString& stored : m_settings.value(RecentKey).toStringList()) {
         if (!stored.isEmpty() && out.size() < MaxRecentFiles)
-            out << pathFromStore(stored);
+            out << FileNames::fromStored(stored);
     }
     return out;
 }
@@ -85,7 +55,7 @@ void Profile::addRecentFile(const QString& path) {
     list.prepend(path);
     QStringList stored;
     for (qsizetype i = 0; i < list.size() && i < MaxRecentFiles; ++i)
-        stored << storedPath(list[i]);
+        stored << FileNames::toStored(list[i]);
     m_settings.setValue(RecentKey, stored);
 }
 
@@ -93,7 +63,7 @@ void Profile::removeRecentFile(const QString& path) {
     QStringList stored;
     for (const QString& p : recentFiles()) {
         if (p != path)
-            stored << storedPath(p);
+            stored << FileNames::toStored(p);
     }
     m_settings.setValue(RecentKey, stored);
 }

@@ -130,14 +130,56 @@ void ignoreFileSizeSignal() {
 #endif
 }
 
-#ifdef Q_OS_UNIX
+Pending::Pending(Pending&& other) noexcept {
+    *this = std::move(other);
+}
+
+Pending& Pending::operator=(Pending&& other) noexcept {
+    if (this != &other) {
+        discard();
+        m_result = std::move(other.m_result);
+        m_committed = std::exchange(other.m_committed, true);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_temp = std::move(other.m_temp);
+        m_target = std::move(other.m_target);
+        m_folder = std::move(other.m_folder);
+    }
+    return *this;
+}
+
+Pending::~Pending() {
+    discard();
+}
 
 Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+    Pending pending = prepare(path, fill);
+    if (!pending.written().ok)
+        return pending.written();
+    return pending.commit();
+}
+
+#ifdef Q_OS_UNIX
+
+void Pending::discard() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_committed && !m_temp.isEmpty())
+        unlink(m_temp.constData());
+    m_temp.clear();
+}
+
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+    Pending pending;
+    pending.m_committed = true; // nothing to take back until a new file exists
     QByteArray target = FileNames::encode(path);
     struct stat st {};
     const bool exists = stat(target.constData(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return {false, QStringLiteral("Not a plain file.")};
+    if (exists && !S_ISREG(st.st_mode)) {
+        pending.m_result = {false, QStringLiteral("Not a plain file.")};
+        return pending;
+    }
     if (exists) {
         // Through a symbolic link the file it names is replaced, never the link.
         if (char* real = realpath(target.constData(), nullptr)) {
@@ -159,39 +201,59 @@ Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fil
     if (fd < 0) {
         const int error = errno;
         if ((error == EACCES || error == EPERM) && exists && access(target.constData(), W_OK) == 0)
-            return writeInPlace(target, fill);
-        return {false, systemReason(error)};
+            pending.m_result = writeInPlace(target, fill);
+        else
+            pending.m_result = {false, systemReason(error)};
+        return pending;
     }
+    pending.m_committed = false;
+    pending.m_fd = fd;
+    pending.m_temp = temp;
+    pending.m_target = target;
+    pending.m_folder = folder;
     if (exists)
         (void)fchmod(fd, st.st_mode & 07777); // the new file keeps the old one's permissions
 
-    Result result{true, {}};
-    {
-        FileWriter file(fd);
-        if (!fill(file))
-            result = {false, reasonOf(file)};
+    pending.m_result = {true, {}};
+    FileWriter file(fd);
+    if (!fill(file)) {
+        pending.m_result = {false, reasonOf(file)};
+        pending.discard();
     }
-    if (result.ok && syncData(fd) != 0)
+    return pending;
+}
+
+Result Pending::commit() {
+    if (m_committed || !m_result.ok)
+        return m_result; // written in place already, or failed
+    Result result{true, {}};
+    if (syncData(m_fd) != 0)
         result = {false, systemReason(errno)};
-    if (close(fd) != 0 && result.ok)
+    if (close(m_fd) != 0 && result.ok)
         result = {false, systemReason(errno)};
-    if (result.ok && rename(temp.constData(), target.constData()) != 0)
+    m_fd = -1;
+    if (result.ok && rename(m_temp.constData(), m_target.constData()) != 0)
         result = {false, systemReason(errno)};
     if (!result.ok) {
-        unlink(temp.constData());
-        return result;
+        discard();
+        return m_result = result;
     }
+    m_committed = true;
     // The rename itself reaches the disk with the folder.
-    if (const int dir = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    if (const int dir = open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         (void)fsync(dir);
         close(dir);
     }
-    return result;
+    return m_result = result;
 }
 
 #else
 
-Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+void Pending::discard() {}
+
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+    Pending pending;
+    pending.m_committed = true;
     QSaveFile file(path);
     // Where the folder cannot hold a temporary file, the file is written in place.
     file.setDirectWriteFallback(true);
@@ -202,9 +264,15 @@ Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fil
         if (reason.isEmpty())
             reason = reasonOf(file);
         file.cancelWriting();
-        return {false, reason};
+        pending.m_result = {false, reason};
+    } else {
+        pending.m_result = {true, {}};
     }
-    return {true, {}};
+    return pending;
+}
+
+Result Pending::commit() {
+    return m_result;
 }
 
 #endif

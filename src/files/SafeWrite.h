@@ -24,6 +24,33 @@ struct Result {
 // fill returns false when a write failed.
 Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
 
+// writeFile in two halves, for a large file written while the user works on: the new file is
+// written in full and checked at once, and commit() (which waits for the disk, and may run on
+// another thread) syncs it and gives it the target's name. Dropped uncommitted, the new file
+// goes.
+class Pending {
+public:
+    Pending() = default;
+    Pending(Pending&& other) noexcept;
+    Pending& operator=(Pending&& other) noexcept;
+    ~Pending();
+
+    // How writing the new file went; a failure is final.
+    const Result& written() const { return m_result; }
+    Result commit();
+
+private:
+    friend Pending prepare(const QString&, const std::function<bool(QIODevice&)>&);
+    void discard();
+    Result m_result;
+    bool m_committed = false;
+    int m_fd = -1;
+    QByteArray m_temp;
+    QByteArray m_target;
+    QByteArray m_folder;
+};
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill);
+
 // Flushes a buffered file and checks what the system said of its writes: a buffered device
 // only tries its last block here.
 bool flushAndCheck(QFileDevice& file, QString* reason);

@@ -3,7 +3,10 @@
 #include "CommandBinder.h"
 #include "UserInterface.h"
 #include "files/Export.h"
+#include "files/FileNames.h"
 #include "output/Printing.h"
+
+#include <QLocale>
 
 DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent)
     : QObject(parent)
@@ -11,15 +14,25 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     , m_profile(settings)
     , m_document(m_deck, ui, m_profile)
     , m_commands(m_deck, ui, m_characterSet)
-    , m_mail(m_characterSet) {
+    , m_mail(m_characterSet)
+    , m_recovery(m_deck, m_document) {
     m_deck.addObserver(&m_relay);
-    m_settle.setSingleShot(true);
-    m_settle.setInterval(SettleMs);
-    connect(&m_settle, &QTimer::timeout, this, [this] {
-        if (m_deck.isModified())
-            Q_EMIT changesSettled();
-    });
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
+    connect(&m_document, &Document::fileChanged, this, [this] {
+        // A card file is never written, so nothing can be overwritten there.
+        m_watch.watch(m_document.isImported() ? QString() : m_document.filePath());
+    });
+    connect(&m_watch, &FileWatch::changed, this, [this] {
+        m_reloadTries = 0;
+        onFileChanged();
+    });
+    m_reloadRetry.setSingleShot(true);
+    m_reloadRetry.setInterval(400);
+    connect(&m_reloadRetry, &QTimer::timeout, this, &DeckSession::onFileChanged);
+    connect(&m_recovery, &RecoveryCopy::failed, this, [this](const QString& reason) {
+        m_ui.statusMessage(
+            QStringLiteral("Quorix cannot keep a recovery copy of unsaved work: %1").arg(reason));
+    });
 }
 
 DeckSession::~DeckSession() {
@@ -27,17 +40,71 @@ DeckSession::~DeckSession() {
 }
 
 void DeckSession::Relay::deckChanged(DeckChanges changes) {
-    if (m_session.m_deck.isModified())
-        m_session.m_settle.start();
+    m_session.m_recovery.deckChanged();
     Q_EMIT m_session.deckChanged(changes);
 }
 
 void DeckSession::Relay::modifiedChanged(bool modified) {
+    // Saved or discarded, the work needs no copy any more.
     if (modified)
-        m_session.m_settle.start();
+        m_session.m_recovery.deckChanged();
     else
-        m_session.m_settle.stop();
+        m_session.m_recovery.remove();
     Q_EMIT m_session.modifiedChanged(modified);
+}
+
+void DeckSession::onFileChanged() {
+    switch (m_document.reloadIfChanged()) {
+    case Document::Reload::Reloaded:
+        m_ui.statusMessage(QStringLiteral("Another program changed the deck's file; Quorix has "
+                                          "read it again."));
+        break;
+    case Document::Reload::Unreadable:
+        // Perhaps still being written: tried again for about two seconds.
+        if (++m_reloadTries < 5)
+            m_reloadRetry.start();
+        break;
+    case Document::Reload::NotNeeded:
+        break;
+    }
+}
+
+void DeckSession::offerRecovery() {
+    QStringList setAside;
+    const std::vector<RecoveryCopy::Found> copies = RecoveryCopy::leftOver(&setAside);
+    for (const RecoveryCopy::Found& copy : copies) {
+        const QString deck =
+            copy.deckPath.isEmpty()
+                ? QStringLiteral("an untitled deck")
+                : QStringLiteral("the deck \"%1\"").arg(FileNames::display(copy.deckPath));
+        const QString when = QLocale().toString(copy.lastChange.toLocalTime(), QLocale::LongFormat);
+        const int choice = m_ui.choiceBox(
+            QStringLiteral("Quorix ended without saving the changes to %1.\nThe last change was "
+                           "made on %2.\n\nRecover the unsaved work?")
+                .arg(deck, when),
+            QStringLiteral("Quorix"), MessageIcon::Question,
+            {QStringLiteral("&Recover"), QStringLiteral("&Discard"),
+             QStringLiteral("&Keep for Later")},
+            0);
+        if (choice == 1) {
+            RecoveryCopy::discard(copy);
+        } else if (choice == 0 && m_document.mayDiscardChanges()) {
+            if (RecoveryCopy::read(copy, m_document)) {
+                m_recovery.adopt(copy);
+                break;
+            }
+            setAside << RecoveryCopy::folder() + QStringLiteral("/set-aside/") + copy.id;
+        }
+    }
+    if (!setAside.isEmpty())
+        m_ui.standardMessageBox(
+            QStringLiteral("A recovery copy could not be read, or was left by a newer Quorix, "
+                           "and was set aside:\n%1")
+                .arg(setAside.join(u'\n')));
+}
+
+void DeckSession::keepWorkForNextStart() {
+    m_recovery.writeNow();
 }
 
 void DeckSession::bindCommands(CommandBinder& binder) {

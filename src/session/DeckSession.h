@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileWatch.h"
+#include "RecoveryCopy.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 #include "deck/DeckCommands.h"
@@ -15,12 +17,12 @@ class QSettings;
 class UserInterface;
 
 // One open deck and everything that works on it: the settings, the deck, its character set,
-// the document (its file), the deck commands and mail. The main window is given a session and
-// shows it; it never builds one.
+// the document (its file), the deck commands and mail, the recovery copy of unsaved work and
+// the watch on the deck's file. The main window is given a session and shows it; it never
+// builds one.
 //
 // Every change to the deck is announced here, to any number of listeners: deckChanged for
-// the cards, modifiedChanged for the modified flag, and changesSettled a moment after the
-// last change while there are unsaved changes.
+// the cards, modifiedChanged for the modified flag.
 class DeckSession : public QObject {
     Q_OBJECT
 public:
@@ -36,21 +38,27 @@ public:
     DeckCommands& commands() { return m_commands; }
     Mail& mail() { return m_mail; }
 
+    RecoveryCopy& recovery() { return m_recovery; }
+
     // Binds the commands the core carries out: the File menu's document commands, exports,
     // printing and mail, and the deck commands.
     void bindCommands(CommandBinder& binder);
 
-    // How long after the last change changesSettled comes.
-    static constexpr int SettleMs = 1000;
+    // At start: every recovery copy left by a Quorix that is no longer running, newest first,
+    // offered to be brought back, thrown away or kept for later. One brought back ends the
+    // offers (the others wait for the next start).
+    void offerRecovery();
+    // The program is told to end by a signal: the unsaved work is kept for the next start.
+    void keepWorkForNextStart();
 
 Q_SIGNALS:
     void deckChanged(DeckChanges changes);
     void modifiedChanged(bool modified);
     // The document's file or its imported state changed.
     void documentChanged();
-    void changesSettled();
 
 private:
+    void onFileChanged();
     // Hears the deck and passes it on as signals.
     class Relay : public DeckObserver {
     public:
@@ -70,6 +78,10 @@ private:
     Document m_document;
     DeckCommands m_commands;
     Mail m_mail;
-    QTimer m_settle;
+    RecoveryCopy m_recovery;
+    FileWatch m_watch;
+    // A file being written by another program is read again a little later.
+    QTimer m_reloadRetry;
+    int m_reloadTries = 0;
     Relay m_relay{*this};
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -54,6 +55,11 @@ public:
         return messageBox(text, applicationName(),
                           icon == MessageIcon::None ? MessageIcon::Exclamation : icon, buttons);
     }
+
+    // A modal message box with buttons of the caller's own; the index of the one pressed.
+    // Return presses defaultChoice; Escape and closing the box answer the last choice.
+    virtual int choiceBox(const QString& text, const QString& caption, MessageIcon icon,
+                          const QStringList& choices, int defaultChoice) = 0;
 
     // A modal file dialog; the chosen file's full path, or nothing after Cancel.
     virtual std::optional<QString> fileDialog(const FileDialogRequest& request) = 0;

@@ -3,7 +3,9 @@
 #include "DeckFrame.h"
 #include "Pictures.h"
 #include "WindowPort.h"
+#include "WindowRegistry.h"
 #include "files/FileNames.h"
+#include "session/SignalPipe.h"
 
 #include <QSettings>
 
@@ -23,6 +25,7 @@ DeckApp::~DeckApp() {
     // The window shows the session, and the session talks through the port.
     m_frame.reset();
     m_session.reset();
+    m_windows.reset();
 }
 
 QString DeckApp::startupPath(const QStringList& arguments) {
@@ -32,13 +35,34 @@ QString DeckApp::startupPath(const QStringList& arguments) {
 bool DeckApp::InitInstance() {
     m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              QStringLiteral("Quorix"), applicationName());
+    // A relative name means the folder Quorix was started in, wherever it is opened later.
+    const QString path = FileNames::absolute(startupPath(QStringList(QString()) + m_arguments));
+    m_windows = std::make_unique<WindowRegistry>();
+    if (!path.isEmpty() && m_windows->bringForward(path))
+        return false;
+
     m_port = std::make_unique<WindowPort>();
     m_session = std::make_unique<DeckSession>(*m_settings, *m_port);
+    m_session->document().setOtherWindows(m_windows.get());
     m_frame = std::make_unique<DeckFrame>(*m_session, *m_port);
-    const QString path = startupPath(QStringList(QString()) + m_arguments);
+    m_windows->setWindow(m_frame.get());
+    connect(m_session.get(), &DeckSession::documentChanged, this, [this] {
+        const Document& document = m_session->document();
+        m_windows->holding(document.isImported() ? QString() : document.filePath());
+    });
+    // The session's end (logout, shutdown) or a kill: no one can answer a dialog, so the
+    // unsaved work is kept for the next start.
+    m_signals = std::make_unique<SignalPipe>();
+    connect(m_signals.get(), &SignalPipe::received, this, [this] {
+        m_session->keepWorkForNextStart();
+        m_frame->endWithoutAsking();
+    });
+
     if (!path.isEmpty())
         m_frame->startupLoad(path);
     m_frame->show();
+    m_frame->closingStep();
+    m_session->offerRecovery();
     m_frame->closingStep();
     return true;
 }

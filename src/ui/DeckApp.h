@@ -7,7 +7,9 @@
 class DeckFrame;
 class DeckSession;
 class QSettings;
+class SignalPipe;
 class WindowPort;
+class WindowRegistry;
 
 // The application: selects the settings, puts together the window's port, the deck session and
 // the main window, loads the deck named on the command line and shows the window.
@@ -17,6 +19,8 @@ public:
     DeckApp(int& argc, char** argv);
     ~DeckApp() override;
 
+    // False when there is nothing to run: the deck named is open in another Quorix window,
+    // which has come forward.
     bool InitInstance();
     DeckFrame* frame() const { return m_frame.get(); }
 
@@ -30,6 +34,8 @@ private:
     // The arguments after the program name that Qt left, with the exact bytes of each.
     QStringList m_arguments;
     std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<WindowRegistry> m_windows;
+    std::unique_ptr<SignalPipe> m_signals;
     std::unique_ptr<WindowPort> m_port;
     std::unique_ptr<DeckSession> m_session;
     std::unique_ptr<DeckFrame> m_frame;

@@ -80,13 +80,17 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
         m_recentMenu->refresh();
     });
     bindCommands();
-    // The enable states follow every change to the deck and the document at once, so that a
-    // key pressed next finds its command as the menu would show it.
-    connect(&session, &DeckSession::deckChanged, m_actions, &CommandActions::updateStates);
+    // The enable states follow every change to the deck and the document. Cards that come or
+    // go, and the document, change what the keys may do: those are followed at once, so that
+    // a key pressed next finds its command as the menu would show it.
     connect(&session, &DeckSession::documentChanged, m_actions, &CommandActions::updateStates);
     connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {
-        if (changes & DeckChange::Count)
+        if (changes & DeckChange::Count) {
+            m_actions->updateStates();
             m_status->refresh();
+        } else {
+            m_actions->updateSoon();
+        }
     });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &DeckFrame::onCommitData);
     updateCommandStates();
@@ -268,6 +272,12 @@ void DeckFrame::startupLoad(const QString& path) {
     m_session.document().startupLoad(path);
 }
 
+void DeckFrame::endWithoutAsking() {
+    if (const auto placement = WindowPos::placementOf(*this))
+        m_session.profile().setMainWindowPos(*placement);
+    QCoreApplication::exit(0);
+}
+
 void DeckFrame::closeEvent(QCloseEvent* event) {
     if (!m_session.document().mayDiscardChanges()) {
         event->ignore();
@@ -278,7 +288,9 @@ void DeckFrame::closeEvent(QCloseEvent* event) {
         m_findDialog->close();
     if (const auto placement = WindowPos::placementOf(*this))
         m_session.profile().setMainWindowPos(*placement);
+    // Saved or let go: nothing is left to recover.
     m_session.deck().RemoveAllCards();
+    m_session.deck().setModified(false);
     event->accept();
 }
 

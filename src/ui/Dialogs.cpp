@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 
 namespace {
 
@@ -85,6 +86,25 @@ Answer Dialogs::messageBox(QWidget* parent, const QString& text, const QString& 
     default:
         return buttons == MessageButtons::Ok ? Answer::Ok : Answer::Cancel;
     }
+}
+
+int Dialogs::choiceBox(QWidget* parent, const QString& text, const QString& caption,
+                       MessageIcon icon, const QStringList& choices, int defaultChoice) {
+    const KeyboardReturn back(parent);
+    auto box =
+        std::make_unique<QMessageBox>(qtIcon(icon), caption, text, QMessageBox::NoButton, parent);
+    box->setTextFormat(Qt::PlainText);
+    QList<QPushButton*> buttons;
+    for (qsizetype i = 0; i < choices.size(); ++i)
+        buttons << box->addButton(choices[i], i + 1 == choices.size() ? QMessageBox::RejectRole
+                                                                      : QMessageBox::AcceptRole);
+    if (buttons.isEmpty())
+        return -1;
+    box->setDefaultButton(buttons.value(defaultChoice, buttons.first()));
+    box->setEscapeButton(buttons.last());
+    box->exec();
+    const auto chosen = buttons.indexOf(qobject_cast<QPushButton*>(box->clickedButton()));
+    return chosen < 0 ? static_cast<int>(buttons.size() - 1) : static_cast<int>(chosen);
 }
 
 QStringList Dialogs::nameFilters(const QString& filter) {

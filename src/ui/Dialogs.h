@@ -39,6 +39,9 @@ public:
 
     virtual Answer messageBox(QWidget* parent, const QString& text, const QString& caption,
                               MessageIcon icon, MessageButtons buttons);
+    // Buttons of the caller's own: Return presses defaultChoice, Escape the last.
+    virtual int choiceBox(QWidget* parent, const QString& text, const QString& caption,
+                          MessageIcon icon, const QStringList& choices, int defaultChoice);
     virtual std::optional<QString> fileDialog(QWidget* parent, const FileDialogRequest& request);
     virtual std::optional<QByteArray> indexDialog(QWidget* parent, IndexDialogMode mode,
                                                   const QByteArray& text,

@@ -31,6 +31,11 @@ Answer WindowPort::messageBox(const QString& text, const QString& caption, Messa
     return m_dialogs->messageBox(m_window, text, caption, icon, buttons);
 }
 
+int WindowPort::choiceBox(const QString& text, const QString& caption, MessageIcon icon,
+                          const QStringList& choices, int defaultChoice) {
+    return m_dialogs->choiceBox(m_window, text, caption, icon, choices, defaultChoice);
+}
+
 QString WindowPort::applicationName() const {
     return QCoreApplication::applicationName();
 }

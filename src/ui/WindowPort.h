@@ -31,6 +31,8 @@ public:
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                       MessageButtons buttons) override;
     QString applicationName() const override;
+    int choiceBox(const QString& text, const QString& caption, MessageIcon icon,
+                  const QStringList& choices, int defaultChoice) override;
     std::optional<QString> fileDialog(const FileDialogRequest& request) override;
     std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) override;
     void setTitle(const QString& title) override;

@@ -3,6 +3,10 @@
 #include "support/DocumentFixture.h"
 
 #include <QDir>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 class Commands : public DocumentFixture {
 protected:
@@ -134,7 +138,8 @@ TEST_F(Commands, YesThenAFailedWriteKeepsTheCards) {
     deck.setModified(true);
     ASSERT_TRUE(QDir(path("sub")).removeRecursively());
 
-    ui.answer(Answer::Yes).answer(Answer::Ok);
+    // Its file is gone: asked, the user writes it there again.
+    ui.answer(Answer::Yes).pick(1).answer(Answer::Ok);
     EXPECT_FALSE(doc.NewDeck());
     // The reason comes on a second line.
     EXPECT_EQ(
@@ -272,4 +277,68 @@ TEST_F(Commands, TheRecentDecksAreKeptInTheProfile) {
     EXPECT_EQ(profile.recentFiles().front(), odd);
     profile.removeRecentFile(odd);
     EXPECT_EQ(profile.recentFiles().front(), path("three.qrx"));
+}
+
+// Another program's change is never overwritten without a word, however it was made; the
+// deck's own save, or bytes put back unchanged, ask nothing.
+TEST_F(Commands, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
+    const QString file = path("synced.qrx");
+    writeDeck(file, {"mine"});
+    ui.choose(file);
+    doc.Open();
+    const QByteArray opened = read(file);
+    const auto edit = [this] {
+        putBody(deck, 0, "edited");
+        deck.setModified(true);
+    };
+    // Another deck of the same size renamed over it, with the old file's times: only the
+    // file's identity tells.
+    const auto replaceByRename = [&] {
+        const QByteArray other = QByteArray(opened).replace("mine", "them");
+        write(path("new.tmp"), other);
+        struct stat old {};
+        ASSERT_EQ(stat(QFile::encodeName(file).constData(), &old), 0);
+        const timespec times[2] = {old.st_atim, old.st_mtim};
+        ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path("new.tmp")).constData(), times, 0), 0);
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QFile::rename(path("new.tmp"), file));
+    };
+
+    edit();
+    replaceByRename();
+    ui.pick(2); // Cancel
+    EXPECT_FALSE(doc.Save());
+    EXPECT_EQ(ui.messages.back().caption, QStringLiteral("Quorix"));
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(ui.messages.back().text.contains(file));
+    EXPECT_EQ(ui.lastDefaultChoice, 0); // Save As: the default never overwrites
+    EXPECT_TRUE(deck.isModified());
+    EXPECT_EQ(deck.card(0).bodyText(), "edited");
+    EXPECT_NE(read(file), opened); // theirs, untouched
+
+    ui.pick(1); // Overwrite
+    EXPECT_TRUE(doc.Save());
+    EXPECT_FALSE(deck.isModified());
+
+    // The program's own save, and the same bytes written again in place, are no change.
+    edit();
+    ASSERT_TRUE(doc.Save());
+    // (Its bytes are hashed on a thread of their own, a moment after the save.)
+    for (int i = 0; i < 500 && !doc.fileStamp()->hash; ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(doc.fileStamp()->hash);
+    const QByteArray ours = read(file);
+    write(file, ours);
+    edit();
+    EXPECT_TRUE(doc.Save()); // no box: the script has none
+    const std::size_t boxes = ui.messages.size();
+
+    // Written in place by another program: asked again, and Save As keeps both.
+    write(file, QByteArray(ours).replace("mine", "them"));
+    edit();
+    ui.pick(0).choose(path("copy.qrx"));
+    EXPECT_TRUE(doc.Save());
+    EXPECT_EQ(ui.messages.size(), boxes + 1);
+    EXPECT_EQ(doc.filePath(), path("copy.qrx"));
+    EXPECT_TRUE(read(file).contains("them"));
 }

@@ -1,12 +1,16 @@
 #include "session/CommandBinder.h"
 #include "session/DeckSession.h"
+#include "session/SignalPipe.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <map>
 
 namespace {
@@ -105,4 +109,91 @@ TEST(Session, EveryChangeIsAnnouncedOncePerBatchAndTheFlagWhenItFlips) {
     deck.setTag(0, 1); // tagged already
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(modified.count(), 1);
+}
+
+// A copy left by a program that has ended comes back whole, as a modified deck of its file;
+// one that cannot be read is set aside with a message, never loaded half or deleted.
+TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
+    QTemporaryDir dir;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
+    const QString deckPath = dir.filePath(QStringLiteral("deck.qrx"));
+    std::optional<FileStamp> stamp;
+    {
+        FakeUi ui;
+        DeckSession first(settings, ui);
+        addCards(first.deck(), {"b", "a"});
+        first.deck().SortByIndex();
+        ui.choose(deckPath);
+        ASSERT_TRUE(first.document().SaveAs());
+        stamp = first.document().fileStamp();
+        putBody(first.deck(), 0, "unsaved \xe9");
+        first.deck().setModified(true);
+        ASSERT_TRUE(first.recovery().writeNow());
+        // Still running: no one else offers its work.
+        EXPECT_TRUE(RecoveryCopy::leftOver(nullptr).empty());
+    } // still modified: the copy stays, as after a kill
+    QDir folder(RecoveryCopy::folder());
+    const QStringList infos = folder.entryList({QStringLiteral("*.info")});
+    ASSERT_EQ(infos.size(), 1);
+    // The program that wrote it has ended (a process that cannot be this one).
+    QFile info(folder.filePath(infos[0]));
+    ASSERT_TRUE(info.open(QIODevice::ReadOnly));
+    QByteArray text = info.readAll();
+    info.close();
+    const qsizetype at = text.indexOf("program=") + 8;
+    text.replace(at, text.indexOf('\n', at) - at, "999999999:1");
+    ASSERT_TRUE(info.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    info.write(text);
+    info.close();
+    // A copy of a newer Quorix beside it.
+    QFile newer(folder.filePath(QStringLiteral("deck-newer.info")));
+    ASSERT_TRUE(newer.open(QIODevice::WriteOnly));
+    newer.write(
+        "Quorix recovery copy\nversion=9\nprogram=1:1\npath=\nchanged=2026-01-01T00:00:00Z\n");
+    newer.close();
+
+    FakeUi ui;
+    DeckSession second(settings, ui);
+    ui.pick(0).answer(Answer::Ok);
+    second.offerRecovery();
+    EXPECT_TRUE(ui.messages.at(0).text.contains(deckPath));
+    EXPECT_EQ(ui.lastChoices, (QStringList{QStringLiteral("&Recover"), QStringLiteral("&Discard"),
+                                           QStringLiteral("&Keep for Later")}));
+    EXPECT_TRUE(ui.messages.at(1).text.contains(QStringLiteral("set aside")));
+    EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("set-aside/deck-newer.info"))));
+    EXPECT_EQ(indexesOf(second.deck()), (Indexes{"a", "b"}));
+    EXPECT_EQ(second.deck().card(0).bodyText(), "unsaved \xe9");
+    EXPECT_TRUE(second.deck().isModified());
+    EXPECT_EQ(second.document().filePath(), deckPath);
+    // The file is as it was when the work began: Save writes it without asking.
+    EXPECT_EQ(second.document().fileStamp()->inode, stamp->inode);
+    EXPECT_TRUE(second.document().Save());
+    EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.info")}).isEmpty());
+    qunsetenv("XDG_STATE_HOME");
+}
+
+// SIGTERM, SIGHUP and SIGINT reach the event loop as a signal of their own, never as work done
+// inside the handler; the unsaved work is then kept for the next start.
+TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
+    QTemporaryDir dir;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
+    FakeUi ui;
+    DeckSession session(settings, ui);
+    addCards(session.deck(), {"typed"});
+    session.deck().setModified(true);
+    SignalPipe pipe;
+    QObject::connect(&pipe, &SignalPipe::received, &session,
+                     [&session](int) { session.keepWorkForNextStart(); });
+    QSignalSpy received(&pipe, &SignalPipe::received);
+    for (int signal : {SIGHUP, SIGTERM}) {
+        raise(signal);
+        ASSERT_TRUE(received.wait(2000));
+        EXPECT_EQ(received.takeFirst().at(0).toInt(), signal);
+    }
+    EXPECT_EQ(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).size(), 1);
+    session.deck().setModified(false); // discarded: the copy goes
+    EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).isEmpty());
+    qunsetenv("XDG_STATE_HOME");
 }

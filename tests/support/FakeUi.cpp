@@ -8,6 +8,7 @@ FakeUi::~FakeUi() {
     EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " message answers left unused";
     EXPECT_TRUE(m_paths.empty()) << m_paths.size() << " file dialog answers left unused";
     EXPECT_TRUE(m_texts.empty()) << m_texts.size() << " index dialog answers left unused";
+    EXPECT_TRUE(m_picks.empty()) << m_picks.size() << " choice box answers left unused";
 }
 
 FakeUi& FakeUi::answer(Answer a) {
@@ -28,6 +29,26 @@ FakeUi& FakeUi::cancelDialog() {
 FakeUi& FakeUi::type(const QByteArray& text) {
     m_texts.emplace_back(text);
     return *this;
+}
+
+FakeUi& FakeUi::pick(int choice) {
+    m_picks.push_back(choice);
+    return *this;
+}
+
+int FakeUi::choiceBox(const QString& text, const QString& caption, MessageIcon icon,
+                      const QStringList& choices, int defaultChoice) {
+    messages.push_back({text, caption, icon, MessageButtons::Ok});
+    log << QStringLiteral("choice:") + text;
+    lastChoices = choices;
+    lastDefaultChoice = defaultChoice;
+    if (m_picks.empty()) {
+        ADD_FAILURE() << "unexpected choice box: " << text.toStdString();
+        return static_cast<int>(choices.size()) - 1;
+    }
+    const int choice = m_picks.front();
+    m_picks.pop_front();
+    return choice;
 }
 
 FakeUi& FakeUi::cancelIndex() {

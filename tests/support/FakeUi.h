@@ -36,6 +36,8 @@ public:
     FakeUi& choose(const QString& path, int filter = 0);
     FakeUi& cancelDialog();
     FakeUi& type(const QByteArray& text);
+    // The button of a choice box, counted from 0.
+    FakeUi& pick(int choice);
     FakeUi& cancelIndex();
 
     struct Message {
@@ -53,6 +55,8 @@ public:
     QStringList log;
 
     QString title;
+    QStringList lastChoices;
+    int lastDefaultChoice = -1;
     int cardCount = -1;
     int relabels = 0;
     std::pair<int, int> selection{-1, -1};
@@ -63,6 +67,8 @@ public:
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                       MessageButtons buttons) override;
     QString applicationName() const override { return QStringLiteral("quorix"); }
+    int choiceBox(const QString& text, const QString& caption, MessageIcon icon,
+                  const QStringList& choices, int defaultChoice) override;
     std::optional<QString> fileDialog(const FileDialogRequest& request) override;
     std::optional<QByteArray> indexDialog(IndexDialogMode mode, const QByteArray& text) override;
     void setTitle(const QString& t) override;
@@ -85,6 +91,7 @@ private:
     };
     Watcher m_watcher{*this};
     std::deque<Answer> m_answers;
+    std::deque<int> m_picks;
     std::deque<std::optional<std::pair<QString, int>>> m_paths;
     std::deque<std::optional<QByteArray>> m_texts;
 };

@@ -14,6 +14,10 @@ public:
                       MessageButtons buttons) override {
         return m_script.messageBox(text, caption, icon, buttons);
     }
+    int choiceBox(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
+                  const QStringList& choices, int defaultChoice) override {
+        return m_script.choiceBox(text, caption, icon, choices, defaultChoice);
+    }
     std::optional<QString> fileDialog(QWidget*, const FileDialogRequest& request) override {
         return m_script.fileDialog(request);
     }
