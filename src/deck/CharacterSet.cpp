@@ -161,9 +161,18 @@ CharacterSet::Tables::Tables(const CodePage& page)
 }
 
 void CharacterSet::Tables::buildFolding() {
+    // Every letter of a one-byte set that has its capital in the same set folds to it (for
+    // Windows-1252: a-z, à-þ but ÷, š, œ, ž and ÿ). A double-byte set folds a-z alone: its other
+    // letters are characters of two bytes, whose second byte may look like a letter.
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
         fold[byte] = (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 0x20) : byte;
+        if (doubleByte || b < 0x80)
+            continue;
+        const QChar capital = QChar(single[byte]).toUpper();
+        const auto it = bytesOf.constFind(capital.unicode());
+        if (capital != QChar(single[byte]) && it != bytesOf.cend() && *it < 0x100)
+            fold[byte] = static_cast<unsigned char>(*it);
     }
     for (int b = 0; b < 256; ++b) {
         const unsigned char f = fold[static_cast<std::size_t>(b)];

@@ -16,10 +16,18 @@ bool isBreak(QChar c) {
 } // namespace
 
 CardTextValidator::CardTextValidator(const CharacterSet& characterSet, int maxBytes,
-                                     QObject* parent)
+                                     const QString& tooLong, QObject* parent)
     : QValidator(parent)
     , m_characterSet(characterSet)
-    , m_maxBytes(maxBytes) {}
+    , m_maxBytes(maxBytes)
+    , m_tooLong(tooLong) {}
+
+void CardTextValidator::tell(const QString& reason) const {
+    QApplication::beep();
+    if (auto* box = qobject_cast<QWidget*>(parent()); box && box->isVisible())
+        QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), reason, box);
+    Q_EMIT refused(reason);
+}
 
 QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
     // The box never holds a break, so a break belongs to text just put in, which ends before
@@ -46,11 +54,18 @@ QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
             ++i;
         }
     }
-    if (foreign) {
-        QApplication::beep();
-        if (auto* box = qobject_cast<QWidget*>(parent()); box && box->isVisible())
-            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
-                               InputHints::notInCodePage(), box);
+    // What does not fit goes from the end of the text just put in, which ends at the cursor.
+    bool cut = false;
+    while (m_characterSet.byteLength(input) > m_maxBytes) {
+        const qsizetype at = pos > 0 ? pos - 1 : input.size() - 1;
+        input.remove(at, 1);
+        if (at < pos)
+            --pos;
+        cut = true;
     }
-    return m_characterSet.byteLength(input) > m_maxBytes ? Invalid : Acceptable;
+    if (cut)
+        tell(m_tooLong);
+    else if (foreign)
+        tell(InputHints::notInCodePage());
+    return Acceptable;
 }

@@ -7,14 +7,23 @@ class CharacterSet;
 // Keeps a one-line box (an index, a text to find, the filter) to what a card field holds: at
 // most the given number of bytes in the deck's character set, one line, no control
 // characters. A pasted line break ends the pasted text there; characters the set cannot hold
-// are left out, and the box says so.
+// are left out, and so is the end of what was typed or pasted beyond the limit; the box says
+// so, with a beep and a tip under it, and tells whoever listens.
 class CardTextValidator : public QValidator {
     Q_OBJECT
 public:
-    CardTextValidator(const CharacterSet& characterSet, int maxBytes, QObject* parent);
+    // tooLong: what the user is told when text was cut at the limit.
+    CardTextValidator(const CharacterSet& characterSet, int maxBytes, const QString& tooLong,
+                      QObject* parent);
     State validate(QString& input, int& pos) const override;
 
+Q_SIGNALS:
+    void refused(const QString& reason) const;
+
 private:
+    void tell(const QString& reason) const;
+
     const CharacterSet& m_characterSet;
     int m_maxBytes;
+    QString m_tooLong;
 };

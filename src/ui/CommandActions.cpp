@@ -63,7 +63,14 @@ CommandActions::CommandActions(QMainWindow* window)
 }
 
 void CommandActions::bind(int id, Run run, Rule enabled) {
-    m_bindings.insert(id, {std::move(run), std::move(enabled)});
+    Binding& b = m_bindings[id];
+    b.run = std::move(run);
+    b.enabled = std::move(enabled);
+    updateSoon();
+}
+
+void CommandActions::restrict(int id, Rule also) {
+    m_bindings[id].also = std::move(also);
     updateSoon();
 }
 
@@ -81,7 +88,8 @@ void CommandActions::addSubmenuAfter(int id, QMenu* submenu) {
 
 bool CommandActions::isEnabled(int id) const {
     const auto it = m_bindings.constFind(id);
-    return it != m_bindings.cend() && it->run && (!it->enabled || it->enabled());
+    return it != m_bindings.cend() && it->run && (!it->enabled || it->enabled()) &&
+           (!it->also || it->also());
 }
 
 void CommandActions::run(int id) {

@@ -23,6 +23,8 @@ public:
     explicit CommandActions(QMainWindow* window);
 
     void bind(int id, Run run, Rule enabled = {}) override;
+    // A further condition of the window's own on a command bound by another object.
+    void restrict(int id, Rule also);
 
     QAction* action(int id) const { return m_actions.value(id); }
     // The menu of the menu bar or submenu at a path such as "&File".
@@ -49,6 +51,7 @@ private:
     struct Binding {
         Run run;
         Rule enabled;
+        Rule also;
     };
 
     QHash<int, QAction*> m_actions;

@@ -64,6 +64,7 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     connect(m_stack, &CardStack::frontCardCreated, this, &DeckFrame::onFrontCardCreated);
     connect(m_stack, &CardStack::overwriteTypingChanged, m_status, &DeckStatusBar::refresh);
     connect(m_list->filterBox(), &QLineEdit::textChanged, m_status, &DeckStatusBar::refresh);
+    connect(m_list, &IndexList::inputRefused, m_status, &DeckStatusBar::ShowStatusMessage);
     connect(m_list, &IndexList::cardOpened, this, [this](int position) {
         m_session.commands().bringToFront(position);
         showView(false);
@@ -80,6 +81,7 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
         m_recentMenu->refresh();
     });
     bindCommands();
+    connect(m_list->filterBox(), &QLineEdit::textChanged, m_actions, &CommandActions::updateSoon);
     // The enable states follow every change to the deck and the document. Cards that come or
     // go, and the document, change what the keys may do: those are followed at once, so that
     // a key pressed next finds its command as the menu would show it.
@@ -104,11 +106,36 @@ DeckFrame::~DeckFrame() {
 
 void DeckFrame::bindCommands() {
     m_session.bindCommands(*m_actions);
+    // The Edit commands act on the field the user sees: in the list view its filter box, never
+    // the body of a card that is not on the screen.
     auto* edit = new EditCommands(
-        [this]() -> QWidget* { return m_stack->front() ? m_stack->front()->editor() : nullptr; },
+        [this]() -> QWidget* {
+            if (isListShown())
+                return m_list->filterBox();
+            return m_stack->front() ? m_stack->front()->editor() : nullptr;
+        },
         this);
     edit->bindCommands(*m_actions);
     connect(edit, &EditCommands::statesChanged, m_actions, &CommandActions::updateSoon);
+
+    // The commands on the front card act on the card the list shows as current; with no card
+    // shown there is none.
+    for (int id : {Cmd::EditIndex, Cmd::Delete, Cmd::Duplicate, Cmd::RestoreCard, Cmd::PrintCard,
+                   Cmd::SendCard})
+        m_actions->restrict(id, [this] { return !isListShown() || m_list->showsFrontCard(); });
+    for (auto [id, rows] : {std::pair(Cmd::NextCard, 1), std::pair(Cmd::PreviousCard, -1)}) {
+        m_actions->bind(
+            id,
+            [this, rows] {
+                if (isListShown())
+                    m_list->moveCurrent(rows);
+                else if (rows > 0)
+                    m_session.commands().Next();
+                else
+                    m_session.commands().Previous();
+            },
+            [this] { return !m_session.deck().isEmpty(); });
+    }
 
     const auto cards = [this] { return !m_session.deck().isEmpty(); };
     m_actions->bind(Cmd::Exit, [this] { close(); });
@@ -157,8 +184,8 @@ bool DeckFrame::isListShown() const {
 
 void DeckFrame::showView(bool list) {
     if (list) {
-        m_list->refresh();
         m_views->setCurrentWidget(m_list);
+        m_list->refresh(); // shown first: the front card must be one the list shows
         m_list->takeFocus();
     } else {
         m_views->setCurrentWidget(m_stack);

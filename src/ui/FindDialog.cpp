@@ -1,6 +1,7 @@
 #include "FindDialog.h"
 
 #include "CardTextValidator.h"
+#include "InputHints.h"
 #include "deck/CharacterSet.h"
 #include "session/DeckSession.h"
 
@@ -22,8 +23,8 @@ FindDialog::FindDialog(QWidget* parent, const CharacterSet& characterSet)
     , m_findNext(new QPushButton(QStringLiteral("&Find Next"), this)) {
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
-    m_edit->setMaxLength(MaxFindText);
-    m_edit->setValidator(new CardTextValidator(characterSet, MaxFindText, m_edit));
+    m_edit->setValidator(new CardTextValidator(characterSet, MaxFindText,
+                                               InputHints::boxTooLong(MaxFindText), m_edit));
 
     auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
     label->setBuddy(m_edit);

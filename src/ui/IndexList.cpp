@@ -2,6 +2,7 @@
 
 #include "CardTextValidator.h"
 #include "IndexListModel.h"
+#include "InputHints.h"
 #include "deck/CharacterSet.h"
 #include "session/DeckSession.h"
 
@@ -10,8 +11,13 @@
 #include <QListView>
 #include <QVBoxLayout>
 
+namespace {
+constexpr int MaxFilter = 127;
+}
+
 IndexList::IndexList(DeckSession& session, QWidget* parent)
     : QWidget(parent)
+    , m_session(session)
     , m_deck(session.deck())
     , m_characterSet(session.characterSet())
     , m_model(new IndexListModel(m_deck, m_characterSet, IndexListModel::Order::Index, this))
@@ -19,7 +25,10 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
     , m_list(new QListView(this)) {
     m_filter->setPlaceholderText(QStringLiteral("Type to keep only the cards that hold the text"));
     m_filter->setClearButtonEnabled(true);
-    m_filter->setValidator(new CardTextValidator(m_characterSet, 127, m_filter));
+    auto* validator = new CardTextValidator(m_characterSet, MaxFilter,
+                                            InputHints::boxTooLong(MaxFilter), m_filter);
+    connect(validator, &CardTextValidator::refused, this, &IndexList::inputRefused);
+    m_filter->setValidator(validator);
     m_filter->setAccessibleName(QStringLiteral("Filter"));
     m_list->setModel(m_model);
     m_list->setUniformItemSizes(true);
@@ -34,7 +43,7 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
 
     connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
         m_model->setFilter(m_characterSet.encode(text).value_or(QByteArray()));
-        selectFront();
+        keepFrontShown();
     });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &IndexList::onCurrentChanged);
@@ -53,7 +62,7 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
         if ((changes & DeckChange::Count) || (isVisible() && (changes & DeckChange::Text)))
             refresh();
         else if (isVisible() && (changes & (DeckChange::Front | DeckChange::Order)))
-            selectFront();
+            keepFrontShown();
     });
 }
 
@@ -61,12 +70,41 @@ bool IndexList::isFiltered() const {
     return !m_filter->text().isEmpty();
 }
 
+bool IndexList::showsFrontCard() const {
+    return !m_deck.isEmpty() && (!isFiltered() || m_model->rowOf(0) >= 0);
+}
+
 void IndexList::refresh() {
     // A card chosen here only rotates the deck, which moves no entry.
     if (m_choosing)
         return;
     m_model->refresh();
+    keepFrontShown();
+}
+
+void IndexList::keepFrontShown() {
+    const bool cameIn = m_deck.count() > m_count;
+    m_count = m_deck.count();
+    if (isVisible() && isFiltered() && !m_deck.isEmpty() && m_model->rowOf(0) < 0) {
+        if (cameIn) {
+            m_filter->clear(); // reads the list again, with the new card in it
+            return;
+        }
+        if (m_model->rowCount() > 0) {
+            m_session.commands().bringToFront(m_model->position(0));
+            return; // the rotation comes back here as a change of the front card
+        }
+    }
     selectFront();
+}
+
+void IndexList::moveCurrent(int rows) {
+    const int n = m_model->rowCount();
+    if (n == 0)
+        return;
+    const int row = m_model->rowOf(0);
+    const int next = row < 0 ? 0 : ((row + rows) % n + n) % n;
+    m_session.commands().bringToFront(m_model->position(next));
 }
 
 void IndexList::takeFocus() {

@@ -10,6 +10,14 @@ inline QString tooLong() {
     return QStringLiteral("A card holds at most 511 characters.");
 }
 
+inline QString indexTooLong() {
+    return QStringLiteral("An index holds at most 41 characters.");
+}
+
+inline QString boxTooLong(int limit) {
+    return QStringLiteral("This box holds at most %1 characters.").arg(limit);
+}
+
 inline QString notInCodePage() {
     return QStringLiteral("Characters that a card cannot hold were left out.");
 }

@@ -4,8 +4,14 @@
 #include "ui/IndexListModel.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListView>
+
+#include <map>
+#include <random>
+#include <set>
 
 // The list view: every index, a filter over index and body, and the front card selected.
 class ListView : public FrameFixture {
@@ -102,4 +108,99 @@ TEST_F(ListView, TheMenuCommandsWorkFromTheList) {
     frame->runCommand(Cmd::Undelete);
     EXPECT_EQ(rows().size(), 3);
     EXPECT_TRUE(frame->deck().isModified());
+}
+
+// A seeded run of what a user does in the list (filter, edit keys, delete, add, duplicate,
+// undelete, re-index, switch views): after every step no card the user could not see has
+// changed or gone, and while cards are listed the front card is one of them.
+TEST_F(ListView, CommandsChangeOnlyTheCardsTheListShows) {
+    showCards({"Apple", "Banana", "Cherry", "Date", "Elder", "Fig", "Grape", "Kiwi"});
+    const char* const words[] = {"red", "yellow", "green", "sweet", "sour", "\xe9t\xe9"};
+    std::mt19937 random(11);
+    for (int k = 0; k < frame->deck().count(); ++k)
+        putBody(frame->deck(), k,
+                std::string(words[random() % 6]) + ' ' + std::string(words[random() % 6]));
+    frame->showView(true);
+    const char* const filters[] = {"", "e", "yel", "SOUR", "\xc9T\xc9", "zzz", "an"};
+    struct Seen {
+        std::string index, body;
+        bool operator==(const Seen&) const = default;
+    };
+    for (int step = 0; step < 400; ++step) {
+        Deck& deck = frame->deck();
+        std::map<const Card*, Seen> before;
+        for (int k = 0; k < deck.count(); ++k)
+            before[&deck.card(k)] = {std::string(deck.card(k).indexText()),
+                                     std::string(deck.card(k).bodyText())};
+        std::set<const Card*> shown;
+        if (frame->isListShown()) {
+            for (int r = 0; r < list()->model()->rowCount(); ++r)
+                shown.insert(&deck.card(list()->model()->position(r)));
+        } else if (!deck.isEmpty()) {
+            shown.insert(&deck.card(0));
+        }
+        const auto run = [&](int id) {
+            if (frame->isCommandEnabled(id))
+                frame->runCommand(id);
+        };
+        const unsigned action = random() % 10;
+        switch (action) {
+        case 0:
+            list()->filterBox()->setText(QString::fromLatin1(filters[random() % 7]));
+            break;
+        case 1:
+            QApplication::clipboard()->setText(QStringLiteral("p"));
+            run(Cmd::Paste);
+            break;
+        case 2:
+            run(Cmd::Undo);
+            break;
+        case 3:
+            list()->filterBox()->selectAll();
+            run(Cmd::Cut);
+            break;
+        case 4:
+            if (frame->isCommandEnabled(Cmd::Delete)) {
+                script.answer(Answer::Yes);
+                frame->runCommand(Cmd::Delete);
+            }
+            break;
+        case 5:
+            script.type(QByteArray("New ") + words[random() % 6]);
+            run(Cmd::Add);
+            break;
+        case 6:
+            run(Cmd::Duplicate);
+            break;
+        case 7:
+            run(Cmd::Undelete);
+            break;
+        case 8:
+            if (frame->isCommandEnabled(Cmd::EditIndex)) {
+                script.type("Renamed");
+                frame->runCommand(Cmd::EditIndex);
+            }
+            break;
+        case 9:
+            frame->showView(!frame->isListShown());
+            break;
+        }
+        std::set<const Card*> now;
+        for (int k = 0; k < deck.count(); ++k) {
+            const Card* card = &deck.card(k);
+            now.insert(card);
+            if (before.count(card) && !shown.count(card)) {
+                ASSERT_EQ(before[card],
+                          (Seen{std::string(card->indexText()), std::string(card->bodyText())}))
+                    << "step " << step << ": a card not shown changed";
+            }
+        }
+        for (const auto& [card, seen] : before) {
+            ASSERT_TRUE(now.count(card) || shown.count(card))
+                << "step " << step << ": a card not shown went";
+        }
+        if (frame->isListShown() && list()->model()->rowCount() > 0) {
+            ASSERT_GE(list()->model()->rowOf(0), 0) << "step " << step << ", action " << action;
+        }
+    }
 }
