@@ -200,6 +200,43 @@ CharacterSet CharacterSet::forCodePage(int codePage) {
     return CharacterSet(tables);
 }
 
+int CharacterSet::codePageForLocale(const QString& locale) {
+    const QString name = locale.section(u'.', 0, 0).section(u'@', 0, 0);
+    const QString language = name.section(u'_', 0, 0).toLower();
+    const QString territory = name.section(u'_', 1, 1).toUpper();
+    if (language == QLatin1String("zh"))
+        return territory == QLatin1String("TW") || territory == QLatin1String("HK") ? 950 : 936;
+    static const struct {
+        int codePage;
+        const char* languages;
+    } table[] = {{1250, "cs hu pl ro sk sl hr sq bs"},
+                 {1251, "ru uk be bg sr mk"},
+                 {1253, "el"},
+                 {1254, "tr az"},
+                 {1255, "he"},
+                 {1256, "ar fa ur"},
+                 {1257, "et lv lt"},
+                 {1258, "vi"},
+                 {874, "th"},
+                 {932, "ja"},
+                 {949, "ko"}};
+    for (const auto& row : table) {
+        if (!language.isEmpty() &&
+            QString::fromLatin1(row.languages).split(u' ').contains(language))
+            return row.codePage;
+    }
+    return 1252;
+}
+
+int CharacterSet::localeCodePage() {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return codePageForLocale(value);
+    }
+    return 1252;
+}
+
 bool CharacterSet::isSupported(int codePage) {
     return findCodePage(codePage) != nullptr;
 }

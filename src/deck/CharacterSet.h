@@ -27,6 +27,11 @@ public:
     static bool isSupported(int codePage);
     // Every supported code page, in the order the menu lists them.
     static const std::vector<int>& codePages();
+    // The code page of a locale's language ("ru_RU.UTF-8", "zh_TW", "C"): the one its Windows
+    // used; 1252 for every other.
+    static int codePageForLocale(const QString& locale);
+    // The same for this program's locale, from LC_ALL, LC_CTYPE or LANG, the first one set.
+    static int localeCodePage();
 
     int codePage() const;
     // "Western (Windows-1252)", "Japanese (Shift-JIS, 932)".

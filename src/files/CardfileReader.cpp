@@ -3,6 +3,9 @@
 #include <QIODevice>
 #include <QtEndian>
 
+#include <QHash>
+
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -23,13 +26,16 @@ constexpr qint64 ObjectTrailerSize = 14;
 class Source {
 public:
     explicit Source(qint64 size)
-        : m_size(size) {}
+        : m_size(size)
+        , m_end(size) {}
     virtual ~Source() = default;
     qint64 size() const { return m_size; }
     bool failed() const { return m_failed; }
+    // Nothing at or after end is read until the limit is lifted (end = size()).
+    void limit(qint64 end) { m_end = std::min(end, m_size); }
 
     bool has(qint64 offset, qint64 length) const {
-        return offset >= 0 && length >= 0 && offset <= m_size && length <= m_size - offset;
+        return offset >= 0 && length >= 0 && offset <= m_end && length <= m_end - offset;
     }
     // Exactly length bytes at offset; nothing outside the file is ever asked for.
     bool get(qint64 offset, void* to, qint64 length) {
@@ -63,6 +69,7 @@ public:
 private:
     virtual bool fetch(qint64 offset, char* to, qint64 length) = 0;
     qint64 m_size;
+    qint64 m_end;
     bool m_failed = false;
 };
 
@@ -181,6 +188,47 @@ private:
     Source& m_in;
 };
 
+// Where a card's text lies, as its data says: after its picture or object, if any.
+struct CardData {
+    bool valid = false; // the data holds together within the card's own bytes
+    bool picture = false;
+    qint64 textAt = 0;
+    qint64 length = 0; // as stored, less the quirk below
+    qint64 declaredEnd = 0;
+};
+
+// Reads the data of the card at p, which ends where the next card's data begins (or at the
+// end of the file): nothing outside it is looked at.
+CardData readData(Source& in, qint64 p, qint64 end, bool rrg) {
+    CardData data;
+    in.limit(end);
+    ObjectSkipper skip(in);
+    qint64 lengthAt = -1;
+    if (const auto flag = in.word(p)) {
+        data.picture = *flag != 0;
+        if (*flag == 0)
+            lengthAt = p + 2;
+        else if (!rrg)
+            lengthAt = p + 2 + PictureHeaderSize + *flag;
+        else if (const qint64 after = skip.object(p + 2 + 4); after >= 0)
+            lengthAt = after + ObjectTrailerSize;
+    }
+    const auto length = lengthAt >= 0 ? in.word(lengthAt) : std::nullopt;
+    in.limit(in.size());
+    if (!length)
+        return data;
+    data.valid = true;
+    data.textAt = lengthAt + 2;
+    data.length = *length;
+    const qint64 available = std::max<qint64>(0, end - data.textAt);
+    // Old files sometimes hold 0xFF in the high byte of a short text's length: the low byte
+    // alone is meant when it ends the text exactly where the card's data ends.
+    if (data.length > available && (data.length >> 8) == 0xFF && (data.length & 0xFF) == available)
+        data.length &= 0xFF;
+    data.declaredEnd = data.textAt + data.length;
+    return data;
+}
+
 Result readCards(Source& in) {
     Result result;
     char signature[3];
@@ -198,8 +246,8 @@ Result readCards(Source& in) {
 
     const auto count = in.word(countAt);
     if (!count) {
-        result.status = in.failed() ? Status::ReadError : Status::Ok;
-        result.missingCards = 1; // the count itself is missing
+        // Too short to hold its own count: no card file at all.
+        result.status = in.failed() ? Status::ReadError : Status::NotACardFile;
         return result;
     }
     // The entries that lie wholly in the file, read in one piece.
@@ -207,39 +255,73 @@ Result readCards(Source& in) {
     const int present = static_cast<int>(std::min<qint64>(*count, whole));
     result.missingCards = static_cast<int>(*count) - present;
     const QByteArray entries = in.bytes(entriesAt, present * EntrySize);
+    // The cards' data lies after every entry; each card's ends where the next card's (in the
+    // order of the offsets) begins, or at the end of the file. No card ever takes another's.
+    const qint64 dataStart = entriesAt + qint64(*count) * EntrySize;
+    std::vector<qint64> offsets(static_cast<std::size_t>(present));
+    for (int k = 0; k < present; ++k)
+        offsets[static_cast<std::size_t>(k)] =
+            qFromLittleEndian<quint32>(entries.constData() + k * EntrySize + EntryDataOffset);
+    std::vector<qint64> starts;
+    for (qint64 p : offsets) {
+        if (p >= dataStart && p < in.size())
+            starts.push_back(p);
+    }
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    const auto endOf = [&](qint64 p) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), p);
+        return next == starts.end() ? in.size() : *next;
+    };
+
+    std::vector<CardData> data(static_cast<std::size_t>(present));
+    std::vector<bool> usable(static_cast<std::size_t>(present), false);
+    // By offset: where that card's text begins, as its own data says when read to the end of
+    // the file (its picture or object may run past the next card's offset).
+    QHash<qint64, qint64> textStarts;
+    for (int k = 0; k < present && !in.failed(); ++k) {
+        const qint64 p = offsets[static_cast<std::size_t>(k)];
+        // An offset outside the data area, or one another card already has, is damage.
+        if (p < dataStart || p >= in.size() || textStarts.contains(p))
+            continue;
+        CardData& d = data[static_cast<std::size_t>(k)];
+        d = readData(in, p, endOf(p), rrg);
+        if (d.picture)
+            ++result.pictures;
+        const CardData declared = readData(in, p, in.size(), rrg);
+        textStarts.insert(p, declared.valid ? declared.textAt : p);
+        usable[static_cast<std::size_t>(k)] = true;
+    }
+
     result.cards.reserve(static_cast<std::size_t>(present));
-    ObjectSkipper skip(in);
     for (int k = 0; k < present && !in.failed(); ++k) {
         const char* entry = entries.constData() + k * EntrySize;
         auto card = std::make_unique<Card>(std::string_view(entry + EntryIndexText, IndexTextSize));
-        const qint64 p = qFromLittleEndian<quint32>(entry + EntryDataOffset);
-
-        qint64 lengthAt = -1;
-        if (const auto flag = in.word(p)) {
-            if (*flag == 0) {
-                lengthAt = p + 2;
-            } else {
-                ++result.pictures;
-                if (!rrg) {
-                    lengthAt = p + 2 + PictureHeaderSize + *flag;
-                } else if (const qint64 after = skip.object(p + 2 + 4); after >= 0) {
-                    lengthAt = after + ObjectTrailerSize;
-                }
-            }
-        }
-        const auto length = lengthAt >= 0 ? in.word(lengthAt) : std::nullopt;
-        if (length) {
-            const qint64 textAt = lengthAt + 2;
-            const qint64 available = std::clamp<qint64>(in.size() - textAt, 0, *length);
-            if (available < *length)
-                ++result.shortCards;
-            // No more than a body holds; the card cuts at the first NUL and at 511 bytes.
-            char text[Card::BodySize];
-            const qint64 size = std::min<qint64>(available, Card::BodySize);
-            if (in.get(textAt, text, size))
-                card->setBody(std::string_view(text, static_cast<std::size_t>(size)));
-        } else {
+        const qint64 p = offsets[static_cast<std::size_t>(k)];
+        const CardData& d = data[static_cast<std::size_t>(k)];
+        // A card whose data begins inside the picture or object of the card before it (as that
+        // card's own data says) has an offset that cannot be trusted. (One that begins inside
+        // the text before it ends that text: that card's length is the damaged one.)
+        const auto before = std::lower_bound(starts.begin(), starts.end(), p);
+        const bool inside = before != starts.begin() && textStarts.value(*std::prev(before)) > p;
+        if (!usable[static_cast<std::size_t>(k)] || !d.valid || inside) {
             ++result.shortCards;
+            result.cards.push_back(std::move(card));
+            continue;
+        }
+        const qint64 end = endOf(p);
+        const qint64 available = std::clamp<qint64>(end - d.textAt, 0, d.length);
+        if (available < d.length)
+            ++result.shortCards; // the text does not fit its card's data: what is there comes in
+        // No more than a body holds; the card cuts at the first NUL and at 511 bytes.
+        char text[Card::BodySize];
+        const qint64 size = std::min<qint64>(available, Card::BodySize);
+        if (in.get(d.textAt, text, size)) {
+            if (available > Card::MaxBodyLength ||
+                std::memchr(text, 0,
+                            static_cast<std::size_t>(std::min<qint64>(size, Card::MaxBodyLength))))
+                ++result.shortenedTexts;
+            card->setBody(std::string_view(text, static_cast<std::size_t>(size)));
         }
         result.cards.push_back(std::move(card));
     }

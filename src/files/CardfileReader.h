@@ -19,12 +19,17 @@ class QIODevice;
 //
 // Only the index line and the text of a card are taken; pictures and objects are left out.
 // The file is read where it is needed (the signature first), never whole, and a damaged file
-// never makes the reader look outside the file; no card takes another card's text:
+// never makes the reader look outside the file; no card takes another card's bytes:
 // - a card whose index entry does not lie wholly in the file is not imported, and neither are
 //   the cards after it (their entries lie further on);
-// - a card whose data lies partly beyond the end keeps its index and the text bytes that are
-//   in the file; when its text length itself is missing, or its object cannot be passed
-//   over, its body is empty.
+// - each card's data ends where the next card's data begins (in the order of their offsets),
+//   or at the end of the file. A card whose text runs past that keeps its index and the text
+//   bytes within; when its text length itself is missing, its picture or object does not fit,
+//   or its offset points outside the data area or inside another card's data, its body is
+//   empty. Each such card counts as damaged;
+// - a text length with 0xFF as its high byte is read as its low byte where that ends the text
+//   exactly where the card's data ends (a quirk of old files);
+// - a file too short to hold its card count is no card file.
 namespace CardfileReader {
 
 enum class Status { Ok, NotACardFile, UnicodeCardFile, ReadError };
@@ -36,8 +41,11 @@ struct Result {
     std::vector<std::unique_ptr<Card>> cards;
     // Cards promised by the count but not in the file.
     int missingCards = 0;
-    // Cards imported with their text cut short or lost.
+    // Cards imported with their text cut short or lost: their data runs past the start of the
+    // next card's, or their offset points outside the data or inside another card's data.
     int shortCards = 0;
+    // Cards whose text was longer than a card holds, or held a zero byte, and was shortened.
+    int shortenedTexts = 0;
     // Cards whose picture or object was left out.
     int pictures = 0;
     bool ok() const { return status == Status::Ok; }

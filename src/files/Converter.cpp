@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <optional>
 
 namespace Converter {
@@ -19,8 +20,8 @@ namespace Converter {
 namespace {
 
 const char* const Usage =
-    "Usage: quorix-convert [--utf8] IN OUT\n"
-    "       quorix-convert --list IN\n"
+    "Usage: quorix-convert [--codepage N] [--utf8] IN OUT\n"
+    "       quorix-convert [--codepage N] --list IN\n"
     "\n"
     "Converts Quorix deck files and old card files.\n"
     "\n"
@@ -31,8 +32,11 @@ const char* const Usage =
     "       .txt  plain text: each card's index, its body and a separator line\n"
     "       .csv  comma-delimited text: one line per card, index and body\n"
     "\n"
-    "  --utf8     writes .txt and .csv in UTF-8 instead of Windows-1252\n"
-    "  --list IN  prints the indexes of IN, one per line\n"
+    "  --codepage N  the Windows code page the texts of IN are in: 874, 932, 936,\n"
+    "             949, 950 or 1250 to 1258 (default 1252); it decides how .txt and\n"
+    "             .csv are written with --utf8, and how --list prints the indexes\n"
+    "  --utf8     writes .txt and .csv in UTF-8 instead of IN's code page\n"
+    "  --list IN  prints the indexes of IN, one per line, in UTF-8\n"
     "  --help     shows this text\n"
     "  --version  shows the version\n"
     "\n"
@@ -40,7 +44,8 @@ const char* const Usage =
     "index, the first card in front. An existing OUT is replaced only when the whole\n"
     "output has been written; a damaged or unknown IN never produces an OUT, and OUT\n"
     "may not be IN itself. Pictures and objects in card files are not converted.\n"
-    "Texts are kept as the bytes of the Windows-1252 code page that the files hold.\n";
+    "Texts are kept as the bytes the files hold; a text longer than a card holds\n"
+    "(511 bytes) is shortened, and quorix-convert says so.\n";
 
 struct Failure {
     QString file;
@@ -83,6 +88,11 @@ std::optional<Failure> readCardFile(QFile& file, const QString& path, Deck& deck
     if (result.pictures > 0)
         err << "quorix-convert: " << FileNames::display(path) << ": "
             << countOf(result.pictures, "card") << " had a picture or object, left out\n";
+    if (result.shortenedTexts > 0)
+        err << "quorix-convert: " << FileNames::display(path) << ": "
+            << countOf(result.shortenedTexts, "card")
+            << " had a text longer than a card holds, or cut at a zero byte, and were "
+               "shortened\n";
     deck.appendCards(std::move(result.cards));
     return std::nullopt;
 }
@@ -156,21 +166,47 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
         out.flush();
         return 0;
     }
-    QStringList args = arguments;
-    const bool utf8 = !args.isEmpty() && args.front() == QLatin1String("--utf8");
-    if (utf8)
-        args.removeFirst();
-    const bool list = !utf8 && args.size() == 2 && args[0] == QLatin1String("--list");
-    if (args.size() != 2 || (!list && args[0].startsWith(u'-'))) {
+    QStringList args;
+    bool utf8 = false;
+    bool list = false;
+    bool usage = false;
+    int codePage = 1252;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--utf8"))
+            utf8 = true;
+        else if (a == QLatin1String("--list"))
+            list = true;
+        else if (a == QLatin1String("--codepage") && i + 1 < arguments.size())
+            codePage = arguments[++i].toInt();
+        else if (a.startsWith(QLatin1String("--codepage=")))
+            codePage = a.mid(11).toInt();
+        else if (a.startsWith(u'-') && a.size() > 1)
+            usage = true;
+        else
+            args << a;
+    }
+    if (usage || (list ? args.size() != 1 || utf8 : args.size() != 2)) {
         err << Usage;
         err.flush();
         return 2;
     }
-    const QString& in = args[list ? 1 : 0];
+    if (!CharacterSet::isSupported(codePage)) {
+        std::vector<int> pages = CharacterSet::codePages();
+        std::sort(pages.begin(), pages.end());
+        QStringList known;
+        for (int c : pages)
+            known << QString::number(c);
+        err << "quorix-convert: no such code page; use one of " << known.join(QStringLiteral(", "))
+            << '\n';
+        err.flush();
+        return 2;
+    }
+    const QString& in = args[0];
     if (!list && FileNames::sameFile(in, args[1]))
         return fail(err,
                     {args[1], QStringLiteral("is the input file itself; nothing was written")});
-    const CharacterSet characterSet;
+    const CharacterSet characterSet = CharacterSet::forCodePage(codePage);
     Deck deck;
     if (auto failure = readInput(in, deck, err))
         return fail(err, *failure);

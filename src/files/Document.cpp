@@ -30,6 +30,12 @@ QString importWarning(const CardfileReader::Result& r) {
     if (r.shortCards > 0)
         lines << plural(r.shortCards, "card lost its text, or part of it.",
                         "cards lost their text, or part of it.");
+    if (r.shortenedTexts > 0)
+        lines << plural(r.shortenedTexts,
+                        "card had a text longer than a card holds, or cut at a zero byte; it "
+                        "was shortened.",
+                        "cards had a text longer than a card holds, or cut at a zero byte; they "
+                        "were shortened.");
     if (r.pictures > 0)
         lines << plural(r.pictures, "card had a picture or object, which is not imported.",
                         "cards had a picture or object, which are not imported.");
@@ -194,6 +200,7 @@ bool Document::NewDeck() {
     stampFile(QString(), std::nullopt);
     setFilePath(QString());
     m_deck.setModified(false);
+    Q_EMIT fileTaken(Origin::New);
     return true;
 }
 
@@ -235,10 +242,15 @@ FileState Document::ownFileState() {
 }
 
 bool Document::openDeck(const QString& path, ReadDeck read) {
-    replaceDeck(std::move(read.cards));
-    stampFile(path, read.stamp);
-    setImported(false);
-    setFilePath(path);
+    {
+        // Shown once it is the deck of its file, in that file's character set.
+        const Deck::Batch batch(m_deck);
+        replaceDeck(std::move(read.cards));
+        stampFile(path, read.stamp);
+        setImported(false);
+        setFilePath(path);
+        Q_EMIT fileTaken(Origin::Opened);
+    }
     m_profile.addRecentFile(m_filePath);
     return true;
 }
@@ -306,6 +318,7 @@ bool Document::SaveAs() {
     if (!path || !WriteDeckFile(*path))
         return false;
     setFilePath(*path);
+    Q_EMIT fileTaken(Origin::SavedAs);
     m_profile.setLastFile(m_filePath);
     m_profile.addRecentFile(m_filePath);
     return true;
@@ -321,15 +334,19 @@ void Document::Merge() {
         m_deck.setModified(true);
 }
 
-bool Document::importCardFile(const QString& path) {
+bool Document::importCardFile(const QString& path, Origin origin) {
     auto read = readCardFile(path);
     if (!read)
         return false;
     const QString warning = importWarning(*read);
-    replaceDeck(std::move(read->cards));
-    stampFile(QString(), std::nullopt); // a card file is never written over
-    setImported(true);
-    setFilePath(path);
+    {
+        const Deck::Batch batch(m_deck);
+        replaceDeck(std::move(read->cards));
+        stampFile(QString(), std::nullopt); // a card file is never written over
+        setImported(true);
+        setFilePath(path);
+        Q_EMIT fileTaken(origin);
+    }
     // Said once the cards are in, over the deck that did come in.
     if (!warning.isEmpty())
         m_ui.standardMessageBox(warning);
@@ -341,7 +358,7 @@ void Document::ImportCardfile() {
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Import Cardfile"),
                           QStringLiteral("Cardfile Files"), QStringLiteral("crd"), m_profile));
     if (path && mayDiscardChanges())
-        importCardFile(*path);
+        importCardFile(*path, Origin::ImportedByCommand);
 }
 
 bool Document::openFile(const QString& path) {
@@ -358,7 +375,7 @@ bool Document::openFile(const QString& path) {
 bool Document::openAnyFile(const QString& path) {
     switch (kindOf(path)) {
     case FileKind::CardFile:
-        return importCardFile(path);
+        return importCardFile(path, Origin::Imported);
     case FileKind::Other:
         // Neither kind: the message of the kind the name promises.
         if (QFileInfo(path).suffix().compare(QLatin1String("crd"), Qt::CaseInsensitive) == 0) {
@@ -403,6 +420,7 @@ void Document::adopt(Cards cards, const QString& path, const std::optional<FileS
     m_stamp = path.isEmpty() ? std::nullopt : stamp;
     setImported(false);
     setFilePath(path);
+    Q_EMIT fileTaken(Origin::Recovered);
 }
 
 void Document::startupLoad(const QString& path) {

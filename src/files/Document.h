@@ -89,9 +89,15 @@ public:
     // New, Open, Save, Save As, Merge and the card-file import.
     void bindCommands(CommandBinder& binder);
 
+    // How the deck came to belong to the file it now has (or to none).
+    enum class Origin { New, Opened, Imported, ImportedByCommand, SavedAs, Recovered };
+
 Q_SIGNALS:
     // The file path or the imported state changed.
     void fileChanged();
+    // The deck is now that of another file, or a new one: said before the deck is shown, so
+    // that its character set can be chosen first.
+    void fileTaken(Document::Origin origin);
 
 private:
     struct ReadDeck {
@@ -111,7 +117,7 @@ private:
     void replaceDeck(Cards cards);
     bool openDeck(const QString& path, ReadDeck read);
     bool openAnyFile(const QString& path);
-    bool importCardFile(const QString& path);
+    bool importCardFile(const QString& path, Origin origin);
     void setFilePath(const QString& path);
     void setImported(bool imported);
     void fileError(const QString& text);

@@ -57,8 +57,10 @@ void exportDeck(const Deck& deck, const CharacterSet& characterSet, UserInterfac
         profile,
         deckName.isEmpty() ? QString()
                            : QFileInfo(deckName).completeBaseName() + QStringLiteral(".txt"));
-    // The second file type: the same layout in UTF-8.
-    request.filter = QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||");
+    // The deck's own character set, and the same layout in UTF-8.
+    request.filter =
+        QStringLiteral("Text Files, %1 (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||")
+            .arg(characterSet.name());
     int chosen = 0;
     request.chosenFilter = &chosen;
     const auto path = ui.fileDialog(request);

@@ -9,6 +9,9 @@ namespace {
 const QString LastFileKey = QStringLiteral("Settings/Last File");
 const QString WindowPosKey = QStringLiteral("Settings/MainWindowPos");
 const QString RecentKey = QStringLiteral("Settings/Recent Files");
+// "1251 /path/deck.qrx", most recent first, the path kept as Recent Files keeps it.
+const QString CharacterSetsKey = QStringLiteral("Settings/Character Sets");
+constexpr int MaxCharacterSets = 200;
 
 } // namespace
 
@@ -80,4 +83,23 @@ FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString&
     r.initialFolder = profile.initialFolder();
     r.overwritePrompt = kind == FileDialogRequest::Kind::Save;
     return r;
+}
+
+int Profile::characterSetOf(const QString& path) const {
+    for (const QString& entry : m_settings.value(CharacterSetsKey).toStringList()) {
+        if (FileNames::fromStored(entry.section(u' ', 1)) == path)
+            return entry.section(u' ', 0, 0).toInt();
+    }
+    return 0;
+}
+
+void Profile::setCharacterSetOf(const QString& path, int codePage) {
+    const QString stored = FileNames::toStored(path);
+    QStringList entries{QString::number(codePage) + u' ' + stored};
+    for (const QString& entry : m_settings.value(CharacterSetsKey).toStringList()) {
+        if (entry.section(u' ', 1) != stored && entries.size() < MaxCharacterSets)
+            entries << entry;
+    }
+    if (entries != m_settings.value(CharacterSetsKey).toStringList())
+        m_settings.setValue(CharacterSetsKey, entries);
 }

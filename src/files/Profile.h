@@ -30,6 +30,10 @@ public:
     void addRecentFile(const QString& path);
     void removeRecentFile(const QString& path);
 
+    // The code page a deck was last shown in, by its absolute path; 0 for a deck not seen.
+    int characterSetOf(const QString& path) const;
+    void setCharacterSetOf(const QString& path, int codePage);
+
 private:
     QSettings& m_settings;
 };

@@ -119,7 +119,9 @@ void Mail::SendCard(const Deck& deck, UserInterface& ui) {
     if (deck.isEmpty())
         return;
     MailMessage message(MailMessage::Note);
-    message.SetMailText(deck.card(0).indexText(), deck.card(0).bodyText());
+    // The subject field is shorter than an index: it is cut between characters.
+    message.SetMailText(m_characterSet.cut(deck.card(0).indexText(), sizeof message.subject - 1),
+                        deck.card(0).bodyText());
     send(message, ui);
 }
 

@@ -43,6 +43,8 @@ constexpr int PreviousCard = 126;
 constexpr int NextCard = 127;
 constexpr int PrintButton = 128;
 constexpr int MailButton = 129;
+// View > Character Set: this plus the code page (41252 for Windows-1252).
+constexpr int CharacterSet = 40000;
 } // namespace Cmd
 
 // Where the objects that own commands (the document, the deck commands, the views, printing,
@@ -57,4 +59,6 @@ public:
     virtual ~CommandBinder() = default;
     // Without a rule the command may always run.
     virtual void bind(int id, Run run, Rule enabled = {}) = 0;
+    // One of a group of exclusive choices: whether it is the one chosen now.
+    virtual void bindChecked(int id, Rule checked) = 0;
 };

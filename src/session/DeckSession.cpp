@@ -12,11 +12,13 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     : QObject(parent)
     , m_ui(ui)
     , m_profile(settings)
+    , m_characterSet(CharacterSet::forCodePage(CharacterSet::localeCodePage()))
     , m_document(m_deck, ui, m_profile)
     , m_commands(m_deck, ui, m_characterSet)
     , m_mail(m_characterSet)
-    , m_recovery(m_deck, m_document) {
+    , m_recovery(m_deck, m_document, m_characterSet) {
     m_deck.addObserver(&m_relay);
+    connect(&m_document, &Document::fileTaken, this, &DeckSession::onFileTaken);
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
     connect(&m_document, &Document::fileChanged, this, [this] {
         // A card file is never written, so nothing can be overwritten there.
@@ -51,6 +53,33 @@ void DeckSession::Relay::modifiedChanged(bool modified) {
     else
         m_session.m_recovery.remove();
     Q_EMIT m_session.modifiedChanged(modified);
+}
+
+void DeckSession::setCharacterSet(int codePage) {
+    if (!m_document.filePath().isEmpty())
+        m_profile.setCharacterSetOf(m_document.filePath(), codePage);
+    if (codePage == m_characterSet.codePage())
+        return;
+    m_characterSet = CharacterSet::forCodePage(codePage);
+    Q_EMIT characterSetChanged();
+}
+
+void DeckSession::onFileTaken(Document::Origin origin) {
+    const QString path = m_document.filePath();
+    const int remembered = path.isEmpty() ? 0 : m_profile.characterSetOf(path);
+    switch (origin) {
+    case Document::Origin::SavedAs:
+    case Document::Origin::ImportedByCommand:
+        setCharacterSet(remembered && origin != Document::Origin::SavedAs
+                            ? remembered
+                            : m_characterSet.codePage());
+        break;
+    case Document::Origin::Recovered:
+        break; // the copy says which
+    default:
+        setCharacterSet(remembered ? remembered : CharacterSet::localeCodePage());
+        break;
+    }
 }
 
 void DeckSession::onFileChanged() {
@@ -90,6 +119,8 @@ void DeckSession::offerRecovery() {
             RecoveryCopy::discard(copy);
         } else if (choice == 0 && m_document.mayDiscardChanges()) {
             if (RecoveryCopy::read(copy, m_document)) {
+                if (CharacterSet::isSupported(copy.codePage))
+                    setCharacterSet(copy.codePage);
                 m_recovery.adopt(copy);
                 break;
             }
@@ -141,4 +172,10 @@ void DeckSession::bindCommands(CommandBinder& binder) {
         Cmd::SendList, [this, path] { m_mail.SendList(m_deck, path(), m_ui); }, cards);
     binder.bind(
         Cmd::SendTag, [this, path] { m_mail.SendTag(m_deck, path(), m_ui); }, cards);
+
+    for (int codePage : CharacterSet::codePages()) {
+        binder.bind(Cmd::CharacterSet + codePage, [this, codePage] { setCharacterSet(codePage); });
+        binder.bindChecked(Cmd::CharacterSet + codePage,
+                           [this, codePage] { return m_characterSet.codePage() == codePage; });
+    }
 }

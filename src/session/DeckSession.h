@@ -40,6 +40,10 @@ public:
 
     RecoveryCopy& recovery() { return m_recovery; }
 
+    // Shows the deck in another character set: no byte changes and the deck is not marked
+    // modified; the set is remembered for the deck's file.
+    void setCharacterSet(int codePage);
+
     // Binds the commands the core carries out: the File menu's document commands, exports,
     // printing and mail, and the deck commands.
     void bindCommands(CommandBinder& binder);
@@ -56,9 +60,13 @@ Q_SIGNALS:
     void modifiedChanged(bool modified);
     // The document's file or its imported state changed.
     void documentChanged();
+    void characterSetChanged();
 
 private:
     void onFileChanged();
+    // A deck just opened, made or imported is shown in the set it was last shown in; one not
+    // seen before in the locale's (the open deck's, for a card file imported by the command).
+    void onFileTaken(Document::Origin origin);
     // Hears the deck and passes it on as signals.
     class Relay : public DeckObserver {
     public:

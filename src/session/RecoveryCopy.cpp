@@ -1,5 +1,6 @@
 #include "RecoveryCopy.h"
 
+#include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 #include "files/DeckFile.h"
 #include "files/Document.h"
@@ -93,10 +94,12 @@ bool writeText(const QString& path, const QString& text) {
 
 } // namespace
 
-RecoveryCopy::RecoveryCopy(Deck& deck, Document& document, QObject* parent)
+RecoveryCopy::RecoveryCopy(Deck& deck, Document& document, const CharacterSet& characterSet,
+                           QObject* parent)
     : QObject(parent)
     , m_deck(deck)
-    , m_document(document) {
+    , m_document(document)
+    , m_characterSet(characterSet) {
     m_due.setSingleShot(true);
     m_due.setInterval(DueMs);
     connect(&m_due, &QTimer::timeout, this, &RecoveryCopy::writeCopy);
@@ -122,7 +125,8 @@ QString RecoveryCopy::infoText() const {
            QStringLiteral("program=") + programOf(QCoreApplication::applicationPid()) + u'\n' +
            QStringLiteral("path=") + FileNames::toStored(m_document.filePath()) + u'\n' +
            QStringLiteral("changed=") + m_lastChange.toUTC().toString(Qt::ISODateWithMs) + u'\n' +
-           QStringLiteral("stamp=") + (stamp ? stamp->toText() : QString()) + u'\n';
+           QStringLiteral("stamp=") + (stamp ? stamp->toText() : QString()) + u'\n' +
+           QStringLiteral("codepage=%1\n").arg(m_characterSet.codePage());
 }
 
 void RecoveryCopy::deckChanged() {

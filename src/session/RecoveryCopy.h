@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class CharacterSet;
 class Deck;
 class Document;
 
@@ -20,7 +21,8 @@ class Document;
 // a change and never on every keystroke: the file is written on the user interface thread
 // and made safe on the disk on a thread of its own, so typing never waits for the disk. Beside
 // it, a small text file says whose copy it is: the deck's path, the time of the last change,
-// what the deck's file was when the unsaved work began, and the program that wrote it.
+// what the deck's file was when the unsaved work began, the character set it was shown in,
+// and the program that wrote it.
 //
 // The copy goes when the deck is saved or its changes are discarded.
 class RecoveryCopy : public QObject {
@@ -29,7 +31,8 @@ public:
     static constexpr int DueMs = 1500;
     static constexpr int Version = 1;
 
-    RecoveryCopy(Deck& deck, Document& document, QObject* parent = nullptr);
+    RecoveryCopy(Deck& deck, Document& document, const CharacterSet& characterSet,
+                 QObject* parent = nullptr);
     ~RecoveryCopy() override;
 
     // $XDG_STATE_HOME/quorix/recovery (~/.local/state/quorix/recovery).
@@ -53,6 +56,7 @@ public:
         QString deckPath; // empty: an untitled deck
         QDateTime lastChange;
         std::optional<FileStamp> stamp;
+        int codePage = 0; // the set the deck was shown in
     };
     // Every such copy, newest first. One that is damaged, unreadable or written by a newer
     // Quorix is moved into the folder's "set-aside" folder, never read half or deleted; the
@@ -74,6 +78,7 @@ private:
 
     Deck& m_deck;
     Document& m_document;
+    const CharacterSet& m_characterSet;
     QString m_id;
     QTimer m_due;
     QThreadPool m_disk;

@@ -140,7 +140,7 @@ QString CardEdit::admit(const QString& text, bool overwriting) {
     if (cut)
         refuse(InputHints::tooLong());
     else if (dropped)
-        refuse(InputHints::notInCodePage());
+        refuse(InputHints::notInCodePage(m_characterSet));
     return out;
 }
 
@@ -260,7 +260,7 @@ void CardEdit::onContentsChanged() {
         // past it, the card keeps the text it has, and the user is told.
         const QByteArray keep = m_stored;
         setBody(std::string_view(keep.constData(), static_cast<std::size_t>(keep.size())));
-        refuse(bytes ? InputHints::tooLong() : InputHints::notInCodePage());
+        refuse(bytes ? InputHints::tooLong() : InputHints::notInCodePage(m_characterSet));
         return;
     }
     if (*bytes != m_stored) {

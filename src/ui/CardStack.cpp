@@ -24,6 +24,8 @@ CardStack::CardStack(DeckSession& session, QWidget* parent)
     setAccessibleName(QStringLiteral("Cards"));
     connect(this, &CardStack::cardClicked, &session,
             [&session](int k) { session.commands().bringToFront(k); });
+    // Another character set: every card is shown again in it.
+    connect(&session, &DeckSession::characterSetChanged, this, [this] { RelabelCards(); });
     connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {
         // Tags are not shown on the cards.
         if (changes & ~DeckChanges(DeckChange::Tags))

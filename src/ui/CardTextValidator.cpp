@@ -66,6 +66,6 @@ QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
     if (cut)
         tell(m_tooLong);
     else if (foreign)
-        tell(InputHints::notInCodePage());
+        tell(InputHints::notInCodePage(m_characterSet));
     return Acceptable;
 }

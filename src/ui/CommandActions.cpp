@@ -69,6 +69,11 @@ void CommandActions::bind(int id, Run run, Rule enabled) {
     updateSoon();
 }
 
+void CommandActions::bindChecked(int id, Rule checked) {
+    m_bindings[id].checked = std::move(checked);
+    updateSoon();
+}
+
 void CommandActions::restrict(int id, Rule also) {
     m_bindings[id].also = std::move(also);
     updateSoon();
@@ -107,8 +112,11 @@ void CommandActions::run(int id) {
 void CommandActions::updateStates() {
     m_update.stop();
     Q_EMIT statesUpdating();
-    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         it.value()->setEnabled(isEnabled(it.key()));
+        if (const auto b = m_bindings.constFind(it.key()); b != m_bindings.cend() && b->checked)
+            it.value()->setChecked(b->checked());
+    }
 }
 
 void CommandActions::updateSoon() {

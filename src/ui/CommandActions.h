@@ -23,6 +23,7 @@ public:
     explicit CommandActions(QMainWindow* window);
 
     void bind(int id, Run run, Rule enabled = {}) override;
+    void bindChecked(int id, Rule checked) override;
     // A further condition of the window's own on a command bound by another object.
     void restrict(int id, Rule also);
 
@@ -52,6 +53,7 @@ private:
         Run run;
         Rule enabled;
         Rule also;
+        Rule checked;
     };
 
     QHash<int, QAction*> m_actions;

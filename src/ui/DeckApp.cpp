@@ -8,6 +8,7 @@
 #include "session/SignalPipe.h"
 
 #include <QSettings>
+#include <QTimer>
 
 DeckApp::DeckApp(int& argc, char** argv)
     : QApplication(argc, argv) {
@@ -62,7 +63,10 @@ bool DeckApp::InitInstance() {
         m_frame->startupLoad(path);
     m_frame->show();
     m_frame->closingStep();
-    m_session->offerRecovery();
-    m_frame->closingStep();
+    // Once the window is up and has the keyboard, so that the keyboard comes back to it.
+    QTimer::singleShot(0, m_frame.get(), [this] {
+        m_session->offerRecovery();
+        m_frame->closingStep();
+    });
     return true;
 }

@@ -75,11 +75,7 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     m_recentMenu = new RecentFilesMenu(session.profile(), this);
     m_actions->addSubmenuAfter(Cmd::Open, m_recentMenu);
     connect(m_recentMenu, &RecentFilesMenu::fileChosen, this, &DeckFrame::openRecent);
-    connect(m_actions, &CommandActions::statesUpdating, this, [this] {
-        m_actions->action(Cmd::ViewCards)->setChecked(!isListShown());
-        m_actions->action(Cmd::ViewList)->setChecked(isListShown());
-        m_recentMenu->refresh();
-    });
+    connect(m_actions, &CommandActions::statesUpdating, m_recentMenu, &RecentFilesMenu::refresh);
     bindCommands();
     connect(m_list->filterBox(), &QLineEdit::textChanged, m_actions, &CommandActions::updateSoon);
     // The enable states follow every change to the deck and the document. Cards that come or
@@ -144,6 +140,8 @@ void DeckFrame::bindCommands() {
     m_actions->bind(Cmd::ViewCards, [this] { showView(false); });
     // F6 switches between the two views.
     m_actions->bind(Cmd::ViewList, [this] { showView(!isListShown()); });
+    m_actions->bindChecked(Cmd::ViewCards, [this] { return !isListShown(); });
+    m_actions->bindChecked(Cmd::ViewList, [this] { return isListShown(); });
     m_actions->bind(
         Cmd::Tag, [this] { TagDialog::run(this, m_session.deck(), m_session.characterSet()); },
         cards);

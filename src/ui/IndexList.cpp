@@ -54,6 +54,14 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
     });
     m_filter->installEventFilter(this);
 
+    connect(&session, &DeckSession::characterSetChanged, this, [this] {
+        // The filter is bytes of the set: made again from what the box shows, or let go.
+        const auto bytes = m_characterSet.encode(m_filter->text());
+        if (!bytes)
+            m_filter->clear();
+        m_model->setFilter(bytes.value_or(QByteArray()));
+        refresh();
+    });
     connect(this, &IndexList::cardSelected, &session,
             [&session](int position) { session.commands().bringToFront(position); });
     connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "deck/CharacterSet.h"
+
 #include <QString>
 
 // What the user is told when input is left out: the same words in the body editor and in
@@ -18,8 +20,10 @@ inline QString boxTooLong(int limit) {
     return QStringLiteral("This box holds at most %1 characters.").arg(limit);
 }
 
-inline QString notInCodePage() {
-    return QStringLiteral("Characters that a card cannot hold were left out.");
+// Names the deck's character set: the user may choose another one that holds them.
+inline QString notInCodePage(const CharacterSet& characterSet) {
+    return QStringLiteral("Characters that a card in %1 cannot hold were left out.")
+        .arg(characterSet.name());
 }
 
 } // namespace InputHints

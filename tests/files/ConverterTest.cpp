@@ -82,7 +82,7 @@ TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
 
 TEST_F(Convert, HelpAndUsage) {
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert [--utf8] IN OUT")));
+    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert [--codepage N] [--utf8] IN OUT")));
     EXPECT_TRUE(out.contains(QStringLiteral("--list")));
     EXPECT_EQ(run({}), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("Usage")));

@@ -108,8 +108,8 @@ TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     const FileDialogRequest& r = ui.fileDialogs.at(0);
     EXPECT_EQ(r.kind, FileDialogRequest::Kind::Save);
     EXPECT_EQ(r.title, QStringLiteral("Export Text File"));
-    EXPECT_EQ(r.filter,
-              QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||"));
+    EXPECT_EQ(r.filter, QStringLiteral("Text Files, Western (Windows-1252) (*.txt) |*.txt|"
+                                       "Text Files, UTF-8 (*.txt) |*.txt||"));
     EXPECT_EQ(r.defaultSuffix, QStringLiteral("txt"));
     EXPECT_EQ(r.initialName, QStringLiteral("my.deck.txt")); // never a pattern
     EXPECT_TRUE(r.overwritePrompt);

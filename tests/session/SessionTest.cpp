@@ -19,6 +19,7 @@ namespace {
 struct Rules : CommandBinder {
     std::map<int, Rule> rules;
     void bind(int id, Run, Rule enabled) override { rules[id] = std::move(enabled); }
+    void bindChecked(int, Rule) override {}
     std::vector<int> enabled() const {
         std::vector<int> out;
         for (const auto& [id, rule] : rules) {
@@ -38,7 +39,9 @@ TEST(Session, EnableRulesFollowTheDeckAndTheDocument) {
     DeckSession session(settings, ui);
     Rules rules;
     session.bindCommands(rules);
-    const std::vector<int> always{Cmd::New, Cmd::Open, Cmd::ImportCardfile, Cmd::Add};
+    std::vector<int> always{Cmd::New, Cmd::Open, Cmd::ImportCardfile, Cmd::Add};
+    for (int codePage : CharacterSet::codePages())
+        always.push_back(Cmd::CharacterSet + codePage);
     std::vector<int> cards{Cmd::Save,
                            Cmd::SaveAs,
                            Cmd::Merge,

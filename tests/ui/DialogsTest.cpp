@@ -118,7 +118,8 @@ TEST(QtDialogs, TheRealSaveDialogNeverTakesAPatternForAName) {
     FileDialogRequest save;
     save.kind = FileDialogRequest::Kind::Save;
     save.title = QStringLiteral("Export Text File");
-    save.filter = QStringLiteral("Text Files (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||");
+    save.filter = QStringLiteral(
+        "Text Files, Cyrillic (Windows-1251) (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||");
     save.defaultSuffix = QStringLiteral("txt");
     save.initialFolder = dir.path();
     save.initialName = QStringLiteral("deck.txt");

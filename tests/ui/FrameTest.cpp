@@ -86,6 +86,22 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
                                     "&View>",
                                     "&View/&Cards",
                                     "&View/&List\tF6",
+                                    "&View/-",
+                                    "&View/Character &Set>",
+                                    "&View/Character &Set/&Arabic (Windows-1256)",
+                                    "&View/Character &Set/&Baltic (Windows-1257)",
+                                    "&View/Character &Set/&Central European (Windows-1250)",
+                                    "&View/Character &Set/Chinese &Simplified (GBK, 936)",
+                                    "&View/Character &Set/Chinese T&raditional (Big5, 950)",
+                                    "&View/Character &Set/C&yrillic (Windows-1251)",
+                                    "&View/Character &Set/&Greek (Windows-1253)",
+                                    "&View/Character &Set/&Hebrew (Windows-1255)",
+                                    "&View/Character &Set/&Japanese (Shift-JIS, 932)",
+                                    "&View/Character &Set/&Korean (Unified Hangul, 949)",
+                                    "&View/Character &Set/Tha&i (Windows-874)",
+                                    "&View/Character &Set/&Turkish (Windows-1254)",
+                                    "&View/Character &Set/&Vietnamese (Windows-1258)",
+                                    "&View/Character &Set/&Western (Windows-1252)",
                                     "&Card>",
                                     "&Card/&Add...\tF7",
                                     "&Card/Du&plicate",
@@ -119,8 +135,8 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
               QStringLiteral("Show a list of all indexes"));
     EXPECT_EQ(frame->action(Cmd::ViewCards)->statusTip(), QStringLiteral("Show the cards"));
     EXPECT_TRUE(frame->action(Cmd::ViewCards)->isCheckable());
-    // 33 menu items, and Next and Previous of the keyboard alone.
-    EXPECT_EQ(commandTable().size(), 35u);
+    // 33 menu items, 14 character sets, and Next and Previous of the keyboard alone.
+    EXPECT_EQ(commandTable().size(), 49u);
 }
 
 TEST_F(Frame, EnableRulesWithAndWithoutCards) {
