@@ -3,6 +3,9 @@
 #include "Contrast.h"
 
 #include <QPalette>
+#include <QPen>
+
+#include <cmath>
 
 // The colours of the cards, all from the palette, so that a dark desktop theme or a style
 // sheet reads as well as the default light one, which looks as it always has: white cards
@@ -16,6 +19,14 @@ struct CardColors {
     QColor headerInk;  // the front card's index
     QColor light;      // the raised frame's top and left edges
     QColor shadow;     // its right and bottom edges
+
+    // A line of a card's frame: whole device pixels, the same number along every edge, however
+    // the screen is scaled (a one-unit line at 1.5 would be drawn one or two pixels wide).
+    static QPen line(const QColor& color, qreal devicePixelRatio) {
+        QPen pen(color, std::max(1.0, std::floor(devicePixelRatio)));
+        pen.setCosmetic(true);
+        return pen;
+    }
 
     static CardColors from(const QPalette& palette) {
         CardColors c;

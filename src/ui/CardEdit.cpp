@@ -168,13 +168,44 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
         Q_EMIT overwriteTypingChanged(overwriteMode());
     }
 
-    // Ctrl with a letter only jumps: the editor's own Ctrl bindings (delete to the end of the
-    // line, undo, paste, ...) never touch the card first. Ctrl+Enter stands for Ctrl+J.
-    if (ctrl && !alt && ((key >= Qt::Key_A && key <= Qt::Key_Z) || enter)) {
-        if (key == Qt::Key_C && textCursor().hasSelection())
-            copy();
+    // Shift+F10 opens the card menu, as the Menu key does.
+    if (key == Qt::Key_F10 && mods == Qt::ShiftModifier) {
         event->accept();
-        Q_EMIT jumpRequested(enter ? 'j' : static_cast<char>('a' + (key - Qt::Key_A)));
+        Q_EMIT cardMenuRequested(viewport()->mapToGlobal(cursorRect().bottomLeft()));
+        return;
+    }
+
+    // Ctrl with a letter edits or jumps, by the table of chordOf: the editor's own other Ctrl
+    // bindings (delete to the end of the line, ...) never touch the card. Ctrl+Enter stands
+    // for Ctrl+J.
+    if (ctrl && !alt && ((key >= Qt::Key_A && key <= Qt::Key_Z) || enter)) {
+        event->accept();
+        switch (enter ? Chord::Jump : chordOf(key, mods)) {
+        case Chord::Copy:
+            copy();
+            break;
+        case Chord::Cut:
+            cut();
+            break;
+        case Chord::Paste:
+            paste(); // through the gate, as every paste
+            break;
+        case Chord::Undo:
+            undo();
+            break;
+        case Chord::Redo:
+            redo();
+            break;
+        case Chord::SelectAll:
+            selectAll();
+            break;
+        case Chord::Save:
+            event->ignore(); // the window's Save
+            break;
+        case Chord::Jump:
+            Q_EMIT jumpRequested(enter ? 'j' : static_cast<char>('a' + (key - Qt::Key_A)));
+            break;
+        }
         return;
     }
 
@@ -203,6 +234,30 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
         }
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+CardEdit::Chord CardEdit::chordOf(int key, Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers mods = modifiers & ~Qt::KeypadModifier;
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        return key == Qt::Key_Z ? Chord::Redo : Chord::Jump;
+    if (mods != Qt::ControlModifier)
+        return Chord::Jump;
+    switch (key) {
+    case Qt::Key_C:
+        return Chord::Copy;
+    case Qt::Key_X:
+        return Chord::Cut;
+    case Qt::Key_V:
+        return Chord::Paste;
+    case Qt::Key_Z:
+        return Chord::Undo;
+    case Qt::Key_A:
+        return Chord::SelectAll;
+    case Qt::Key_S:
+        return Chord::Save;
+    default:
+        return Chord::Jump;
+    }
 }
 
 void CardEdit::contextMenuEvent(QContextMenuEvent* event) {

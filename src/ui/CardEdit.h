@@ -28,6 +28,13 @@ public:
     // Find dialog) has the keyboard.
     void selectBytes(int start, int end);
 
+    // What Ctrl, or Ctrl and Shift, with a letter does in the body: the desktop's editing keys
+    // (Ctrl+C, X, V, Z and A, and Ctrl+Shift+Z) edit; Ctrl+S saves, as F3 does (the window's
+    // own key, which never reaches the body); every other letter jumps to the next card with
+    // that initial, and so does Ctrl+Shift with any letter but Z.
+    enum class Chord { Jump, Copy, Cut, Paste, Undo, Redo, SelectAll, Save };
+    static Chord chordOf(int key, Qt::KeyboardModifiers modifiers);
+
     // The Insert key's overwrite typing; the cascade keeps it from one front card to the next.
     bool overwriteTyping() const { return overwriteMode(); }
     void setOverwriteTyping(bool on) { setOverwriteMode(on); }

@@ -12,6 +12,8 @@ CardMenu::CardMenu(const Deck& deck, const CharacterSet& characterSet, QWidget* 
     , m_model(new IndexListModel(deck, characterSet, IndexListModel::Order::Deck, this))
     , m_list(new QListView(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setAccessibleName(QStringLiteral("Card menu"));
+    m_list->setAccessibleName(QStringLiteral("Cards"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     m_list->setModel(m_model);
     m_list->setUniformItemSizes(true);

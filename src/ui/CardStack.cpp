@@ -20,7 +20,8 @@ CardStack::CardStack(DeckSession& session, QWidget* parent)
     CardStackAccessible::install();
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
-    setMinimumSize(0, 0);
+    // The front card is always whole: the window can grow no smaller than it.
+    setMinimumSize(CardWindow::Width, CardWindow::Height);
     setAccessibleName(QStringLiteral("Cards"));
     connect(this, &CardStack::cardClicked, &session,
             [&session](int k) { session.commands().bringToFront(k); });
@@ -114,12 +115,12 @@ void CardStack::paintEvent(QPaintEvent* event) {
         if (!event->rect().intersects(card))
             continue;
         p.fillRect(card, colors.face);
-        p.setPen(colors.border);
+        p.setPen(CardColors::line(colors.border, devicePixelRatioF()));
         p.drawRect(card.adjusted(0, 0, -1, -1));
         // The header band of a card behind, with its whole index at (2, 2).
         const QRect band(card.left() + 1, card.top() + 1, CardWindow::Width - 2,
                          CardWindow::HeaderHeight);
-        p.setPen(colors.rule);
+        p.setPen(CardColors::line(colors.rule, devicePixelRatioF()));
         p.drawLine(band.left(), band.bottom() + 1, band.right(), band.bottom() + 1);
         p.setPen(colors.ink);
         p.drawText(QRect(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2),

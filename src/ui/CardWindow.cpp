@@ -7,6 +7,7 @@
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,22 +33,19 @@ CardWindow::CardWindow(Deck& deck, const CharacterSet& characterSet, bool withMa
     setFixedSize(Width, Height);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    // The strip is built from the right: Print, Mail (when mail can be sent), Previous, Next.
-    int left = 370;
-    m_print = addButton(Cmd::PrintButton, ":/pictures/print.svg", "Print the front most card",
-                        nullptr, left);
-    if (withMail) {
-        left -= 25;
-        m_mail = addButton(Cmd::MailButton, ":/pictures/mail.svg", "Email the front most card",
-                           nullptr, left);
-    }
-    left -= 25;
-    m_previous = addButton(Cmd::PreviousCard, ":/pictures/previous.svg",
-                           "Bring previous card to front", "Ctrl+Page Up", left);
-    left -= 25;
+    // The strip ends at the right: Next, Previous, Mail (when mail can be sent), Print. They
+    // are made from left to right, the order in which screen readers read them.
+    int left = 370 - 25 * (withMail ? 3 : 2);
+    m_tooltipRight = left + 25;
     m_next = addButton(Cmd::NextCard, ":/pictures/next.svg", "Bring next card to front",
                        "Ctrl+Page Down", left);
-    m_tooltipRight = left + 25;
+    m_previous = addButton(Cmd::PreviousCard, ":/pictures/previous.svg",
+                           "Bring previous card to front", "Ctrl+Page Up", left += 25);
+    if (withMail)
+        m_mail = addButton(Cmd::MailButton, ":/pictures/mail.svg", "Email the front most card",
+                           nullptr, left += 25);
+    m_print = addButton(Cmd::PrintButton, ":/pictures/print.svg", "Print the front most card",
+                        nullptr, left += 25);
 
     m_editor = new CardEdit(characterSet, this);
     // (1, 26) of the client area on, one pixel short of its right and bottom edges: under a
@@ -116,10 +114,10 @@ void CardWindow::paintEvent(QPaintEvent*) {
     p.fillRect(client(0, 0, faceRight, HeaderHeight), colors.headerFace);
     // A raised frame: light top and left, dark right and bottom.
     const QRect band = client(0, 0, 400, HeaderHeight);
-    p.setPen(colors.light);
+    p.setPen(CardColors::line(colors.light, devicePixelRatioF()));
     p.drawLine(band.topLeft(), band.topRight());
     p.drawLine(band.topLeft(), band.bottomLeft());
-    p.setPen(colors.shadow);
+    p.setPen(CardColors::line(colors.shadow, devicePixelRatioF()));
     p.drawLine(band.bottomLeft(), band.bottomRight());
     p.drawLine(band.topRight(), band.bottomRight());
 
@@ -131,7 +129,7 @@ void CardWindow::paintEvent(QPaintEvent*) {
     }
     p.restore();
     // The border last, over anything that a fractional scale factor rounded onto it.
-    p.setPen(colors.border);
+    p.setPen(CardColors::line(colors.border, devicePixelRatioF()));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -36,6 +36,8 @@ HelpWindow::HelpWindow(const QString& document, QWidget* parent)
     : QDialog(parent)
     , m_browser(new QTextBrowser(this)) {
     setWindowTitle(QStringLiteral("Quorix Help"));
+    setAccessibleName(QStringLiteral("Quorix Help"));
+    m_browser->setAccessibleName(QStringLiteral("Help text"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     m_browser->setOpenExternalLinks(true);

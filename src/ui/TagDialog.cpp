@@ -66,7 +66,11 @@ TagDialog::TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterS
     m_list->tagModel()->reset(std::move(items));
 
     resize(du.x(171), du.y(121) + menuBar->sizeHint().height());
-    m_ok->setFocus();
+    // The keyboard starts in the list, named for screen readers.
+    m_list->setAccessibleName(QStringLiteral("Cards to tag"));
+    setTabOrder(m_list, m_ok);
+    setTabOrder(m_ok, cancel);
+    m_list->setFocus();
 }
 
 QAction* TagDialog::menuAction(int commandId) const {

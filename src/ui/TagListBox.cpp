@@ -2,9 +2,12 @@
 
 #include "Pictures.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 
 namespace {
 
@@ -19,6 +22,115 @@ const QPixmap& picture(int bitmapId, qreal ratio) {
         it = cache.insert({bitmapId, ratio}, Pictures::pixmap(resource, ratio));
     }
     return *it;
+}
+
+// A tag list item as a screen reader meets it: a check box named by its card's index, checked
+// while the card is tagged; its action toggles the tag. (Qt's own list items say nothing of
+// being checkable.)
+class TagItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TagItemAccessible(TagListBox* list, int row)
+        : m_list(list)
+        , m_row(row) {}
+
+    bool isValid() const override { return m_list && m_row < m_list->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_list.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        if (!isValid() || t != QAccessible::Name)
+            return {};
+        return m_list->model()->index(m_row, 0).data().toString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid())
+            return {};
+        const QRect r = m_list->visualRect(m_list->model()->index(m_row, 0));
+        return QRect(m_list->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::CheckBox; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        const QModelIndex index = m_list->model()->index(m_row, 0);
+        s.checkable = true;
+        s.checked = m_list->IsTagged(m_row);
+        s.focusable = true;
+        s.selectable = true;
+        s.focused = m_list->hasFocus() && m_list->currentIndex() == index;
+        s.selected = m_list->selectionModel()->isSelected(index);
+        s.invisible = !m_list->viewport()->rect().intersects(m_list->visualRect(index));
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& name) override {
+        if (name == toggleAction() && isValid())
+            m_list->tagModel()->setBitmapId(m_row, m_list->IsTagged(m_row) ? TagItem::Untagged
+                                                                           : TagItem::Tagged);
+    }
+    QStringList keyBindingsForAction(const QString&) const override {
+        return {QStringLiteral("Space")};
+    }
+
+private:
+    QPointer<TagListBox> m_list;
+    int m_row;
+};
+
+// The list itself, its items made as a reader asks for them.
+class TagListAccessible : public QAccessibleWidget {
+public:
+    explicit TagListAccessible(TagListBox* list)
+        : QAccessibleWidget(list, QAccessible::List) {}
+    ~TagListAccessible() override {
+        for (QAccessible::Id id : std::as_const(m_items))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    TagListBox* list() const { return static_cast<TagListBox*>(widget()); }
+    int childCount() const override { return list()->count(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        auto it = m_items.constFind(index);
+        if (it == m_items.cend())
+            it = m_items.insert(index, QAccessible::registerAccessibleInterface(
+                                           new TagItemAccessible(list(), index)));
+        return QAccessible::accessibleInterface(*it);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (auto it = m_items.cbegin(); it != m_items.cend(); ++it) {
+            if (QAccessible::accessibleInterface(*it) == child)
+                return it.key();
+        }
+        return -1;
+    }
+    QAccessibleInterface* focusChild() const override {
+        return list()->currentIndex().isValid() ? child(list()->currentIndex().row()) : nullptr;
+    }
+
+private:
+    mutable QHash<int, QAccessible::Id> m_items;
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("TagListBox") && object && object->isWidgetType())
+        return new TagListAccessible(static_cast<TagListBox*>(object));
+    return nullptr;
 }
 
 } // namespace
@@ -78,9 +190,12 @@ int TagItemModel::insert(int index, TagItem item) {
 }
 
 void TagItemModel::setBitmapId(int row, int bitmapId) {
+    const bool changed = m_items[static_cast<std::size_t>(row)].bitmapId != bitmapId;
     m_items[static_cast<std::size_t>(row)].bitmapId = bitmapId;
     const QModelIndex i = index(row);
     Q_EMIT dataChanged(i, i, {Qt::UserRole, Qt::CheckStateRole});
+    if (changed)
+        Q_EMIT checkToggled(row);
 }
 
 void TagItemModel::setAll(int bitmapId) {
@@ -124,6 +239,12 @@ QSize TagItemDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&)
 TagListBox::TagListBox(QWidget* parent)
     : QListView(parent)
     , m_model(new TagItemModel(this)) {
+    // Before anything can ask for this widget's accessible interface.
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleFactory);
+        return true;
+    }();
+    (void)installed;
     setModel(m_model);
     setItemDelegate(new TagItemDelegate(this));
     setViewMode(QListView::ListMode);
@@ -137,6 +258,19 @@ TagListBox::TagListBox(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    connect(m_model, &TagItemModel::checkToggled, this, [this](int row) {
+        // Screen readers hear the new state of the item, as of a check box.
+        if (!QAccessible::isActive())
+            return;
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+        QAccessibleInterface* item = list ? list->child(row) : nullptr;
+        if (!item)
+            return;
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(item, changed);
+        QAccessible::updateAccessibility(&event);
+    });
 }
 
 int TagListBox::InsertTagItem(const QByteArray& text, int bitmapId, int index, int cardPosition) {

@@ -34,6 +34,12 @@ public:
     int insert(int index, TagItem item);
     void setBitmapId(int row, int bitmapId);
     void setAll(int bitmapId);
+
+Q_SIGNALS:
+    // One item's mark changed by itself (Space, a double click): screen readers are told.
+    void checkToggled(int row);
+
+public:
     // The set the items' texts are shown in.
     void setCharacterSet(const CharacterSet& characterSet) { m_characterSet = characterSet; }
 

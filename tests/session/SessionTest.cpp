@@ -116,9 +116,22 @@ TEST(Session, EveryChangeIsAnnouncedOncePerBatchAndTheFlagWhenItFlips) {
 
 // A copy left by a program that has ended comes back whole, as a modified deck of its file;
 // one that cannot be read is set aside with a message, never loaded half or deleted.
+// The state folder of one test, given back as it was afterwards.
+class StateFolder {
+public:
+    explicit StateFolder(const QString& path)
+        : m_was(qgetenv("XDG_STATE_HOME")) {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(path));
+    }
+    ~StateFolder() { qputenv("XDG_STATE_HOME", m_was); }
+
+private:
+    QByteArray m_was;
+};
+
 TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
     QTemporaryDir dir;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    const StateFolder state(dir.filePath(QStringLiteral("state")));
     QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
     const QString deckPath = dir.filePath(QStringLiteral("deck.qrx"));
     std::optional<FileStamp> stamp;
@@ -173,14 +186,13 @@ TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
     EXPECT_EQ(second.document().fileStamp()->inode, stamp->inode);
     EXPECT_TRUE(second.document().Save());
     EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.info")}).isEmpty());
-    qunsetenv("XDG_STATE_HOME");
 }
 
 // SIGTERM, SIGHUP and SIGINT reach the event loop as a signal of their own, never as work done
 // inside the handler; the unsaved work is then kept for the next start.
 TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
     QTemporaryDir dir;
-    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
+    const StateFolder state(dir.filePath(QStringLiteral("state")));
     QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
     FakeUi ui;
     DeckSession session(settings, ui);
@@ -198,5 +210,4 @@ TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
     EXPECT_EQ(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).size(), 1);
     session.deck().setModified(false); // discarded: the copy goes
     EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).isEmpty());
-    qunsetenv("XDG_STATE_HOME");
 }

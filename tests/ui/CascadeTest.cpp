@@ -137,10 +137,8 @@ TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
     EXPECT_EQ(indexes().front(), "Banana");
     EXPECT_FALSE(editor()->textCursor().hasSelection());
 
-    // Ctrl+C copies first, then jumps.
-    editor()->selectAll();
-    QTest::keyClick(editor(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("some text"));
+    // Ctrl+Shift+C jumps, as Ctrl+C copies.
+    QTest::keyClick(editor(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(indexes().front(), "Cherry");
 
     // Ctrl+Enter is Ctrl+J: it types nothing.
@@ -148,30 +146,64 @@ TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
     EXPECT_EQ(body(), "");
 }
 
-TEST_F(Cascade, CtrlLetterOnlyJumpsAndNeverEditsTheCard) {
-    // The editor's own Ctrl bindings would delete to the end of the line (K), delete (D),
-    // backspace (H), undo (Z), cut (X), paste (V), ... before the deck rotated away.
-    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+// The key table: the desktop's editing keys edit the card in front and never jump; Ctrl+S
+// saves; every other chord of Ctrl or Ctrl+Shift with a letter jumps, and leaves the card it
+// jumps from untouched.
+TEST_F(Cascade, TheDesktopsEditingKeysEditAndEveryOtherChordJumps) {
     const std::string text = "first line\nsecond\r\nthird";
-    for (char letter : std::string("KDHZXVUYAEWI")) {
+    const QString edits[] = {QStringLiteral("Ctrl+C"), QStringLiteral("Ctrl+X"),
+                             QStringLiteral("Ctrl+V"), QStringLiteral("Ctrl+Z"),
+                             QStringLiteral("Ctrl+A"), QStringLiteral("Ctrl+Shift+Z"),
+                             QStringLiteral("Ctrl+S")};
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const auto key = static_cast<Qt::Key>(Qt::Key_A + (letter - 'A'));
-        const std::string other = std::string(1, letter) + "-card";
         for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::ControlModifier),
                                            Qt::ControlModifier | Qt::ShiftModifier}) {
+            const QString chord = QKeySequence(mods | key).toString();
+            const bool edit =
+                std::find(std::begin(edits), std::end(edits), chord) != std::end(edits);
+            const std::string other = std::string(1, letter) + "-card";
             frame->deck().RemoveAllCards();
             showCards({"0 first", other.c_str()});
             putBody(frame->deck(), 0, text);
-            editor()->undo(); // nothing to undo after a load
+            QApplication::clipboard()->setText(QStringLiteral("pasted"));
             QTextCursor c = editor()->textCursor();
             c.setPosition(3);
             c.setPosition(5, QTextCursor::KeepAnchor);
             editor()->setTextCursor(c);
+            if (chord == QLatin1String("Ctrl+S"))
+                script.cancelDialog(); // Save of an untitled deck asks where
             QTest::keyClick(editor(), key, mods);
-            EXPECT_EQ(indexes().front(), other);
-            EXPECT_EQ(frame->deck().card(1).bodyText(), text) << letter;
-            EXPECT_FALSE(frame->deck().isModified()) << letter;
+            if (!edit) {
+                EXPECT_EQ(indexes().front(), other) << chord.toStdString();
+                EXPECT_EQ(frame->deck().card(1).bodyText(), text) << chord.toStdString();
+                EXPECT_FALSE(frame->deck().isModified()) << chord.toStdString();
+                continue;
+            }
+            EXPECT_EQ(indexes().front(), "0 first") << chord.toStdString();
+            const std::string now(frame->deck().card(0).bodyText());
+            if (chord == QLatin1String("Ctrl+C")) {
+                EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("st"));
+            } else if (chord == QLatin1String("Ctrl+X")) {
+                EXPECT_EQ(now, "fir line\nsecond\r\nthird");
+            } else if (chord == QLatin1String("Ctrl+V")) {
+                EXPECT_EQ(now, "firpasted line\nsecond\r\nthird");
+            } else if (chord == QLatin1String("Ctrl+A")) {
+                EXPECT_EQ(editor()->textCursor().selectedText().size(),
+                          editor()->toPlainText().size());
+            } else if (chord == QLatin1String("Ctrl+S")) {
+                EXPECT_EQ(script.fileDialogs.back().kind, FileDialogRequest::Kind::Save);
+            }
         }
     }
+    // Undo and redo of a change typed in the card.
+    frame->deck().RemoveAllCards();
+    showCards({"a"});
+    QTest::keyClicks(editor(), QStringLiteral("typed"));
+    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(body(), "");
+    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(body(), "typed");
 }
 
 TEST_F(Cascade, EditsWithoutTypedCharactersSurviveARotation) {

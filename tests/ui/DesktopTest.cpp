@@ -173,7 +173,8 @@ TEST_F(Desktop, TheTagListSpeaksOfCheckedItemsAndReturnIsOk) {
     std::vector<std::pair<QString, bool>> items;
     for (int i = 0; i < list->childCount(); ++i) {
         QAccessibleInterface* item = list->child(i);
-        if (item->role() == QAccessible::ListItem)
+        // Check boxes: how a screen reader knows each can be checked.
+        if (item->role() == QAccessible::CheckBox)
             items.emplace_back(item->text(QAccessible::Name), item->state().checked);
         EXPECT_TRUE(item->state().checkable);
     }
@@ -198,4 +199,20 @@ TEST_F(Desktop, CtrlPageDownAndUpAreNextAndPrevious) {
     QTest::keyClick(editor(), Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(indexes().front(), "C");
     EXPECT_FALSE(frame->deck().isModified());
+}
+
+// However small the window is made, the front card stays whole inside it.
+TEST_F(Desktop, TheWindowNeverHidesPartOfTheFrontCard) {
+    showCards({"a", "b", "c"});
+    for (const QSize asked : {QSize(320, 240), QSize(100, 100), QSize(401, 300), QSize(900, 700)}) {
+        frame->resize(asked);
+        QApplication::processEvents();
+        EXPECT_GE(frame->width(), asked.width() < frame->minimumSizeHint().width()
+                                      ? frame->minimumSizeHint().width()
+                                      : asked.width());
+        const QRect card(front()->mapTo(frame.get(), QPoint(0, 0)), front()->size());
+        const QRect area(frame->centralWidget()->mapTo(frame.get(), QPoint(0, 0)),
+                         frame->centralWidget()->size());
+        EXPECT_TRUE(area.contains(card)) << asked.width() << 'x' << asked.height();
+    }
 }

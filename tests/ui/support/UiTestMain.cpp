@@ -1,3 +1,5 @@
+#include "support/TestEnvironment.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 
@@ -5,6 +7,7 @@
 
 // Widget tests run on the offscreen platform: no display is needed.
 int main(int argc, char* argv[]) {
+    useTestEnvironment(argv[0]);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
