@@ -119,7 +119,7 @@ int main(int argc, char* argv[]) {
     // written); the wait for the disk runs on the copy's own thread. Target: 50 ms.
     qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath(QStringLiteral("state"))));
     deck.setModified(true);
-    RecoveryCopy recovery(deck, doc);
+    RecoveryCopy recovery(deck, doc, western);
     const double pause = medianMs(
         5, [&] { recovery.waitForDisk(); }, [&] { recovery.writeCopy(); });
     recovery.waitForDisk();
