@@ -83,6 +83,10 @@ void DeckSession::onFileTaken(Document::Origin origin) {
 }
 
 void DeckSession::onFileChanged() {
+    if (m_ui.dialogOpen()) {
+        m_reloadRetry.start(); // looked at again once the dialog is gone
+        return;
+    }
     switch (m_document.reloadIfChanged()) {
     case Document::Reload::Reloaded:
         m_ui.statusMessage(QStringLiteral("Another program changed the deck's file; Quorix has "

@@ -79,4 +79,7 @@ public:
 
     // The wait cursor while a slow hand-off runs.
     virtual void setBusy(bool busy) { (void)busy; }
+    // Whether a dialog or menu is open over the deck: what the user does there is meant for
+    // the cards it shows, so the deck is not read again from its file meanwhile.
+    virtual bool dialogOpen() const { return false; }
 };

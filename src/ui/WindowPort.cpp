@@ -83,3 +83,7 @@ void WindowPort::setBusy(bool busy) {
     else
         QApplication::restoreOverrideCursor();
 }
+
+bool WindowPort::dialogOpen() const {
+    return QApplication::activeModalWidget() || QApplication::activePopupWidget();
+}

@@ -41,6 +41,7 @@ public:
     PrinterSetup openPrinter(const QString& documentName,
                              std::unique_ptr<PrintPage>& page) override;
     void setBusy(bool busy) override;
+    bool dialogOpen() const override;
 
 private:
     QPointer<QWidget> m_window;

@@ -1,3 +1,4 @@
+#include "files/DeckFile.h"
 #include "session/CommandBinder.h"
 #include "session/DeckSession.h"
 #include "session/SignalPipe.h"
@@ -9,6 +10,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <csignal>
 #include <map>
@@ -210,4 +212,29 @@ TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
     EXPECT_EQ(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).size(), 1);
     session.deck().setModified(false); // discarded: the copy goes
     EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).isEmpty());
+}
+
+// Another program's change to the file is read in, but never under an open dialog: what the
+// user does there (tags, an index) is meant for the cards the dialog shows.
+TEST(Session, AnotherProgramsChangeWaitsForTheOpenDialog) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("d.qrx"));
+    const auto writeDeck = [&](const char* index) {
+        Deck deck;
+        deck.AppendCard(index);
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && DeckFile::write(deck, file);
+    };
+    ASSERT_TRUE(writeDeck("one"));
+    QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
+    FakeUi ui;
+    DeckSession session(settings, ui);
+    ASSERT_TRUE(session.document().openFile(path));
+    ui.dialogShown = true;
+    ASSERT_TRUE(writeDeck("two"));
+    QTest::qWait(1500);
+    EXPECT_EQ(session.deck().card(0).indexText(), "one");
+    ui.dialogShown = false;
+    QTRY_COMPARE_WITH_TIMEOUT(std::string(session.deck().card(0).indexText()), std::string("two"),
+                              3000);
 }

@@ -74,6 +74,8 @@ public:
     void setTitle(const QString& t) override;
     void selectBodyBytes(int start, int end) override;
     void statusMessage(const QString& text) override { log << QStringLiteral("status:") + text; }
+    bool dialogOpen() const override { return dialogShown; }
+    bool dialogShown = false;
     // No printer unless a test says otherwise.
     PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
         ADD_FAILURE() << "unexpected print dialog";
