@@ -37,27 +37,25 @@ inline void print(const char* name, double value, const char* unit) {
 }
 
 // Index lines and bodies of the kind people write: names, topics, dates, recipes.
-inline std::vector<std::unique_ptr<Card>> realisticCards(int n, unsigned seed) {
+inline CardBlock realisticCards(int n, unsigned seed) {
     static const char* const first[] = {"Smith",  "garden",  "Recipe",   "Meeting", "Anna",
                                         "car",    "Tax",     "books",    "Zoe",     "plumber",
                                         "Doctor", "holiday", "Birthday", "bank",    "Quotes"};
     static const char* const second[] = {"notes",     "John", "apple pie", "2024-03-11", "phone",
                                          "insurance", "list", "ideas",     "contacts",   "plan"};
     std::mt19937 rng(seed);
-    std::vector<std::unique_ptr<Card>> cards;
-    cards.reserve(static_cast<std::size_t>(n));
+    CardBlock cards(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         std::string index = first[rng() % 15];
         index += rng() % 2 ? ", " : " - ";
         index += second[rng() % 10];
         index += ' ';
         index += std::to_string(rng() % 100000);
-        auto card = std::make_unique<Card>(index);
+        Card& card = cards.append(Card(index));
         std::string body = "Call before noon.\r\nBring the papers for ";
         body += index;
         body += ".\r\nAsk about the second appointment and write the answer down here.";
-        card->setBody(body);
-        cards.push_back(std::move(card));
+        card.setBody(body);
     }
     return cards;
 }

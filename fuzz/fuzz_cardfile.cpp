@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto result = CardfileReader::parse(QByteArrayView(data, static_cast<qsizetype>(size)));
     for (const auto& card : result.cards) {
-        if (card->indexText().size() > 40 || card->bodyText().size() > 511)
+        if (card.indexText().size() > 40 || card.bodyText().size() > 511)
             __builtin_trap();
     }
     if (!result.ok() && !result.cards.empty())

@@ -8,8 +8,10 @@
 // size - 1 bytes, the rest of the field cleared.
 void storeTextField(char* field, std::size_t size, std::string_view text);
 
-// One index card. The fields keep the fixed sizes of the deck file's record, so a card is
-// written and read without any conversion; texts are bytes of the deck's character set.
+// One index card. The fields keep the fixed sizes and the packing of the deck file's record,
+// so the file's records are read straight into cards and written straight from them; texts are
+// bytes of the deck's character set.
+#pragma pack(push, 1)
 struct Card {
     static constexpr int IndexSize = 42; // 41 characters and the terminating zero
     static constexpr int BodySize = 512; // 511 characters and the terminating zero
@@ -32,4 +34,8 @@ struct Card {
     // each one becomes a blank.
     void setIndex(std::string_view text);
     void setBody(std::string_view text);
+    // Brings bytes taken as they are (a record of a file) to the form the setters give.
+    void tidy();
 };
+#pragma pack(pop)
+static_assert(sizeof(Card) == Card::IndexSize + Card::BodySize + 4);

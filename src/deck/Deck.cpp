@@ -63,7 +63,7 @@ void Deck::announce() {
 
 int Deck::positionOf(const Card* card) const {
     for (int k = 0, n = count(); k < n; ++k) {
-        if (m_cards[slot(k)].get() == card)
+        if (m_cards[slot(k)] == card)
             return k;
     }
     return -1;
@@ -78,20 +78,21 @@ void Deck::normalize() {
 }
 
 const Card& Deck::AppendCard(std::string_view index) {
-    normalize();
-    m_cards.push_back(std::make_unique<Card>(index));
-    edited(m_cards.size() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
+    CardBlock one(1);
+    one.append(Card(index));
+    appendCards(std::move(one));
     return *m_cards.back();
 }
 
-void Deck::appendCards(std::vector<std::unique_ptr<Card>> cards) {
+void Deck::appendCards(CardBlock cards) {
     if (cards.empty())
         return;
     normalize();
     const bool wasEmpty = m_cards.empty();
     m_cards.reserve(m_cards.size() + cards.size());
-    for (auto& c : cards)
-        m_cards.push_back(std::move(c));
+    for (Card& c : cards)
+        m_cards.push_back(&c);
+    m_blocks.push_back(std::move(cards));
     edited(wasEmpty ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
 }
 
@@ -122,32 +123,22 @@ void Deck::setTag(int k, std::int32_t tag) {
 
 void Deck::SortByIndex() {
     normalize();
-    const std::size_t n = m_cards.size();
-    // Sorting copies of the folded indexes keeps every comparison inside one array, instead
-    // of reaching into two cards scattered over the heap. The copies are zero-padded, so
-    // memcmp gives the index order: the shorter text's terminator is the smaller byte.
-    struct Entry {
-        unsigned char key[Card::IndexSize];
-        Card* card;
-    };
-    std::vector<Entry> entries(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto* text = reinterpret_cast<const unsigned char*>(m_cards[i]->index);
-        for (int b = 0; b < Card::IndexSize; ++b)
-            entries[i].key[b] = foldIndexByte(text[b]);
-        entries[i].card = m_cards[i].get();
-    }
-    const auto less = [](const Entry& a, const Entry& b) {
-        return std::memcmp(a.key, b.key, Card::IndexSize) < 0;
-    };
-    // Files are saved in deck order, which is usually already sorted.
-    if (std::is_sorted(entries.begin(), entries.end(), less))
+    // Files are saved in deck order: sorted, and turned to the card that was in front.
+    const std::size_t start = indexOrderStart(m_cards);
+    if (start == 0)
         return;
-    std::stable_sort(entries.begin(), entries.end(), less);
-    for (std::size_t i = 0; i < n; ++i) {
-        (void)m_cards[i].release();
-        m_cards[i].reset(entries[i].card);
+    if (start < m_cards.size()) {
+        // The first in index order goes to the start of the storage, where it is looked for.
+        std::rotate(m_cards.begin(), m_cards.begin() + static_cast<std::ptrdiff_t>(start),
+                    m_cards.end());
+        changed(DeckChange::Order | DeckChange::Front);
+        return;
     }
+    const std::vector<std::uint32_t> order = indexOrder(m_cards);
+    std::vector<Card*> sorted(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        sorted[i] = m_cards[order[i]];
+    m_cards = std::move(sorted);
     changed(DeckChange::Order | DeckChange::Front);
 }
 
@@ -197,7 +188,7 @@ void Deck::RemoveFrontCard() {
     for (std::size_t i = 0; i < m_observers.size(); ++i)
         m_observers[i]->cardRemoving(card(0), 0);
     const auto at = m_cards.begin() + static_cast<std::ptrdiff_t>(m_front);
-    m_deleted.push_back(std::move(*at));
+    m_deleted.push_back(*at);
     m_cards.erase(at);
     if (m_front == m_cards.size())
         m_front = 0;
@@ -215,13 +206,15 @@ void Deck::RemoveAllCards() {
     m_cards.shrink_to_fit();
     m_deleted.clear();
     m_deleted.shrink_to_fit();
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
     m_front = 0;
     ++m_emptyings;
 }
 
 const Card& Deck::Undelete() {
     normalize();
-    m_cards.push_back(std::move(m_deleted.back()));
+    m_cards.push_back(m_deleted.back());
     m_deleted.pop_back();
     edited(m_cards.size() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
     return *m_cards.back();

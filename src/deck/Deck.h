@@ -1,11 +1,10 @@
 #pragma once
 
-#include "Card.h"
+#include "CardBlock.h"
 
 #include <QFlags>
 #include <QtGlobal>
 
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -36,8 +35,9 @@ public:
 };
 
 // The one ordered deck of cards. Position 0 is the front card; the order is read cyclically
-// from it. Cards live on the heap and never move: rotations only shift the ring's start, so
-// bringing a card to the front costs the same for ten cards or a million.
+// from it. Cards live in the blocks they came in and never move: the order is a ring of
+// pointers, and rotations only shift the ring's start, so bringing a card to the front costs
+// the same for ten cards or a million.
 //
 // Cards change only through the operations here, and every change is announced. A change to a
 // card's text, tag or the set of cards marks the deck modified; rotations and sorts do not.
@@ -60,7 +60,7 @@ public:
     // Creates a card with the index (its first 41 bytes), an empty body and tag 0 at the back.
     const Card& AppendCard(std::string_view index);
     // Appends already made cards at the back, in their order.
-    void appendCards(std::vector<std::unique_ptr<Card>> cards);
+    void appendCards(CardBlock cards);
 
     // The texts and tag of the card at position k; a change marks the deck modified (for the
     // tag, a change between tagged and not).
@@ -128,8 +128,10 @@ private:
     void edited(DeckChanges changes);
     void announce();
 
-    std::vector<std::unique_ptr<Card>> m_cards;
-    std::vector<std::unique_ptr<Card>> m_deleted;
+    std::vector<Card*> m_cards;
+    std::vector<Card*> m_deleted;
+    // Where the cards of both live, until the deck is emptied.
+    std::vector<CardBlock> m_blocks;
     std::size_t m_front = 0;
     quint64 m_emptyings = 0;
     bool m_modified = false;

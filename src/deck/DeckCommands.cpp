@@ -91,10 +91,8 @@ void DeckCommands::resort(const Card& card) {
 void DeckCommands::Duplicate() {
     if (m_deck.isEmpty())
         return;
-    auto copy = std::make_unique<Card>(m_deck.card(0));
-    const Card& added = *copy;
-    std::vector<std::unique_ptr<Card>> one;
-    one.push_back(std::move(copy));
+    CardBlock one(1);
+    const Card& added = one.append(m_deck.card(0));
     const Deck::Batch batch(m_deck);
     m_deck.appendCards(std::move(one));
     resort(added);

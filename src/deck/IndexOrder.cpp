@@ -1,5 +1,119 @@
 #include "IndexOrder.h"
 
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// Cards lie hundreds of bytes apart, too far for the processor to see a pattern: passes over
+// many of them ask for the cards a few steps ahead.
+constexpr std::size_t Ahead = 12;
+inline void prefetchIndex(std::span<Card* const> cards, std::size_t i) {
+#if defined(__GNUC__)
+    if (i + Ahead < cards.size())
+        __builtin_prefetch(cards[i + Ahead]->index);
+#else
+    (void)cards;
+    (void)i;
+#endif
+}
+
+// The folded index, zero-padded to whole words: compared as bytes, keys give the index order,
+// since a text ends with its terminator, the smallest byte, and has no zero byte before it.
+constexpr int KeySize = 48;
+using Key = std::array<unsigned char, KeySize>;
+
+std::uint64_t wordAt(const Key& key, int at) {
+    std::uint64_t word = 0;
+    for (int b = 0; b < 8; ++b)
+        word = word << 8 | key[static_cast<std::size_t>(at + b)];
+    return word;
+}
+
+struct Entry {
+    std::uint64_t word; // eight bytes of the key, the first as the highest
+    std::uint32_t position;
+};
+
+// Stable sort by word, a byte at a time from the lowest; bytes that all entries share are
+// skipped, which leaves a pass or two for runs that share a long beginning.
+void radixSort(Entry* entries, Entry* scratch, std::size_t n) {
+    std::array<std::array<std::uint32_t, 256>, 8> counts{};
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint64_t w = entries[i].word;
+        for (int b = 0; b < 8; ++b)
+            ++counts[static_cast<std::size_t>(b)][(w >> (8 * b)) & 0xFF];
+    }
+    Entry* from = entries;
+    Entry* to = scratch;
+    for (int b = 0; b < 8; ++b) {
+        auto& count = counts[static_cast<std::size_t>(b)];
+        if (count[(from[0].word >> (8 * b)) & 0xFF] == n)
+            continue;
+        std::uint32_t next = 0;
+        for (std::uint32_t& c : count)
+            next += std::exchange(c, next);
+        for (std::size_t i = 0; i < n; ++i)
+            to[count[(from[i].word >> (8 * b)) & 0xFF]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != entries)
+        std::memcpy(entries, from, n * sizeof(Entry));
+}
+
+// The entries are sorted by the word at `at`: each run of equal words is sorted by the rest of
+// the keys, equal keys staying in position order.
+void sortRuns(Entry* entries, Entry* scratch, std::size_t n, int at, const std::vector<Key>& keys) {
+    const int rest = at + 8;
+    for (std::size_t first = 0; first < n;) {
+        std::size_t end = first + 1;
+        while (end < n && entries[end].word == entries[first].word)
+            ++end;
+        // A word whose last byte is zero holds the end of the text: equal words, equal keys.
+        const bool more = (entries[first].word & 0xFF) != 0 && rest < KeySize;
+        const std::size_t size = end - first;
+        if (size > 1 && more) {
+            Entry* run = entries + first;
+            if (size <= 16) {
+                const auto less = [&](const Entry& a, const Entry& b) {
+                    const int c =
+                        std::memcmp(keys[a.position].data() + rest, keys[b.position].data() + rest,
+                                    static_cast<std::size_t>(KeySize - rest));
+                    return c != 0 ? c < 0 : a.position < b.position;
+                };
+                for (std::size_t i = 1; i < size; ++i) {
+                    const Entry e = run[i];
+                    std::size_t j = i;
+                    for (; j > 0 && less(e, run[j - 1]); --j)
+                        run[j] = run[j - 1];
+                    run[j] = e;
+                }
+            } else {
+                for (std::size_t i = 0; i < size; ++i)
+                    run[i].word = wordAt(keys[run[i].position], rest);
+                radixSort(run, scratch, size);
+                sortRuns(run, scratch, size, rest, keys);
+            }
+        }
+        first = end;
+    }
+}
+
+int compareFolded(const char* a, const char* b) {
+    for (int i = 0; i < Card::IndexSize; ++i) {
+        const unsigned char x = foldIndexByte(static_cast<unsigned char>(a[i]));
+        const unsigned char y = foldIndexByte(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (x == 0)
+            return 0;
+    }
+    return 0;
+}
+
+} // namespace
+
 int CompareIndexes(std::string_view a, std::string_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -12,4 +126,45 @@ int CompareIndexes(std::string_view a, std::string_view b) {
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+std::size_t indexOrderStart(std::span<Card* const> cards) {
+    const std::size_t n = cards.size();
+    std::size_t start = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        prefetchIndex(cards, i);
+        if (compareFolded(cards[i - 1]->index, cards[i]->index) > 0) {
+            if (start != 0)
+                return n; // a second step down: not one turned sequence
+            start = i;
+        }
+    }
+    // Turned: the last index must come before the first, or a stable sort would put the
+    // equal cards from the start first.
+    if (start != 0 && compareFolded(cards[n - 1]->index, cards[0]->index) >= 0)
+        return n;
+    return start;
+}
+
+std::vector<std::uint32_t> indexOrder(std::span<Card* const> cards) {
+    const std::size_t n = cards.size();
+    std::vector<Key> keys(n);
+    std::vector<Entry> entries(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        prefetchIndex(cards, i);
+        const auto* text = reinterpret_cast<const unsigned char*>(cards[i]->index);
+        Key& key = keys[i];
+        for (int b = 0; b < Card::IndexSize; ++b)
+            key[static_cast<std::size_t>(b)] = foldIndexByte(text[b]);
+        entries[i] = {wordAt(key, 0), static_cast<std::uint32_t>(i)};
+    }
+    if (n > 1) {
+        std::vector<Entry> scratch(n);
+        radixSort(entries.data(), scratch.data(), n);
+        sortRuns(entries.data(), scratch.data(), n, 0, keys);
+    }
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = entries[i].position;
+    return order;
 }

@@ -296,7 +296,8 @@ Result readCards(Source& in) {
     result.cards.reserve(static_cast<std::size_t>(present));
     for (int k = 0; k < present && !in.failed(); ++k) {
         const char* entry = entries.constData() + k * EntrySize;
-        auto card = std::make_unique<Card>(std::string_view(entry + EntryIndexText, IndexTextSize));
+        Card& card =
+            result.cards.append(Card(std::string_view(entry + EntryIndexText, IndexTextSize)));
         const qint64 p = offsets[static_cast<std::size_t>(k)];
         const CardData& d = data[static_cast<std::size_t>(k)];
         // A card whose data begins inside the picture or object of the card before it (as that
@@ -306,7 +307,6 @@ Result readCards(Source& in) {
         const bool inside = before != starts.begin() && textStarts.value(*std::prev(before)) > p;
         if (!usable[static_cast<std::size_t>(k)] || !d.valid || inside) {
             ++result.shortCards;
-            result.cards.push_back(std::move(card));
             continue;
         }
         const qint64 end = endOf(p);
@@ -321,13 +321,12 @@ Result readCards(Source& in) {
                 std::memchr(text, 0,
                             static_cast<std::size_t>(std::min<qint64>(size, Card::MaxBodyLength))))
                 ++result.shortenedTexts;
-            card->setBody(std::string_view(text, static_cast<std::size_t>(size)));
+            card.setBody(std::string_view(text, static_cast<std::size_t>(size)));
         }
-        result.cards.push_back(std::move(card));
     }
     if (in.failed()) {
         result.status = Status::ReadError;
-        result.cards.clear();
+        result.cards = CardBlock();
     }
     return result;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "deck/Card.h"
+#include "deck/CardBlock.h"
 
 #include <QByteArrayView>
 
-#include <memory>
 #include <vector>
 
 class QIODevice;
@@ -38,7 +37,7 @@ enum class Layout { Mgc, Rrg };
 struct Result {
     Status status = Status::NotACardFile;
     Layout layout = Layout::Mgc;
-    std::vector<std::unique_ptr<Card>> cards;
+    CardBlock cards;
     // Cards promised by the count but not in the file.
     int missingCards = 0;
     // Cards imported with their text cut short or lost: their data runs past the start of the

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "deck/Card.h"
+#include "deck/CardBlock.h"
 
 #include <QByteArrayView>
 
-#include <memory>
 #include <optional>
-#include <vector>
 
 class Deck;
 class QIODevice;
@@ -20,11 +18,12 @@ constexpr quint32 FormatVersion2 = 0xAAAB;
 constexpr int HeaderSize = 8;
 constexpr int RecordSize1 = Card::IndexSize + Card::BodySize; // 554
 constexpr int RecordSize2 = RecordSize1 + 4;                  // 558
+static_assert(sizeof(Card) == RecordSize2, "a card is laid out as its record");
 
 enum class ReadStatus { Ok, NotADeck, ReadError };
 struct ReadResult {
     ReadStatus status = ReadStatus::NotADeck;
-    std::vector<std::unique_ptr<Card>> cards;
+    CardBlock cards;
 };
 
 // Reads a whole deck file in one pass: the cards, or NotADeck when the file does not begin
@@ -32,7 +31,12 @@ struct ReadResult {
 // A count of zero or less is an empty deck. Bytes after the last record are ignored.
 ReadResult read(QIODevice& device);
 // The same for bytes already in memory; nothing unless they hold a whole deck file.
-std::optional<std::vector<std::unique_ptr<Card>>> parse(QByteArrayView bytes);
+std::optional<CardBlock> parse(QByteArrayView bytes);
+
+// The size of the version 2 file of a deck of that many cards.
+constexpr qint64 fileSize(int cards) {
+    return HeaderSize + qint64(cards) * RecordSize2;
+}
 
 // Writes the deck as a version 2 file, front card first. Bytes after each body's
 // terminator are zero, so the same deck always gives the same file.

@@ -141,7 +141,7 @@ std::optional<CardfileReader::Result> Document::readCardFile(const QString& path
     return result;
 }
 
-void Document::replaceDeck(Cards cards) {
+void Document::replaceDeck(CardBlock cards) {
     const Deck::Batch batch(m_deck);
     m_deck.RemoveAllCards();
     m_deck.appendCards(std::move(cards));
@@ -162,7 +162,8 @@ bool Document::LoadDeckFile(const QString& path) {
 
 bool Document::WriteDeckFile(const QString& path) {
     const SafeWrite::Result written = SafeWrite::writeFile(
-        path, [this](QIODevice& device) { return DeckFile::write(m_deck, device); });
+        path, [this](QIODevice& device) { return DeckFile::write(m_deck, device); },
+        DeckFile::fileSize(m_deck.count()));
     if (!written.ok) {
         fileError(QStringLiteral("File Error - \"%1\"\n%2")
                       .arg(FileNames::display(path), written.reason));
@@ -220,6 +221,9 @@ void Document::stampFile(const QString& path, std::optional<FileStamp> stamp) {
     if (!m_stamp)
         return;
     m_hashing.start([this, stamp = *m_stamp, path, serial] {
+        // A file opened or saved since has a stamp of its own: this one is not needed.
+        if (serial != m_stamps)
+            return;
         const std::optional<quint64> hash = hashIfStill(stamp, path);
         const std::lock_guard<std::mutex> guard(m_hashed.lock);
         m_hashed.stamp = serial;
@@ -412,7 +416,7 @@ Document::Reload Document::reloadIfChanged() {
     return Reload::Reloaded;
 }
 
-void Document::adopt(Cards cards, const QString& path, const std::optional<FileStamp>& stamp) {
+void Document::adopt(CardBlock cards, const QString& path, const std::optional<FileStamp>& stamp) {
     const Deck::Batch batch(m_deck);
     replaceDeck(std::move(cards));
     m_deck.setModified(true);

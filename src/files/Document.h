@@ -2,16 +2,16 @@
 
 #include "CardfileReader.h"
 #include "FileStamp.h"
-#include "deck/Card.h"
+#include "deck/CardBlock.h"
 #include "session/UserInterface.h"
 
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
 
-#include <mutex>
-
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -33,8 +33,6 @@ class UserInterface;
 class Document : public QObject {
     Q_OBJECT
 public:
-    using Cards = std::vector<std::unique_ptr<Card>>;
-
     Document(Deck& deck, UserInterface& ui, Profile& profile);
 
     // Untitled: empty. After an import: the card file's path.
@@ -84,7 +82,7 @@ public:
     Reload reloadIfChanged();
     // Work brought back from a recovery copy: these cards as a modified deck of that file
     // (empty: untitled), which was as the stamp says when the work began.
-    void adopt(Cards cards, const QString& path, const std::optional<FileStamp>& stamp);
+    void adopt(CardBlock cards, const QString& path, const std::optional<FileStamp>& stamp);
 
     // New, Open, Save, Save As, Merge and the card-file import.
     void bindCommands(CommandBinder& binder);
@@ -101,7 +99,7 @@ Q_SIGNALS:
 
 private:
     struct ReadDeck {
-        Cards cards;
+        CardBlock cards;
         std::optional<FileStamp> stamp;
     };
     std::optional<ReadDeck> readDeckFile(const QString& path, bool quiet = false);
@@ -114,7 +112,7 @@ private:
     FileState ownFileState();
     bool elsewhere(const QString& path);
     std::optional<CardfileReader::Result> readCardFile(const QString& path);
-    void replaceDeck(Cards cards);
+    void replaceDeck(CardBlock cards);
     bool openDeck(const QString& path, ReadDeck read);
     bool openAnyFile(const QString& path);
     bool importCardFile(const QString& path, Origin origin);
@@ -128,7 +126,7 @@ private:
     QString m_filePath;
     bool m_imported = false;
     std::optional<FileStamp> m_stamp;
-    quint64 m_stamps = 0;
+    std::atomic<quint64> m_stamps = 0;
     // The hashing thread's answer: the stamp it belongs to, and the hash.
     struct Hashed {
         std::mutex lock;

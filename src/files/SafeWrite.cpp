@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 #endif
 
 namespace SafeWrite {
@@ -151,8 +153,9 @@ Pending::~Pending() {
     discard();
 }
 
-Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill) {
-    Pending pending = prepare(path, fill);
+Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                 qint64 knownSize) {
+    Pending pending = prepare(path, fill, knownSize);
     if (!pending.written().ok)
         return pending.written();
     return pending.commit();
@@ -170,7 +173,8 @@ void Pending::discard() {
     m_temp.clear();
 }
 
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                qint64 knownSize) {
     Pending pending;
     pending.m_committed = true; // nothing to take back until a new file exists
     QByteArray target = FileNames::encode(path);
@@ -214,10 +218,22 @@ Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill
     if (exists)
         (void)fchmod(fd, st.st_mode & 07777); // the new file keeps the old one's permissions
 
+#ifdef Q_OS_LINUX
+    // Not emulated where the file system cannot: then the writes claim the room as they go.
+    if (knownSize > 0 && fallocate(fd, 0, 0, knownSize) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS && errno != EINVAL) {
+        pending.m_result = {false, systemReason(errno)};
+        pending.discard();
+        return pending;
+    }
+#endif
     pending.m_result = {true, {}};
     FileWriter file(fd);
     if (!fill(file)) {
         pending.m_result = {false, reasonOf(file)};
+        pending.discard();
+    } else if (knownSize > 0 && file.pos() != knownSize && ftruncate(fd, file.pos()) != 0) {
+        pending.m_result = {false, systemReason(errno)}; // room claimed for more than came
         pending.discard();
     }
     return pending;
@@ -232,8 +248,15 @@ Result Pending::commit() {
     if (close(m_fd) != 0 && result.ok)
         result = {false, systemReason(errno)};
     m_fd = -1;
+    // The file replaced is freed when its last name goes, which for a large file takes a while
+    // (the system releases its blocks then). Held open here, it goes when closed instead: on a
+    // thread of its own, so that the save need not wait. The system frees it in any case, even
+    // if the program ends first.
+    const int replaced = result.ok ? open(m_target.constData(), O_RDONLY | O_CLOEXEC) : -1;
     if (result.ok && rename(m_temp.constData(), m_target.constData()) != 0)
         result = {false, systemReason(errno)};
+    if (replaced >= 0)
+        std::thread([replaced] { close(replaced); }).detach();
     if (!result.ok) {
         discard();
         return m_result = result;
@@ -251,7 +274,7 @@ Result Pending::commit() {
 
 void Pending::discard() {}
 
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill) {
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill, qint64) {
     Pending pending;
     pending.m_committed = true;
     QSaveFile file(path);

@@ -21,8 +21,11 @@ struct Result {
 };
 
 // Writes path (a name from FileNames: its exact bytes) with what fill puts on the device;
-// fill returns false when a write failed.
-Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill);
+// fill returns false when a write failed. Where the size is known beforehand, the room is
+// claimed first: the system lays the file out in one piece, and a full disk says so before
+// anything is written.
+Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                 qint64 knownSize = -1);
 
 // writeFile in two halves, for a large file written while the user works on: the new file is
 // written in full and checked at once, and commit() (which waits for the disk, and may run on
@@ -40,7 +43,7 @@ public:
     Result commit();
 
 private:
-    friend Pending prepare(const QString&, const std::function<bool(QIODevice&)>&);
+    friend Pending prepare(const QString&, const std::function<bool(QIODevice&)>&, qint64);
     void discard();
     Result m_result;
     bool m_committed = false;
@@ -49,7 +52,8 @@ private:
     QByteArray m_target;
     QByteArray m_folder;
 };
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill);
+Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                qint64 knownSize = -1);
 
 // Flushes a buffered file and checks what the system said of its writes: a buffered device
 // only tries its last block here.

@@ -150,7 +150,8 @@ void RecoveryCopy::writeCopy() {
     // Written here, where the deck cannot change meanwhile; only the wait for the disk and
     // the rename go to the other thread.
     auto pending = std::make_shared<SafeWrite::Pending>(SafeWrite::prepare(
-        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); }));
+        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); },
+        DeckFile::fileSize(m_deck.count())));
     if (!pending->written().ok) {
         written(false, pending->written().reason, m_generation);
         return;
@@ -194,7 +195,8 @@ bool RecoveryCopy::writeNow() {
         m_lastChange = QDateTime::currentDateTimeUtc();
     QDir().mkpath(folder());
     const bool ok = SafeWrite::writeFile(
-                        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); })
+                        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); },
+                        DeckFile::fileSize(m_deck.count()))
                         .ok &&
                     writeText(infoFile(m_id), infoText());
     m_dirty = !ok;

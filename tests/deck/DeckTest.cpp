@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 TEST(IndexOrder, FoldsOnlyCapitalLettersAndComparesBytesUnsigned) {
@@ -49,23 +50,49 @@ TEST(Deck, SortIsStableAndUsesTheIndexOrder) {
 }
 
 TEST(Deck, SortMatchesAStableReferenceOnManyEqualKeys) {
+    // Short keys of a few letters (many equal), and long ones that share beginnings of every
+    // length up to the whole field, with any byte after them.
     std::mt19937 rng(7);
-    Deck deck;
-    std::vector<std::pair<std::string, int>> reference;
-    for (int i = 0; i < 2000; ++i) {
+    const auto shortKey = [&] {
         std::string index(1 + rng() % 3, 'a');
         for (char& c : index)
             c = "aAbB_"[rng() % 5];
-        deck.AppendCard(index);
-        putTag(deck, deck.count() - 1, i);
-        reference.emplace_back(index, i);
+        return index;
+    };
+    const auto longKey = [&] {
+        std::string index(rng() % 42, 'M');
+        for (std::size_t i = 0; i < index.size(); ++i)
+            index[i] = "Mm\xE9"[rng() % (i < 30 ? 2 : 3)];
+        if (rng() % 2 && !index.empty())
+            index.back() = static_cast<char>(1 + rng() % 255);
+        return index;
+    };
+    for (const auto& makeKey : {std::function<std::string()>(shortKey), {longKey}}) {
+        for (const int n : {2, 40, 5000}) {
+            Deck deck;
+            std::vector<std::pair<std::string, int>> reference;
+            for (int i = 0; i < n; ++i) {
+                deck.AppendCard(makeKey());
+                putTag(deck, i, i + 1);
+                reference.emplace_back(deck.card(i).indexText(), i + 1);
+            }
+            // Sorted as it comes, and again once turned as a file saved with another card in
+            // front comes in.
+            const auto less = [](const auto& a, const auto& b) {
+                return CompareIndexes(a.first, b.first) < 0;
+            };
+            for (const int turn : {0, static_cast<int>(rng() % n)}) {
+                deck.BringCardToFront(turn);
+                std::rotate(reference.begin(), reference.begin() + turn, reference.end());
+                deck.SortByIndex();
+                std::stable_sort(reference.begin(), reference.end(), less);
+                for (int k = 0; k < deck.count(); ++k)
+                    ASSERT_EQ(deck.card(k).tag, reference[static_cast<std::size_t>(k)].second)
+                        << n << " " << turn;
+                ASSERT_EQ(deck.firstInIndexOrder(), 0);
+            }
+        }
     }
-    deck.SortByIndex();
-    std::stable_sort(reference.begin(), reference.end(), [](const auto& a, const auto& b) {
-        return CompareIndexes(a.first, b.first) < 0;
-    });
-    for (int k = 0; k < deck.count(); ++k)
-        ASSERT_EQ(deck.card(k).tag, reference[static_cast<std::size_t>(k)].second) << k;
 }
 
 TEST(Deck, RotationsKeepTheCyclicOrder) {

@@ -7,7 +7,7 @@ namespace {
 std::vector<std::pair<std::string, std::string>> cardsOf(const CardfileReader::Result& r) {
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& c : r.cards)
-        out.emplace_back(c->indexText(), c->bodyText());
+        out.emplace_back(c.indexText(), c.bodyText());
     return out;
 }
 
@@ -24,7 +24,7 @@ TEST(CardfileReader, TheSixtySixByteFile) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(cardsOf(r), (Pairs{{"Alpha", "Hello"}}));
     EXPECT_FALSE(r.damaged());
-    EXPECT_EQ(r.cards[0]->tag, 0);
+    EXPECT_EQ(r.cards[0].tag, 0);
 }
 
 TEST(CardfileReader, TextsLimitsAndPictures) {
@@ -69,9 +69,9 @@ static void expectEveryTruncationReadSafely(const QByteArray& whole,
         ASSERT_EQ(r.ok(), size >= countEnd) << size;
         ASSERT_LE(r.cards.size(), cards.size());
         for (std::size_t k = 0; k < r.cards.size(); ++k) {
-            EXPECT_EQ(r.cards[k]->indexText(), cards[k].index.toStdString()) << size;
+            EXPECT_EQ(r.cards[k].indexText(), cards[k].index.toStdString()) << size;
             const std::string full = cards[k].text.toStdString();
-            EXPECT_EQ(full.rfind(std::string(r.cards[k]->bodyText()), 0), 0u)
+            EXPECT_EQ(full.rfind(std::string(r.cards[k].bodyText()), 0), 0u)
                 << "size " << size << " card " << k;
         }
         if (r.ok()) {
@@ -299,8 +299,8 @@ TEST(CardfileReader, EachCardReadsOnlyItsOwnData) {
         const auto r = CardfileReader::parse(row.file);
         ASSERT_TRUE(r.ok()) << row.what;
         ASSERT_EQ(r.cards.size(), 2u) << row.what;
-        EXPECT_EQ(r.cards[0]->bodyText(), row.a) << row.what;
-        EXPECT_EQ(r.cards[1]->bodyText(), row.b) << row.what;
+        EXPECT_EQ(r.cards[0].bodyText(), row.a) << row.what;
+        EXPECT_EQ(r.cards[1].bodyText(), row.b) << row.what;
         EXPECT_EQ(r.shortCards, row.damaged) << row.what;
     }
 
@@ -309,7 +309,7 @@ TEST(CardfileReader, EachCardReadsOnlyItsOwnData) {
                                                            {"ok", "y", {}}}));
     EXPECT_EQ(shortened.shortenedTexts, 2);
     EXPECT_FALSE(shortened.damaged());
-    EXPECT_EQ(shortened.cards[0]->bodyText().size(), 511u);
+    EXPECT_EQ(shortened.cards[0].bodyText().size(), 511u);
     // Too short to hold its card count: no card file, never "1 card cut off".
     EXPECT_EQ(CardfileReader::parse(QByteArray("MGC\x01", 4)).status,
               CardfileReader::Status::NotACardFile);

@@ -1,8 +1,8 @@
 #include "files/SafeWrite.h"
 #include "files/CardfileReader.h"
 #include "files/DeckFile.h"
-#include "files/FileReading.h"
 #include "files/FileNames.h"
+#include "files/FileReading.h"
 #include "support/DocumentFixture.h"
 
 #include <QBuffer>
