@@ -106,25 +106,57 @@ void CardStack::resizeEvent(QResizeEvent* event) {
         m_front->editor()->setFocus();
 }
 
+const QStaticText& CardStack::header(const QString& text) {
+    auto it = m_headers.find(text);
+    if (it == m_headers.end()) {
+        // Those of a few screens' worth of paints, not of every card ever shown.
+        if (m_headers.size() > 4 * (visibleBackCards() + 1))
+            m_headers.clear();
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        it = m_headers.insert(text, laidOut);
+    }
+    return *it;
+}
+
 void CardStack::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const CardColors colors = CardColors::from(palette());
-    // From the back to the front, so nearer cards cover those behind them.
+    // From the back to the front, so nearer cards cover those behind them. The next card
+    // covers all of a card but its top band and its right edge, and everything nearer lies
+    // within that card: only those two strips are filled and outlined.
     for (int k = visibleBackCards(); k >= 1; --k) {
         const QRect card = cardRect(k);
         if (!event->rect().intersects(card))
             continue;
-        p.fillRect(card, colors.face);
+        const int left = card.left(), top = card.top(), right = card.right(),
+                  bottom = card.bottom();
+        p.fillRect(QRect(left, top, card.width(), Step), colors.face);
+        p.fillRect(QRect(right + 1 - Step, top + Step, Step, card.height() - Step), colors.face);
         p.setPen(CardColors::line(colors.border, devicePixelRatioF()));
-        p.drawRect(card.adjusted(0, 0, -1, -1));
-        // The header band of a card behind, with its whole index at (2, 2).
-        const QRect band(card.left() + 1, card.top() + 1, CardWindow::Width - 2,
-                         CardWindow::HeaderHeight);
+        const QLine outline[] = {{left, top, right, top},
+                                 {left, top, left, top + Step - 1},
+                                 {right, top, right, bottom},
+                                 {right + 1 - Step, bottom, right, bottom}};
+        p.drawLines(outline, 4);
+        // The rule under the header band, where it shows.
+        const QRect band(left + 1, top + 1, CardWindow::Width - 2, CardWindow::HeaderHeight);
         p.setPen(CardColors::line(colors.rule, devicePixelRatioF()));
-        p.drawLine(band.left(), band.bottom() + 1, band.right(), band.bottom() + 1);
+        p.drawLine(std::max(band.left(), right + 1 - Step), band.bottom() + 1, band.right(),
+                   band.bottom() + 1);
         p.setPen(colors.ink);
-        p.drawText(QRect(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2),
-                   Qt::AlignLeft | Qt::AlignTop, m_characterSet.decode(m_deck.card(k).indexText()));
+        const QRect textArea(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2);
+        const QStaticText& text = header(m_characterSet.decode(m_deck.card(k).indexText()));
+        // A text wider than the band is cut at its edge, as the card shows it.
+        const bool tooWide = text.size().width() > textArea.width();
+        if (tooWide) {
+            p.save();
+            p.setClipRect(textArea, Qt::IntersectClip);
+        }
+        p.drawStaticText(textArea.topLeft(), text);
+        if (tooWide)
+            p.restore();
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include "deck/Deck.h"
 
+#include <QHash>
+#include <QStaticText>
 #include <QWidget>
 
 class CardWindow;
@@ -53,8 +55,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // The header of a card behind, laid out once: shaping a text is the dearest part of a
+    // paint, and a rotation by one card brings one new header.
+    const QStaticText& header(const QString& text);
+
     Deck& m_deck;
     const CharacterSet& m_characterSet;
     CardWindow* m_front = nullptr;
     bool m_overwrite = false;
+    QHash<QString, QStaticText> m_headers;
 };

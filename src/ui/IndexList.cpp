@@ -120,7 +120,10 @@ void IndexList::takeFocus() {
 }
 
 void IndexList::selectFront() {
-    // Shows the front card as the selected entry, without telling anyone it was chosen.
+    // Shows the front card as the selected entry, without telling anyone it was chosen. A list
+    // not shown is left alone: placing a row lays out every row, and showing it selects again.
+    if (!isVisible())
+        return;
     m_selecting = true;
     const int row = m_deck.isEmpty() ? -1 : m_model->rowOf(0);
     if (row >= 0) {

@@ -56,12 +56,24 @@ TagDialog::TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterS
     layout->addWidget(buttons);
     layout->addWidget(m_list, 1);
 
-    std::vector<TagItem> items;
-    items.reserve(static_cast<std::size_t>(deck.count()));
-    for (int k = 0; k < deck.count(); ++k) {
-        const std::string_view index = deck.card(k).indexText();
-        items.push_back({deck.card(k).isTagged() ? TagItem::Tagged : TagItem::Untagged,
-                         QByteArray(index.data(), static_cast<qsizetype>(index.size())), k});
+    // The items read the indexes where the cards keep them: the dialog is modal, and no card
+    // changes while a dialog is open over the deck.
+    const int n = deck.count();
+    std::vector<TagItem> items(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+#if defined(__GNUC__)
+        // Cards lie scattered once sorted: ask for the next ones early.
+        if (k + 12 < n) {
+            const char* ahead = deck.card(k + 12).index;
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + sizeof(Card) - 1); // the tag, in the card's last line
+        }
+#endif
+        const Card& card = deck.card(k);
+        const std::string_view index = card.indexText();
+        items[static_cast<std::size_t>(k)] = {
+            card.isTagged() ? TagItem::Tagged : TagItem::Untagged,
+            QByteArray::fromRawData(index.data(), static_cast<qsizetype>(index.size())), k};
     }
     m_list->tagModel()->reset(std::move(items));
 
