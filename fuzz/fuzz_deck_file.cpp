@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int k = 0; k < deck.count(); ++k) {
         const Card& a = deck.card(k);
         const Card& b = (*again)[static_cast<std::size_t>(k)];
-        if (a.indexText() != b.indexText() || a.bodyText() != b.bodyText() || a.tag != b.tag)
+        if (a.indexText() != b.indexText() || a.bodyText() != b.bodyText() || a.tag() != b.tag())
             __builtin_trap();
     }
     return 0;

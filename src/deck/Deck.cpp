@@ -115,7 +115,7 @@ void Deck::setBody(int k, std::string_view text) {
 void Deck::setTag(int k, std::int32_t tag) {
     Card& card = *m_cards[slot(k)];
     const bool wasTagged = card.isTagged();
-    card.tag = tag;
+    card.setTag(tag);
     // Any non-zero word is tagged: only a change between tagged and not is a change.
     if (card.isTagged() != wasTagged)
         edited(DeckChange::Tags);

@@ -31,7 +31,7 @@ qint64 readFully(QIODevice& device, char* to, qint64 size) {
 void fillCard(Card& card, const char* record, bool withTag) {
     std::memcpy(card.index, record, Card::IndexSize);
     std::memcpy(card.body, record + Card::IndexSize, Card::BodySize);
-    card.tag = withTag ? qFromLittleEndian<qint32>(record + RecordSize1) : 0;
+    card.setTag(withTag ? qFromLittleEndian<qint32>(record + RecordSize1) : 0);
 }
 
 } // namespace
@@ -147,7 +147,7 @@ bool write(const Deck& deck, QIODevice& device) {
             const Card& card = deck.card(k);
             std::memcpy(out, card.index, Card::IndexSize);
             std::memcpy(out + Card::IndexSize, card.body, Card::BodySize);
-            qToLittleEndian<qint32>(card.tag, out + RecordSize1);
+            qToLittleEndian<qint32>(card.tag(), out + RecordSize1);
             out += RecordSize2;
             if (out == block.data() + block.size() && !flush())
                 return false;

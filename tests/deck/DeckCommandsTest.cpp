@@ -22,7 +22,7 @@ TEST_F(DeckEditing, AddPutsTheNewCardInFrontOfTheSortedDeck) {
     commands.Add();
     EXPECT_EQ(indexesOf(deck), (Indexes{"pear", "zebra", "Apple"}));
     EXPECT_EQ(deck.card(0).bodyText(), "");
-    EXPECT_EQ(deck.card(0).tag, 0);
+    EXPECT_EQ(deck.card(0).tag(), 0);
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(ui.indexDialogs.at(0).first, IndexDialogMode::AddCard);
     EXPECT_EQ(ui.indexDialogs.at(0).second, QByteArray());
@@ -177,7 +177,7 @@ TEST_F(DeckEditing, DuplicateUndeleteAndRestoreCard) {
     EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "Kiwi", "Apple"}));
     EXPECT_NE(&deck.card(0), &deck.card(2)); // the copy is in front
     EXPECT_EQ(deck.card(0).bodyText(), "red");
-    EXPECT_EQ(deck.card(0).tag, 1);
+    EXPECT_EQ(deck.card(0).tag(), 1);
     EXPECT_TRUE(deck.isModified());
 
     // Restore Card undoes every change since the card came to the front, index and all.

@@ -87,7 +87,7 @@ TEST(Deck, SortMatchesAStableReferenceOnManyEqualKeys) {
                 deck.SortByIndex();
                 std::stable_sort(reference.begin(), reference.end(), less);
                 for (int k = 0; k < deck.count(); ++k)
-                    ASSERT_EQ(deck.card(k).tag, reference[static_cast<std::size_t>(k)].second)
+                    ASSERT_EQ(deck.card(k).tag(), reference[static_cast<std::size_t>(k)].second)
                         << n << " " << turn;
                 ASSERT_EQ(deck.firstInIndexOrder(), 0);
             }
@@ -198,7 +198,7 @@ TEST(Card, FieldsKeepTheirLimitsAndClearTheRest) {
     EXPECT_EQ(card.bodyText(), "one");
     for (int i = 3; i < Card::BodySize; ++i)
         ASSERT_EQ(card.body[i], 0);
-    EXPECT_EQ(card.tag, 0);
+    EXPECT_EQ(card.tag(), 0);
     EXPECT_FALSE(card.isTagged());
 }
 

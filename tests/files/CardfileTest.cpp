@@ -24,7 +24,7 @@ TEST(CardfileReader, TheSixtySixByteFile) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(cardsOf(r), (Pairs{{"Alpha", "Hello"}}));
     EXPECT_FALSE(r.damaged());
-    EXPECT_EQ(r.cards[0].tag, 0);
+    EXPECT_EQ(r.cards[0].tag(), 0);
 }
 
 TEST(CardfileReader, TextsLimitsAndPictures) {

@@ -63,7 +63,7 @@ TEST_F(LoadSave, SaveRoundTripsAndClearsTheFlags) {
     Document other(again, quiet, profile);
     ASSERT_TRUE(other.LoadDeckFile(path("out.qrx")));
     EXPECT_EQ(indexesOf(again), (Indexes{"a", "b"}));
-    EXPECT_EQ(again.card(0).tag, 1);
+    EXPECT_EQ(again.card(0).tag(), 1);
     EXPECT_EQ(again.card(1).bodyText(), "body of b");
     // Writing the loaded deck back gives a version 2 file again.
     ASSERT_TRUE(other.WriteDeckFile(path("again.qrx")));

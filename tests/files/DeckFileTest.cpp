@@ -118,7 +118,7 @@ TEST(DeckFile, WritesInDeckOrderAndReadsBack) {
     EXPECT_EQ((*cards)[0].indexText(), "Mango");
     EXPECT_EQ((*cards)[0].bodyText(), "line one\r\nline two");
     EXPECT_EQ((*cards)[1].indexText(), "Pear");
-    EXPECT_EQ((*cards)[1].tag, 7);
+    EXPECT_EQ((*cards)[1].tag(), 7);
     EXPECT_EQ((*cards)[2].indexText(), "Apple");
 }
 
@@ -131,7 +131,7 @@ TEST(DeckFile, ReadsVersionOneUntagged) {
     ASSERT_EQ(cards->size(), 2u);
     EXPECT_EQ((*cards)[1].indexText(), "two");
     EXPECT_EQ((*cards)[1].bodyText(), "body two");
-    EXPECT_EQ((*cards)[0].tag, 0);
+    EXPECT_EQ((*cards)[0].tag(), 0);
 }
 
 TEST(DeckFile, FieldsWithoutTerminatorKeepTheirLimits) {

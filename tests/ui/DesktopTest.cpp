@@ -185,7 +185,7 @@ TEST_F(Desktop, TheTagListSpeaksOfCheckedItemsAndReturnIsOk) {
     dialog.list()->TagAll();
     QTest::keyClick(dialog.list(), Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(frame->deck().card(0).tag, 1);
+    EXPECT_EQ(frame->deck().card(0).tag(), 1);
 }
 
 TEST_F(Desktop, CtrlPageDownAndUpAreNextAndPrevious) {

@@ -33,7 +33,7 @@ protected:
     std::vector<int> tags() const {
         std::vector<int> out;
         for (int k = 0; k < deck.count(); ++k)
-            out.push_back(deck.card(k).tag);
+            out.push_back(deck.card(k).tag());
         return out;
     }
 };
@@ -139,10 +139,10 @@ TEST_F(TagCommand, OkMarksTheDeckModifiedOnlyWhenATagChanged) {
         frame->runCommand(Cmd::Tag);
     };
     runWith(0);
-    EXPECT_EQ(frame->deck().card(1).tag, 1);
+    EXPECT_EQ(frame->deck().card(1).tag(), 1);
     EXPECT_FALSE(frame->deck().isModified());
     runWith(TagDialog::TagAllId); // Tag > All
-    EXPECT_EQ(frame->deck().card(0).tag, 1);
+    EXPECT_EQ(frame->deck().card(0).tag(), 1);
     EXPECT_TRUE(frame->deck().isModified());
 }
 
