@@ -145,6 +145,7 @@ Pending& Pending::operator=(Pending&& other) noexcept {
         m_temp = std::move(other.m_temp);
         m_target = std::move(other.m_target);
         m_folder = std::move(other.m_folder);
+        m_replacedSize = other.m_replacedSize;
     }
     return *this;
 }
@@ -215,6 +216,7 @@ Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill
     pending.m_temp = temp;
     pending.m_target = target;
     pending.m_folder = folder;
+    pending.m_replacedSize = exists ? st.st_size : 0;
     if (exists)
         (void)fchmod(fd, st.st_mode & 07777); // the new file keeps the old one's permissions
 
@@ -251,8 +253,11 @@ Result Pending::commit() {
     // The file replaced is freed when its last name goes, which for a large file takes a while
     // (the system releases its blocks then). Held open here, it goes when closed instead: on a
     // thread of its own, so that the save need not wait. The system frees it in any case, even
-    // if the program ends first.
-    const int replaced = result.ok ? open(m_target.constData(), O_RDONLY | O_CLOEXEC) : -1;
+    // if the program ends first. A small file goes at once, without a thread.
+    constexpr qint64 SlowToFree = qint64(16) << 20;
+    const int replaced = result.ok && m_replacedSize >= SlowToFree
+                             ? open(m_target.constData(), O_RDONLY | O_CLOEXEC)
+                             : -1;
     if (result.ok && rename(m_temp.constData(), m_target.constData()) != 0)
         result = {false, systemReason(errno)};
     if (replaced >= 0)

@@ -51,6 +51,7 @@ private:
     QByteArray m_temp;
     QByteArray m_target;
     QByteArray m_folder;
+    qint64 m_replacedSize = 0;
 };
 Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill,
                 qint64 knownSize = -1);
