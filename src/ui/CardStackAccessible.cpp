@@ -2,6 +2,7 @@
 
 #include "CardStack.h"
 #include "CardWindow.h"
+#include "LeafAccessible.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
@@ -10,34 +11,19 @@
 namespace {
 
 // A card behind the front one: no widget of its own, only its place in the cascade.
-class BackCardAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class BackCardAccessible : public LeafAccessible<CardStack> {
 public:
-    BackCardAccessible(CardStack* stack, int position)
-        : m_stack(stack)
-        , m_position(position) {}
+    using LeafAccessible::LeafAccessible;
 
     bool isValid() const override {
-        return m_stack && m_position >= 1 && m_position < m_stack->deck().count();
+        return m_owner && m_position >= 1 && m_position < m_owner->deck().count();
     }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override {
-        return m_stack ? m_stack->window()->windowHandle() : nullptr;
-    }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_stack.data());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-
     QString text(QAccessible::Text t) const override {
         if (!isValid())
             return {};
         switch (t) {
         case QAccessible::Name:
-            return m_stack->characterSet().decode(m_stack->deck().card(m_position).indexText());
+            return m_owner->characterSet().decode(m_owner->deck().card(m_position).indexText());
         case QAccessible::Description:
             return QStringLiteral("A card behind the front card; activate it to bring it to "
                                   "the front");
@@ -45,36 +31,25 @@ public:
             return {};
         }
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
-        const QRect card = m_stack->cardRect(m_position);
-        return QRect(m_stack->mapToGlobal(card.topLeft()), card.size());
+        const QRect card = m_owner->cardRect(m_position);
+        return QRect(m_owner->mapToGlobal(card.topLeft()), card.size());
     }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override {
         QAccessible::State s;
         s.invalid = !isValid();
-        s.invisible = !isValid() || m_position > m_stack->visibleBackCards();
+        s.invisible = !isValid() || m_position > m_owner->visibleBackCards();
         s.offscreen = s.invisible;
         return s;
     }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
-    }
-
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name == pressAction() && isValid())
-            m_stack->bringToFront(m_position);
+            m_owner->bringToFront(m_position);
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-private:
-    QPointer<CardStack> m_stack;
-    int m_position;
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {

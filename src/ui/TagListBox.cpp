@@ -1,5 +1,6 @@
 #include "TagListBox.h"
 
+#include "LeafAccessible.h"
 #include "Pictures.h"
 
 #include <QAccessible>
@@ -27,34 +28,21 @@ const QPixmap& picture(int bitmapId, qreal ratio) {
 // A tag list item as a screen reader meets it: a check box named by its card's index, checked
 // while the card is tagged; its action toggles the tag. (Qt's own list items say nothing of
 // being checkable.)
-class TagItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class TagItemAccessible : public LeafAccessible<TagListBox> {
 public:
-    TagItemAccessible(TagListBox* list, int row)
-        : m_list(list)
-        , m_row(row) {}
+    using LeafAccessible::LeafAccessible;
 
-    bool isValid() const override { return m_list && m_row < m_list->count(); }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_list ? m_list->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_list.data());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
+    bool isValid() const override { return m_owner && m_position < m_owner->count(); }
     QString text(QAccessible::Text t) const override {
         if (!isValid() || t != QAccessible::Name)
             return {};
-        return m_list->model()->index(m_row, 0).data().toString();
+        return m_owner->model()->index(m_position, 0).data().toString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid())
             return {};
-        const QRect r = m_list->visualRect(m_list->model()->index(m_row, 0));
-        return QRect(m_list->viewport()->mapToGlobal(r.topLeft()), r.size());
+        const QRect r = m_owner->visualRect(m_owner->model()->index(m_position, 0));
+        return QRect(m_owner->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
     QAccessible::Role role() const override { return QAccessible::CheckBox; }
     QAccessible::State state() const override {
@@ -63,33 +51,25 @@ public:
             s.invalid = true;
             return s;
         }
-        const QModelIndex index = m_list->model()->index(m_row, 0);
+        const QModelIndex index = m_owner->model()->index(m_position, 0);
         s.checkable = true;
-        s.checked = m_list->IsTagged(m_row);
+        s.checked = m_owner->IsTagged(m_position);
         s.focusable = true;
         s.selectable = true;
-        s.focused = m_list->hasFocus() && m_list->currentIndex() == index;
-        s.selected = m_list->selectionModel()->isSelected(index);
-        s.invisible = !m_list->viewport()->rect().intersects(m_list->visualRect(index));
+        s.focused = m_owner->hasFocus() && m_owner->currentIndex() == index;
+        s.selected = m_owner->selectionModel()->isSelected(index);
+        s.invisible = !m_owner->viewport()->rect().intersects(m_owner->visualRect(index));
         return s;
-    }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
     }
     QStringList actionNames() const override { return {toggleAction()}; }
     void doAction(const QString& name) override {
         if (name == toggleAction() && isValid())
-            m_list->tagModel()->setBitmapId(m_row, m_list->IsTagged(m_row) ? TagItem::Untagged
-                                                                           : TagItem::Tagged);
+            m_owner->tagModel()->setBitmapId(
+                m_position, m_owner->IsTagged(m_position) ? TagItem::Untagged : TagItem::Tagged);
     }
     QStringList keyBindingsForAction(const QString&) const override {
         return {QStringLiteral("Space")};
     }
-
-private:
-    QPointer<TagListBox> m_list;
-    int m_row;
 };
 
 // The list itself, its items made as a reader asks for them.
