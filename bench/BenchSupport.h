@@ -1,8 +1,11 @@
 #pragma once
 
 #include "deck/Deck.h"
-#include "output/PrintPage.h"
-#include "session/UserInterface.h"
+#include "files/Worker.h"
+#include "ports/PrintPage.h"
+#include "ports/UserInterface.h"
+#include "session/Document.h"
+#include "session/DocumentCommands.h"
 
 #include <algorithm>
 #include <chrono>
@@ -44,18 +47,17 @@ inline CardBlock realisticCards(int n, unsigned seed) {
     static const char* const second[] = {"notes",     "John", "apple pie", "2024-03-11", "phone",
                                          "insurance", "list", "ideas",     "contacts",   "plan"};
     std::mt19937 rng(seed);
-    CardBlock cards(static_cast<std::size_t>(n));
+    CardBlock cards(static_cast<std::size_t>(n) * 160);
     for (int i = 0; i < n; ++i) {
         std::string index = first[rng() % 15];
         index += rng() % 2 ? ", " : " - ";
         index += second[rng() % 10];
         index += ' ';
         index += std::to_string(rng() % 100000);
-        Card& card = cards.append(Card(index));
         std::string body = "Call before noon.\r\nBring the papers for ";
         body += index;
         body += ".\r\nAsk about the second appointment and write the answer down here.";
-        card.setBody(body);
+        cards.append(index, body);
     }
     return cards;
 }
@@ -81,6 +83,16 @@ public:
     PrinterSetup openPrinter(const QString&, std::unique_ptr<PrintPage>&) override {
         return PrinterSetup::Cancelled;
     }
+};
+
+// A deck's document and its commands, with a worker of their own.
+struct DocumentOf {
+    Worker worker;
+    Document document;
+    DocumentCommands commands;
+    DocumentOf(Deck& deck, UserInterface& ui, Profile& profile)
+        : document(deck, ui, worker)
+        , commands(document, deck, ui, profile, worker) {}
 };
 
 } // namespace bench

@@ -2,7 +2,6 @@
 // with an empty deck and a plain read of the same file; and the program's memory against the
 // file's size. Each start is a process of its own (this program, run again as the child).
 #include "BenchSupport.h"
-#include "files/Document.h"
 #include "files/Profile.h"
 #include "ui/DeckApp.h"
 #include "ui/DeckFrame.h"
@@ -102,10 +101,9 @@ int main(int argc, char* argv[]) {
         Deck deck;
         deck.appendCards(realisticCards(Cards, 5));
         deck.SortByIndex();
-        Document doc(deck, ui, profile);
-        if (!doc.WriteDeckFile(deckPath))
+        DocumentOf doc(deck, ui, profile);
+        if (!doc.commands.WriteDeckFile(deckPath))
             return 1;
-        deck.setModified(false);
     }
     const double fileSize = static_cast<double>(QFileInfo(deckPath).size());
 

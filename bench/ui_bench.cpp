@@ -124,6 +124,6 @@ int main(int argc, char* argv[]) {
             }
         });
     print("rotate_repaint_10", rotateSmall / Rotations, "ms");
-    frame.deck().setModified(false);
+    frame.deck().markClean();
     return 0;
 }

@@ -1,61 +1,46 @@
 #include "Card.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
-std::string_view textOf(const char* field, std::size_t size) {
-    const void* end = std::memchr(field, 0, size);
-    return {field, end ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : size};
+std::string_view upToZero(std::string_view text, std::size_t cap) {
+    const std::size_t zero = text.find('\0');
+    if (zero != std::string_view::npos)
+        text = text.substr(0, zero);
+    return text.substr(0, std::min(text.size(), cap));
 }
 
-// Clears the field from its first zero byte, or from its last byte when it has none.
-void endField(char* field, std::size_t size) {
-    const void* zero = std::memchr(field, 0, size - 1);
-    const std::size_t used =
-        zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : size - 1;
-    std::memset(field + used, 0, size - used);
-}
-
-// An index is one line: a control byte (a line break, a TAB) from a file written elsewhere
-// would break the exports and lists, so it reads as a blank.
-void blankControlBytes(char (&index)[Card::IndexSize]) {
-    for (char& c : index) {
-        if (c != 0 && static_cast<unsigned char>(c) < 0x20)
-            c = ' ';
-    }
+void put16(char* at, std::size_t value) {
+    at[0] = static_cast<char>(value & 0xFF);
+    at[1] = static_cast<char>((value >> 8) & 0xFF);
 }
 
 } // namespace
 
+Card::Texts Card::keptTexts(std::string_view index, std::string_view body) {
+    return {upToZero(index, MaxIndexBytes), upToZero(body, MaxBodyBytes)};
+}
+
+const Card* Card::make(char* at, std::string_view index, std::string_view body, std::int32_t tag) {
+    const Texts kept = keptTexts(index, body);
+    put16(at, kept.index.size());
+    put16(at + 2, kept.body.size());
+    const auto word = static_cast<std::uint32_t>(tag);
+    put16(at + 4, word & 0xFFFF);
+    put16(at + 6, word >> 16);
+    char* text = at + HeaderSize;
+    std::memcpy(text, kept.index.data(), kept.index.size());
+    for (std::size_t i = 0; i < kept.index.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x20)
+            text[i] = ' ';
+    }
+    std::memcpy(text + kept.index.size(), kept.body.data(), kept.body.size());
+    return Card::at(at);
+}
+
 void storeTextField(char* field, std::size_t size, std::string_view text) {
-    const std::size_t cut = text.find('\0');
-    if (cut != std::string_view::npos)
-        text = text.substr(0, cut);
-    const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(field, text.data(), n);
-    std::memset(field + n, 0, size - n);
-}
-
-std::string_view Card::indexText() const {
-    return textOf(index, IndexSize);
-}
-
-std::string_view Card::bodyText() const {
-    return textOf(body, BodySize);
-}
-
-void Card::setIndex(std::string_view text) {
-    storeTextField(index, IndexSize, text);
-    blankControlBytes(index);
-}
-
-void Card::setBody(std::string_view text) {
-    storeTextField(body, BodySize, text);
-}
-
-void Card::tidy() {
-    endField(index, IndexSize);
-    blankControlBytes(index);
-    endField(body, BodySize);
+    const std::string_view kept = upToZero(text, size - 1);
+    std::memcpy(field, kept.data(), kept.size());
+    std::memset(field + kept.size(), 0, size - kept.size());
 }

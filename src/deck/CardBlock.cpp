@@ -1,72 +1,74 @@
 #include "CardBlock.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-#include <type_traits>
 #include <utility>
 
-// Cards are moved as bytes when the block grows, and come into being in memory that a read
-// has filled.
-static_assert(std::is_trivially_copyable_v<Card> && std::is_trivially_destructible_v<Card>);
-
 CardBlock::~CardBlock() {
-    std::free(m_storage);
+    std::free(m_bytes);
 }
 
 CardBlock::CardBlock(CardBlock&& other) noexcept
-    : m_storage(std::exchange(other.m_storage, nullptr))
-    , m_cards(std::exchange(other.m_cards, nullptr))
-    , m_size(std::exchange(other.m_size, 0))
-    , m_capacity(std::exchange(other.m_capacity, 0)) {}
+    : m_bytes(std::exchange(other.m_bytes, nullptr))
+    , m_used(std::exchange(other.m_used, 0))
+    , m_capacity(std::exchange(other.m_capacity, 0))
+    , m_count(std::exchange(other.m_count, 0)) {}
 
 CardBlock& CardBlock::operator=(CardBlock&& other) noexcept {
     if (this != &other) {
-        std::free(m_storage);
-        m_storage = std::exchange(other.m_storage, nullptr);
-        m_cards = std::exchange(other.m_cards, nullptr);
-        m_size = std::exchange(other.m_size, 0);
+        std::free(m_bytes);
+        m_bytes = std::exchange(other.m_bytes, nullptr);
+        m_used = std::exchange(other.m_used, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
+        m_count = std::exchange(other.m_count, 0);
     }
     return *this;
 }
 
-void CardBlock::reserve(std::size_t capacity) {
-    constexpr std::size_t Line = 64;
-    if (capacity <= m_capacity)
+void CardBlock::reserveBytes(std::size_t bytes) {
+    if (bytes <= m_capacity)
         return;
-    if (capacity > (SIZE_MAX - Line) / sizeof(Card))
+    // Large blocks live in memory of their own, which the system grows without copying.
+    void* grown = std::realloc(m_bytes, bytes);
+    if (!grown)
         throw std::bad_alloc();
-    void* storage = std::malloc(capacity * sizeof(Card) + Line);
-    if (!storage)
-        throw std::bad_alloc();
-    const auto address = reinterpret_cast<std::uintptr_t>(storage);
-    auto* cards = reinterpret_cast<Card*>(address + (LineOffset - address % Line + Line) % Line);
-    if (m_size > 0)
-        std::memcpy(static_cast<void*>(cards), m_cards, m_size * sizeof(Card));
-    std::free(m_storage);
-    m_storage = storage;
-    m_cards = cards;
-    m_capacity = capacity;
+    m_bytes = static_cast<char*>(grown);
+    m_capacity = bytes;
 }
 
-Card* CardBlock::appendUninitialized(std::size_t n) {
-    if (m_size + n > m_capacity)
-        reserve(std::max(m_size + n, m_capacity + m_capacity / 2));
-    Card* added = m_cards + m_size;
-    m_size += n;
-    return added;
+char* CardBlock::room(std::size_t bytes) {
+    if (bytes > m_capacity - m_used) {
+        if (bytes > SIZE_MAX / 2 - m_used)
+            throw std::bad_alloc();
+        reserveBytes(std::max(m_used + bytes, m_capacity + m_capacity / 2 + 256));
+    }
+    return m_bytes + m_used;
 }
 
-Card& CardBlock::append(const Card& card) {
-    Card* added = appendUninitialized(1);
-    std::memcpy(static_cast<void*>(added), &card, sizeof(Card));
-    return *added;
+void CardBlock::addWritten(std::size_t bytes, std::size_t cards) {
+    m_used += bytes;
+    m_count += cards;
 }
 
-void CardBlock::truncate(std::size_t n) {
-    if (n < m_size)
-        m_size = n;
+void CardBlock::append(std::string_view index, std::string_view body, std::int32_t tag) {
+    const std::size_t size = Card::sizeFor(index, body);
+    Card::make(room(size), index, body, tag);
+    addWritten(size, 1);
+}
+
+void CardBlock::shrink() {
+    if (m_used == m_capacity || m_used == 0)
+        return;
+    if (void* kept = std::realloc(m_bytes, m_used)) {
+        m_bytes = static_cast<char*>(kept);
+        m_capacity = m_used;
+    }
+}
+
+std::vector<const Card*> CardBlock::cards() const {
+    std::vector<const Card*> out;
+    out.reserve(m_count);
+    for (const Card& card : *this)
+        out.push_back(&card);
+    return out;
 }

@@ -3,47 +3,73 @@
 #include "Card.h"
 
 #include <cstddef>
+#include <iterator>
+#include <vector>
 
-// Cards made together, as those of one file are: one allocation holds them all, so a deck of a
-// million cards costs the memory of its cards and little more. A block grows only until it is
-// handed to a deck; from then on its cards stay where they are.
+// Cards made together, as those of one file are, one after another in one allocation: a deck
+// of a million cards costs the memory of its texts and little more. A block grows only until it
+// is handed to a deck; from then on it never changes and its cards stay where they are.
 class CardBlock {
 public:
     CardBlock() = default;
-    explicit CardBlock(std::size_t capacity) { reserve(capacity); }
+    // Room for about that many bytes of cards.
+    explicit CardBlock(std::size_t bytes) { reserveBytes(bytes); }
     ~CardBlock();
     CardBlock(CardBlock&& other) noexcept;
     CardBlock& operator=(CardBlock&& other) noexcept;
     CardBlock(const CardBlock&) = delete;
     CardBlock& operator=(const CardBlock&) = delete;
 
-    std::size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    Card& operator[](std::size_t i) { return m_cards[i]; }
-    const Card& operator[](std::size_t i) const { return m_cards[i]; }
-    Card* begin() { return m_cards; }
-    Card* end() { return m_cards + m_size; }
-    const Card* begin() const { return m_cards; }
-    const Card* end() const { return m_cards + m_size; }
+    // Cards, and the bytes they take.
+    std::size_t size() const { return m_count; }
+    bool empty() const { return m_count == 0; }
+    std::size_t byteSize() const { return m_used; }
 
-    // A copy of the card at the back (by default an empty card).
-    Card& append(const Card& card = Card());
-    // Room for n more cards at the back with their bytes left as they are: the caller writes
-    // every byte of them before anything reads them.
-    Card* appendUninitialized(std::size_t n);
-    // Keeps the first n cards.
-    void truncate(std::size_t n);
-    void reserve(std::size_t capacity);
+    void append(std::string_view index, std::string_view body = {}, std::int32_t tag = 0);
+    void append(const Card& card) { append(card.indexText(), card.bodyText(), card.tag()); }
+    void reserveBytes(std::size_t bytes);
 
-    // Where within a 64-byte line the first card lies: where a deck file's first record lies
-    // in the file, after its 8-byte header. The system's copy from its file cache straight into
-    // the cards then moves bytes between like places; some processors copy a third slower
-    // when the two lie a few bytes apart.
-    static constexpr std::size_t LineOffset = 8;
+    // For a reader that lays cards out itself: room for `bytes` more at the back, which the
+    // reader fills with whole cards and then counts in with addWritten().
+    char* room(std::size_t bytes);
+    void addWritten(std::size_t bytes, std::size_t cards);
+    // Gives back the memory reserved beyond the cards.
+    void shrink();
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Card;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Card*;
+        using reference = const Card&;
+        const_iterator() = default;
+        explicit const_iterator(const char* at)
+            : m_at(at) {}
+        const Card& operator*() const { return *Card::at(m_at); }
+        const Card* operator->() const { return Card::at(m_at); }
+        const_iterator& operator++() {
+            m_at += Card::at(m_at)->size();
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return m_at == other.m_at; }
+
+    private:
+        const char* m_at = nullptr;
+    };
+    const_iterator begin() const { return const_iterator(m_bytes); }
+    const_iterator end() const { return const_iterator(m_bytes + m_used); }
+    // Every card, in order: for tests and for the few who need positions.
+    std::vector<const Card*> cards() const;
 
 private:
-    void* m_storage = nullptr;
-    Card* m_cards = nullptr;
-    std::size_t m_size = 0;
+    char* m_bytes = nullptr;
+    std::size_t m_used = 0;
     std::size_t m_capacity = 0;
+    std::size_t m_count = 0;
 };

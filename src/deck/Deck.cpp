@@ -3,7 +3,11 @@
 #include "IndexOrder.h"
 
 #include <algorithm>
-#include <cstring>
+
+Deck::Deck() {
+    m_ring = std::make_shared<Ring>();
+    m_saved.m_ring = std::make_shared<Ring>();
+}
 
 Deck::~Deck() {
     m_observers.clear();
@@ -16,6 +20,16 @@ void Deck::addObserver(DeckObserver* observer) {
 
 void Deck::removeObserver(DeckObserver* observer) {
     std::erase(m_observers, observer);
+}
+
+template <typename Tell> void Deck::tellObservers(Tell tell) {
+    // A copy: a listener may stop listening, or start, while it is told; the others are told
+    // all the same, and one that has stopped is not told any more.
+    const std::vector<DeckObserver*> observers = m_observers;
+    for (DeckObserver* o : observers) {
+        if (std::find(m_observers.begin(), m_observers.end(), o) != m_observers.end())
+            tell(o);
+    }
 }
 
 Deck::Batch::Batch(Deck& deck)
@@ -34,36 +48,33 @@ void Deck::changed(DeckChanges changes) {
         announce();
 }
 
-void Deck::edited(DeckChanges changes) {
-    m_modified = true;
+void Deck::structureChanged(DeckChanges changes) {
+    m_unsavedStructure = true;
+    m_changed.clear(); // modified until saved, whatever the texts
     changed(changes);
-}
-
-void Deck::setModified(bool modified) {
-    m_modified = modified;
-    if (m_batches == 0)
-        announce();
 }
 
 void Deck::announce() {
     // Listeners may change the deck in turn: what they change is announced by their own call.
     const DeckChanges changes = std::exchange(m_pending, {});
-    const bool flagChanged = m_modified != m_announcedModified;
-    m_announcedModified = m_modified;
-    // By index: a listener may stop listening while it is told.
-    if (changes) {
-        for (std::size_t i = 0; i < m_observers.size(); ++i)
-            m_observers[i]->deckChanged(changes);
-    }
-    if (flagChanged) {
-        for (std::size_t i = 0; i < m_observers.size(); ++i)
-            m_observers[i]->modifiedChanged(m_modified);
-    }
+    const bool modified = isModified();
+    const bool flagChanged = modified != m_announcedModified;
+    m_announcedModified = modified;
+    if (changes)
+        tellObservers([changes](DeckObserver* o) { o->deckChanged(changes); });
+    if (flagChanged)
+        tellObservers([modified](DeckObserver* o) { o->modifiedChanged(modified); });
+}
+
+Deck::Ring& Deck::ring() {
+    if (m_ring.use_count() > 1)
+        m_ring = std::make_shared<Ring>(*m_ring);
+    return *m_ring;
 }
 
 int Deck::positionOf(const Card* card) const {
     for (int k = 0, n = count(); k < n; ++k) {
-        if (m_cards[slot(k)] == card)
+        if (&this->card(k) == card)
             return k;
     }
     return -1;
@@ -71,74 +82,108 @@ int Deck::positionOf(const Card* card) const {
 
 void Deck::normalize() {
     if (m_front != 0) {
-        std::rotate(m_cards.begin(), m_cards.begin() + static_cast<std::ptrdiff_t>(m_front),
-                    m_cards.end());
+        Ring& r = ring();
+        std::rotate(r.begin(), r.begin() + static_cast<std::ptrdiff_t>(m_front), r.end());
         m_front = 0;
     }
 }
 
+void Deck::own(CardBlock cards) {
+    auto block = std::make_shared<const CardBlock>(std::move(cards));
+    if (block->size() == 1)
+        m_singles.emplace(&*block->begin(), block);
+    else
+        m_blocks.push_back(std::move(block));
+}
+
 const Card& Deck::AppendCard(std::string_view index) {
-    CardBlock one(1);
-    one.append(Card(index));
+    CardBlock one(Card::sizeFor(index, {}));
+    one.append(index);
     appendCards(std::move(one));
-    return *m_cards.back();
+    return card(count() - 1);
 }
 
 void Deck::appendCards(CardBlock cards) {
     if (cards.empty())
         return;
     normalize();
-    const bool wasEmpty = m_cards.empty();
-    m_cards.reserve(m_cards.size() + cards.size());
-    for (Card& c : cards)
-        m_cards.push_back(&c);
-    m_blocks.push_back(std::move(cards));
-    edited(wasEmpty ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
+    const bool wasEmpty = isEmpty();
+    Ring& r = ring();
+    r.reserve(r.size() + cards.size());
+    for (const Card& c : cards)
+        r.push_back(&c);
+    own(std::move(cards));
+    structureChanged(wasEmpty ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
+}
+
+void Deck::replaceCard(int k, std::string_view index, std::string_view body, std::int32_t tag,
+                       DeckChanges change) {
+    const std::size_t s = slot(k);
+    const Card* old = (*m_ring)[s];
+    CardBlock one(Card::sizeFor(index, body));
+    one.append(index, body, tag);
+    const Card* now = &*one.begin();
+    if (now->sameAs(*old))
+        return;
+    own(std::move(one));
+    ring()[s] = now;
+    // The card it replaces lives on until everyone has been told.
+    std::shared_ptr<const CardBlock> keep;
+    if (auto it = m_singles.find(old); it != m_singles.end()) {
+        keep = std::move(it->second);
+        m_singles.erase(it);
+    }
+    if (!m_unsavedStructure) {
+        // Every card is a saved one or stands in for one.
+        const Card* saved = old;
+        if (auto it = m_changed.find(old); it != m_changed.end()) {
+            saved = it->second;
+            m_changed.erase(it);
+        }
+        if (!now->sameContentAs(*saved))
+            m_changed.emplace(now, saved);
+    }
+    tellObservers([old, now](DeckObserver* o) { o->cardReplaced(*old, *now); });
+    changed(change);
 }
 
 void Deck::setIndex(int k, std::string_view text) {
-    Card& card = *m_cards[slot(k)];
-    const Card before = card;
-    card.setIndex(text);
-    if (std::memcmp(before.index, card.index, Card::IndexSize) != 0)
-        edited(DeckChange::Text);
+    const Card& c = card(k);
+    replaceCard(k, text, c.bodyText(), c.tag(), DeckChange::Text);
 }
 
 void Deck::setBody(int k, std::string_view text) {
-    Card& card = *m_cards[slot(k)];
-    const Card before = card;
-    card.setBody(text);
-    if (std::memcmp(before.body, card.body, Card::BodySize) != 0)
-        edited(DeckChange::Text);
+    const Card& c = card(k);
+    replaceCard(k, c.indexText(), text, c.tag(), DeckChange::Text);
 }
 
 void Deck::setTag(int k, std::int32_t tag) {
-    Card& card = *m_cards[slot(k)];
-    const bool wasTagged = card.isTagged();
-    card.setTag(tag);
-    // Any non-zero word is tagged: only a change between tagged and not is a change.
-    if (card.isTagged() != wasTagged)
-        edited(DeckChange::Tags);
+    const Card& c = card(k);
+    // Any non-zero word is tagged: only a change between tagged and not is a change (the word
+    // is stored all the same).
+    if (tag != c.tag())
+        replaceCard(k, c.indexText(), c.bodyText(), tag,
+                    (tag != 0) != c.isTagged() ? DeckChange::Tags : DeckChange{});
 }
 
 void Deck::SortByIndex() {
     normalize();
     // Files are saved in deck order: sorted, and turned to the card that was in front.
-    const std::size_t start = indexOrderStart(m_cards);
+    const std::size_t start = indexOrderStart(*m_ring);
     if (start == 0)
         return;
-    if (start < m_cards.size()) {
-        // The first in index order goes to the start of the storage, where it is looked for.
-        std::rotate(m_cards.begin(), m_cards.begin() + static_cast<std::ptrdiff_t>(start),
-                    m_cards.end());
+    Ring& r = ring();
+    if (start < r.size()) {
+        // The first in index order goes to the start of the ring, where it is looked for.
+        std::rotate(r.begin(), r.begin() + static_cast<std::ptrdiff_t>(start), r.end());
         changed(DeckChange::Order | DeckChange::Front);
         return;
     }
-    const std::vector<std::uint32_t> order = indexOrder(m_cards);
-    std::vector<Card*> sorted(order.size());
+    const std::vector<std::uint32_t> order = indexOrder(r);
+    Ring sorted(order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
-        sorted[i] = m_cards[order[i]];
-    m_cards = std::move(sorted);
+        sorted[i] = r[order[i]];
+    r = std::move(sorted);
     changed(DeckChange::Order | DeckChange::Front);
 }
 
@@ -170,10 +215,15 @@ bool Deck::BringExactIndexToFront(std::string_view text) {
 }
 
 bool Deck::JumpToInitial(char letter) {
-    const char capital = static_cast<char>(letter - 0x20);
+    const auto byte = static_cast<unsigned char>(letter);
+    const unsigned char folded = foldIndexByte(byte);
+    const bool isLetter = folded >= 'a' && folded <= 'z';
     for (int i = 1, n = count(); i < n; ++i) {
-        const char first = card(i).index[0];
-        if (first == letter || first == capital) {
+        const std::string_view index = card(i).indexText();
+        if (index.empty())
+            continue;
+        const auto first = static_cast<unsigned char>(index[0]);
+        if (first == byte || (isLetter && foldIndexByte(first) == folded)) {
             BringCardToFront(i);
             return true;
         }
@@ -182,40 +232,73 @@ bool Deck::JumpToInitial(char letter) {
 }
 
 void Deck::RemoveFrontCard() {
-    if (m_cards.empty())
+    if (isEmpty())
         return;
     const Batch batch(*this);
-    for (std::size_t i = 0; i < m_observers.size(); ++i)
-        m_observers[i]->cardRemoving(card(0), 0);
-    const auto at = m_cards.begin() + static_cast<std::ptrdiff_t>(m_front);
-    m_deleted.push_back(*at);
-    m_cards.erase(at);
-    if (m_front == m_cards.size())
+    const Card* removed = &card(0);
+    tellObservers([removed](DeckObserver* o) { o->cardRemoving(*removed, 0); });
+    Ring& r = ring();
+    r.erase(r.begin() + static_cast<std::ptrdiff_t>(m_front));
+    m_deleted.push_back(removed);
+    if (m_front == r.size())
         m_front = 0;
-    edited(DeckChange::Count | DeckChange::Front);
+    structureChanged(DeckChange::Count | DeckChange::Front);
 }
 
 void Deck::RemoveAllCards() {
     const Batch batch(*this);
-    if (!m_cards.empty()) {
-        for (std::size_t i = 0; i < m_observers.size(); ++i)
-            m_observers[i]->cardsClearing();
+    if (!isEmpty()) {
+        tellObservers([](DeckObserver* o) { o->cardsClearing(); });
         changed(DeckChange::Count | DeckChange::Front);
     }
-    m_cards.clear();
-    m_cards.shrink_to_fit();
+    m_unsavedStructure = isModified();
+    m_changed.clear();
+    m_ring = std::make_shared<Ring>();
     m_deleted.clear();
     m_deleted.shrink_to_fit();
     m_blocks.clear();
     m_blocks.shrink_to_fit();
+    m_singles.clear();
     m_front = 0;
     ++m_emptyings;
 }
 
-const Card& Deck::Undelete() {
+const Card* Deck::Undelete() {
+    if (m_deleted.empty())
+        return nullptr;
     normalize();
-    m_cards.push_back(m_deleted.back());
+    const Card* card = m_deleted.back();
     m_deleted.pop_back();
-    edited(m_cards.size() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
-    return *m_cards.back();
+    ring().push_back(card);
+    structureChanged(count() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
+    return card;
+}
+
+void Deck::replaceCards(CardBlock cards, State state) {
+    const Batch batch(*this);
+    RemoveAllCards();
+    appendCards(std::move(cards));
+    SortByIndex();
+    if (state == State::Saved)
+        markClean();
+    else
+        structureChanged({});
+}
+
+void Deck::markClean() {
+    m_unsavedStructure = false;
+    m_changed.clear();
+    m_saved = snapshot();
+    changed({});
+}
+
+DeckSnapshot Deck::snapshot() const {
+    DeckSnapshot s;
+    s.m_ring = m_ring;
+    s.m_front = m_front;
+    s.m_owners = m_blocks;
+    s.m_owners.reserve(m_blocks.size() + m_singles.size());
+    for (const auto& single : m_singles)
+        s.m_owners.push_back(single.second);
+    return s;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "CardBlock.h"
+#include "CardRing.h"
 
 #include <QFlags>
 #include <QtGlobal>
 
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // What a change to the deck touched; listeners redraw or recount only what they show.
@@ -14,14 +15,16 @@ enum class DeckChange : unsigned {
     Order = 0x02, // the index order was restored by a sort
     Text = 0x04,  // some card's index or body
     Tags = 0x08,
-    Count = 0x10, // cards came or went
+    Count = 0x10,  // cards came or went
+    Reread = 0x20, // the same deck read again from its file: the front card is the one it was
 };
 Q_DECLARE_FLAGS(DeckChanges, DeckChange)
 Q_DECLARE_OPERATORS_FOR_FLAGS(DeckChanges)
 
 // Told of every change to the deck. Removals are told before the card goes, so that anything
-// that remembers a card (the find walk) never holds on to a destroyed one; the rest once the
-// change, or the batch of changes it belongs to, is complete.
+// that remembers a card (the find walk) never holds on to a destroyed one; a card made anew by
+// an edit is told while the card it replaces still exists; the rest once the change, or the
+// batch of changes it belongs to, is complete. A listener may stop listening while it is told.
 class DeckObserver {
 public:
     virtual ~DeckObserver() = default;
@@ -29,41 +32,39 @@ public:
         (void)card;
         (void)position;
     }
+    virtual void cardReplaced(const Card& before, const Card& after) {
+        (void)before;
+        (void)after;
+    }
     virtual void cardsClearing() {}
     virtual void deckChanged(DeckChanges changes) { (void)changes; }
     virtual void modifiedChanged(bool modified) { (void)modified; }
 };
 
 // The one ordered deck of cards. Position 0 is the front card; the order is read cyclically
-// from it. Cards live in the blocks they came in and never move: the order is a ring of
-// pointers, and rotations only shift the ring's start, so bringing a card to the front costs
-// the same for ten cards or a million.
+// from it.
 //
-// Cards change only through the operations here, and every change is announced. A change to a
-// card's text, tag or the set of cards marks the deck modified; rotations and sorts do not.
-class Deck {
+// Cards change only through the operations here, and every change is announced. The deck
+// remembers itself as it was last read or written (its saved state) and is modified while it
+// differs from it: an edit that puts a card's texts and tag back as they were saved is no longer
+// a change. Cards that came or went keep the deck modified until it is saved.
+class Deck : public CardRing {
 public:
-    Deck() = default;
+    Deck();
     ~Deck();
     Deck(const Deck&) = delete;
     Deck& operator=(const Deck&) = delete;
 
-    int count() const { return static_cast<int>(m_cards.size()); }
-    bool isEmpty() const { return m_cards.empty(); }
-
-    // 0 <= k < count()
-    const Card& card(int k) const { return *m_cards[slot(k)]; }
-
     // -1 when the card is not in the deck. Linear in the number of cards.
     int positionOf(const Card* card) const;
 
-    // Creates a card with the index (its first 41 bytes), an empty body and tag 0 at the back.
+    // Creates a card with the index, an empty body and tag 0 at the back.
     const Card& AppendCard(std::string_view index);
     // Appends already made cards at the back, in their order.
     void appendCards(CardBlock cards);
 
-    // The texts and tag of the card at position k; a change marks the deck modified (for the
-    // tag, a change between tagged and not).
+    // The texts and tag of the card at position k. A change puts a new card in its place (for
+    // the tag, only a change between tagged and not is a change).
     void setIndex(int k, std::string_view text);
     void setBody(int k, std::string_view text);
     void setTag(int k, std::int32_t tag);
@@ -76,29 +77,36 @@ public:
     bool BringIndexToFront(std::string_view text);
     // First card from position 1 on whose index equals the text byte for byte.
     bool BringExactIndexToFront(std::string_view text);
-    // First card from position 1 on whose index begins with the small letter or its capital.
+    // First card from position 1 on whose index begins with the byte; for the letters A-Z and
+    // a-z, in either case. Any byte may be asked for.
     bool JumpToInitial(char letter);
     // Removes card 0; the card behind it becomes the front card. The card waits on the stack
     // of deleted cards, from which Undelete brings back the most recent one.
     void RemoveFrontCard();
-    // Empties the deck and the stack of deleted cards. Not an edit: the modified flag stays.
+    // Empties the deck and the stack of deleted cards. Not an edit: the deck stays modified or
+    // not as it was.
     void RemoveAllCards();
     bool hasDeletedCard() const { return !m_deleted.empty(); }
-    // Puts the most recently deleted card back at the back of the deck (the caller sorts).
-    const Card& Undelete();
+    // Puts the most recently deleted card back at the back of the deck (the caller sorts); null
+    // when there is none.
+    const Card* Undelete();
 
-    // The deck position of the first card in index order: sorting puts it at the start of the
-    // storage, and rotations and removals keep it there.
-    int firstInIndexOrder() const {
-        return m_cards.empty() ? 0 : static_cast<int>((m_cards.size() - m_front) % m_cards.size());
-    }
+    // Every card replaced by these, sorted: the cards of a file just read (Saved) or of work
+    // brought back that is not in any file (Unsaved).
+    enum class State { Saved, Unsaved };
+    void replaceCards(CardBlock cards, State state);
+    // The deck is now what its file holds: the one way the deck becomes unmodified.
+    void markClean();
+    bool isModified() const { return m_unsavedStructure || !m_changed.empty(); }
+
+    // The deck as it is now, for another thread.
+    DeckSnapshot snapshot() const;
+    // The deck as it was last read or written (empty for a new deck).
+    const DeckSnapshot& savedState() const { return m_saved; }
+
     // Counts the times the deck was emptied: a card remembered by its address is only the same
     // card within one of them.
     quint64 emptyings() const { return m_emptyings; }
-
-    // Set when the deck holds changes that are not in its file.
-    bool isModified() const { return m_modified; }
-    void setModified(bool modified);
 
     void addObserver(DeckObserver* observer);
     void removeObserver(DeckObserver* observer);
@@ -116,25 +124,36 @@ public:
     private:
         Deck& m_deck;
     };
+    // Adds to the changes the current batch announces (a reread, say).
+    void note(DeckChanges changes) { changed(changes); }
 
 private:
-    std::size_t slot(int k) const {
-        std::size_t s = m_front + static_cast<std::size_t>(k);
-        return s >= m_cards.size() ? s - m_cards.size() : s;
-    }
-    // Makes position 0 the first element of the storage.
+    // The ring to change; copied first when a snapshot shares it.
+    Ring& ring();
+    // Makes position 0 the first element of the ring.
     void normalize();
     void changed(DeckChanges changes);
-    void edited(DeckChanges changes);
+    void structureChanged(DeckChanges changes);
     void announce();
+    void replaceCard(int k, std::string_view index, std::string_view body, std::int32_t tag,
+                     DeckChanges change);
+    void own(CardBlock cards);
+    template <typename Tell> void tellObservers(Tell tell);
 
-    std::vector<Card*> m_cards;
-    std::vector<Card*> m_deleted;
-    // Where the cards of both live, until the deck is emptied.
-    std::vector<CardBlock> m_blocks;
-    std::size_t m_front = 0;
+    std::vector<const Card*> m_deleted;
+    // Where the cards of both live, until the deck is emptied: blocks of many cards (a file's),
+    // and each card made alone (added or edited) in a block of its own, so that the versions
+    // an edit replaces are let go.
+    std::vector<std::shared_ptr<const CardBlock>> m_blocks;
+    std::unordered_map<const Card*, std::shared_ptr<const CardBlock>> m_singles;
     quint64 m_emptyings = 0;
-    bool m_modified = false;
+
+    DeckSnapshot m_saved;
+    // Cards came or went since the deck was saved.
+    bool m_unsavedStructure = false;
+    // Otherwise: the cards edited since, each with its saved version.
+    std::unordered_map<const Card*, const Card*> m_changed;
+
     std::vector<DeckObserver*> m_observers;
     int m_batches = 0;
     DeckChanges m_pending;

@@ -49,9 +49,10 @@ FindWalk::Result FindWalk::findNext(std::string_view text, Match& match) {
 #if defined(__GNUC__)
         // The walk reads cards scattered over the heap: ask for the next ones early.
         const int ahead = (position + 4) % n;
-        __builtin_prefetch(m_deck.card(ahead).body);
-        __builtin_prefetch(m_deck.card(ahead).body + 64);
-        __builtin_prefetch(m_deck.card(ahead).body + 128);
+        const char* record = reinterpret_cast<const char*>(&m_deck.card(ahead));
+        __builtin_prefetch(record);
+        __builtin_prefetch(record + 64);
+        __builtin_prefetch(record + 128);
 #endif
         const std::string_view body = m_deck.card(position).bodyText();
         // Skip what was already shown; the text may have been edited since.
@@ -100,6 +101,14 @@ void FindWalk::cardRemoving(const Card& card, int position) {
     } else if (&card == m_last) {
         m_last = &m_deck.card(position == 0 ? n - 1 : position - 1);
     }
+}
+
+void FindWalk::cardReplaced(const Card& before, const Card& after) {
+    // An edit makes the card anew: the walk goes on with it.
+    if (m_current == &before)
+        m_current = &after;
+    if (m_last == &before)
+        m_last = &after;
 }
 
 void FindWalk::cardsClearing() {

@@ -36,6 +36,7 @@ public:
 
 private:
     void cardRemoving(const Card& card, int position) override;
+    void cardReplaced(const Card& before, const Card& after) override;
     void cardsClearing() override;
     int positionOfCurrent();
 

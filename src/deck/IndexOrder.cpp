@@ -1,5 +1,6 @@
 #include "IndexOrder.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
@@ -9,10 +10,10 @@ namespace {
 // Cards lie hundreds of bytes apart, too far for the processor to see a pattern: passes over
 // many of them ask for the cards a few steps ahead.
 constexpr std::size_t Ahead = 12;
-inline void prefetchIndex(std::span<Card* const> cards, std::size_t i) {
+inline void prefetchIndex(std::span<const Card* const> cards, std::size_t i) {
 #if defined(__GNUC__)
     if (i + Ahead < cards.size())
-        __builtin_prefetch(cards[i + Ahead]->index);
+        __builtin_prefetch(cards[i + Ahead]);
 #else
     (void)cards;
     (void)i;
@@ -64,6 +65,8 @@ void radixSort(Entry* entries, Entry* scratch, std::size_t n) {
 
 // The entries are sorted by the word at `at`: each run of equal words is sorted by the rest of
 // the keys, equal keys staying in position order.
+std::vector<std::uint32_t> stableOrder(std::span<const Card* const> cards);
+
 void sortRuns(Entry* entries, Entry* scratch, std::size_t n, int at, const std::vector<Key>& keys) {
     const int rest = at + 8;
     for (std::size_t first = 0; first < n;) {
@@ -100,18 +103,6 @@ void sortRuns(Entry* entries, Entry* scratch, std::size_t n, int at, const std::
     }
 }
 
-int compareFolded(const char* a, const char* b) {
-    for (int i = 0; i < Card::IndexSize; ++i) {
-        const unsigned char x = foldIndexByte(static_cast<unsigned char>(a[i]));
-        const unsigned char y = foldIndexByte(static_cast<unsigned char>(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-        if (x == 0)
-            return 0;
-    }
-    return 0;
-}
-
 } // namespace
 
 int CompareIndexes(std::string_view a, std::string_view b) {
@@ -128,12 +119,26 @@ int CompareIndexes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-std::size_t indexOrderStart(std::span<Card* const> cards) {
+namespace {
+
+std::vector<std::uint32_t> stableOrder(std::span<const Card* const> cards) {
+    std::vector<std::uint32_t> order(cards.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(), [cards](std::uint32_t a, std::uint32_t b) {
+        return CompareIndexes(cards[a]->indexText(), cards[b]->indexText()) < 0;
+    });
+    return order;
+}
+
+} // namespace
+
+std::size_t indexOrderStart(std::span<const Card* const> cards) {
     const std::size_t n = cards.size();
     std::size_t start = 0;
     for (std::size_t i = 1; i < n; ++i) {
         prefetchIndex(cards, i);
-        if (compareFolded(cards[i - 1]->index, cards[i]->index) > 0) {
+        if (CompareIndexes(cards[i - 1]->indexText(), cards[i]->indexText()) > 0) {
             if (start != 0)
                 return n; // a second step down: not one turned sequence
             start = i;
@@ -141,21 +146,26 @@ std::size_t indexOrderStart(std::span<Card* const> cards) {
     }
     // Turned: the last index must come before the first, or a stable sort would put the
     // equal cards from the start first.
-    if (start != 0 && compareFolded(cards[n - 1]->index, cards[0]->index) >= 0)
+    if (start != 0 && CompareIndexes(cards[n - 1]->indexText(), cards[0]->indexText()) >= 0)
         return n;
     return start;
 }
 
-std::vector<std::uint32_t> indexOrder(std::span<Card* const> cards) {
+std::vector<std::uint32_t> indexOrder(std::span<const Card* const> cards) {
     const std::size_t n = cards.size();
     std::vector<Key> keys(n);
     std::vector<Entry> entries(n);
     for (std::size_t i = 0; i < n; ++i) {
         prefetchIndex(cards, i);
-        const auto* text = reinterpret_cast<const unsigned char*>(cards[i]->index);
+        const std::string_view text = cards[i]->indexText();
+        if (text.size() >= KeySize)
+            return stableOrder(cards); // longer than a key holds (not of a code-page deck)
         Key& key = keys[i];
-        for (int b = 0; b < Card::IndexSize; ++b)
-            key[static_cast<std::size_t>(b)] = foldIndexByte(text[b]);
+        std::size_t b = 0;
+        for (; b < text.size(); ++b)
+            key[b] = foldIndexByte(static_cast<unsigned char>(text[b]));
+        for (; b < KeySize; ++b)
+            key[b] = 0;
         entries[i] = {wordAt(key, 0), static_cast<std::uint32_t>(i)};
     }
     if (n > 1) {

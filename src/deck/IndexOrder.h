@@ -20,7 +20,7 @@ constexpr unsigned char foldIndexByte(unsigned char c) {
 // by CompareIndexes gives: 0 when they are in index order already, the place of the smallest
 // index for a sorted deck that was turned (as a deck saved with another card in front), and
 // cards.size() when only a sort can tell.
-std::size_t indexOrderStart(std::span<Card* const> cards);
+std::size_t indexOrderStart(std::span<const Card* const> cards);
 // The positions of the cards in index order, cards of equal indexes in the order given: what a
 // stable sort by CompareIndexes gives, at a fraction of its cost.
-std::vector<std::uint32_t> indexOrder(std::span<Card* const> cards);
+std::vector<std::uint32_t> indexOrder(std::span<const Card* const> cards);

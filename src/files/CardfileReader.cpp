@@ -293,11 +293,9 @@ Result readCards(Source& in) {
         usable[static_cast<std::size_t>(k)] = true;
     }
 
-    result.cards.reserve(static_cast<std::size_t>(present));
     for (int k = 0; k < present && !in.failed(); ++k) {
         const char* entry = entries.constData() + k * EntrySize;
-        Card& card =
-            result.cards.append(Card(std::string_view(entry + EntryIndexText, IndexTextSize)));
+        const std::string_view index(entry + EntryIndexText, IndexTextSize);
         const qint64 p = offsets[static_cast<std::size_t>(k)];
         const CardData& d = data[static_cast<std::size_t>(k)];
         // A card whose data begins inside the picture or object of the card before it (as that
@@ -307,6 +305,7 @@ Result readCards(Source& in) {
         const bool inside = before != starts.begin() && textStarts.value(*std::prev(before)) > p;
         if (!usable[static_cast<std::size_t>(k)] || !d.valid || inside) {
             ++result.shortCards;
+            result.cards.append(index);
             continue;
         }
         const qint64 end = endOf(p);
@@ -314,15 +313,17 @@ Result readCards(Source& in) {
         if (available < d.length)
             ++result.shortCards; // the text does not fit its card's data: what is there comes in
         // No more than a body holds; the card cuts at the first NUL and at 511 bytes.
-        char text[Card::BodySize];
-        const qint64 size = std::min<qint64>(available, Card::BodySize);
+        char text[Card::MaxBodyLength + 1];
+        const qint64 size = std::min<qint64>(available, Card::MaxBodyLength + 1);
+        std::string_view body;
         if (in.get(d.textAt, text, size)) {
-            if (available > Card::MaxBodyLength ||
-                std::memchr(text, 0,
-                            static_cast<std::size_t>(std::min<qint64>(size, Card::MaxBodyLength))))
+            body = std::string_view(text, static_cast<std::size_t>(size));
+            const std::size_t zero = body.find('\0');
+            if (available > Card::MaxBodyLength || zero != std::string_view::npos)
                 ++result.shortenedTexts;
-            card.setBody(std::string_view(text, static_cast<std::size_t>(size)));
+            body = body.substr(0, std::min<std::size_t>(zero, Card::MaxBodyLength));
         }
+        result.cards.append(index, body);
     }
     if (in.failed()) {
         result.status = Status::ReadError;

@@ -1,13 +1,14 @@
 #include "DeckFile.h"
 
-#include "deck/Deck.h"
+#include "FileStamp.h"
+#include "deck/CardRing.h"
 
 #include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 
-#include <bit>
 #include <cstring>
+#include <vector>
 
 namespace DeckFile {
 
@@ -27,16 +28,30 @@ qint64 readFully(QIODevice& device, char* to, qint64 size) {
     return done;
 }
 
-// Fills every byte of the card from a record that is not laid out as a card.
-void fillCard(Card& card, const char* record, bool withTag) {
-    std::memcpy(card.index, record, Card::IndexSize);
-    std::memcpy(card.body, record + Card::IndexSize, Card::BodySize);
-    card.setTag(withTag ? qFromLittleEndian<qint32>(record + RecordSize1) : 0);
+std::size_t fieldLength(const char* field, std::size_t size) {
+    // A field without its terminator keeps the field's limit (41 or 511 bytes).
+    const void* zero = std::memchr(field, 0, size - 1);
+    return zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : size - 1;
+}
+
+// Hashes what is left of the device: the file's bytes are hashed whole.
+bool hashRest(QIODevice& device, ContentHash* hash) {
+    if (!hash)
+        return true;
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        const qint64 got = device.read(block.data(), static_cast<qint64>(block.size()));
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        hash->add(block.data(), static_cast<std::size_t>(got));
+    }
 }
 
 } // namespace
 
-ReadResult read(QIODevice& device) {
+ReadResult read(QIODevice& device, ContentHash* hash) {
     ReadResult result;
     char header[HeaderSize];
     const qint64 got = readFully(device, header, HeaderSize);
@@ -44,6 +59,8 @@ ReadResult read(QIODevice& device) {
         result.status = ReadStatus::ReadError;
         return result;
     }
+    if (hash)
+        hash->add(header, static_cast<std::size_t>(got));
     result.status = ReadStatus::NotADeck;
     if (got < 4)
         return result;
@@ -58,34 +75,45 @@ ReadResult read(QIODevice& device) {
         // end or reserve memory for cards that are not there.
         if (!device.isSequential() && (device.size() - device.pos()) / recordSize < count)
             return result;
+        // Room for the longest texts: the memory a card does not use is never touched, and is
+        // given back at the end.
         if (!device.isSequential())
-            result.cards.reserve(static_cast<std::size_t>(count));
-        // A version 2 record holds a card's bytes as the card does: the records are read
-        // straight into the cards, a piece at a time, small enough to stay in the processor's
-        // cache while its cards are tidied. Other records pass through a piece of their own.
-        const bool direct = withTag && std::endian::native == std::endian::little;
+            result.cards.reserveBytes(static_cast<std::size_t>(count) *
+                                      (Card::HeaderSize + IndexField + BodyField - 2));
+        // A piece at a time, small enough to stay in the processor's cache while its records
+        // become cards.
         constexpr qint64 RecordsPerPiece = 448; // about 250 KB
-        std::vector<char> piece(direct ? 0
-                                       : static_cast<std::size_t>(RecordsPerPiece * recordSize));
+        std::vector<char> piece(static_cast<std::size_t>(RecordsPerPiece * recordSize));
         for (qint64 left = count; left > 0;) {
             const qint64 records = std::min(left, RecordsPerPiece);
-            Card* cards = result.cards.appendUninitialized(static_cast<std::size_t>(records));
-            char* to = direct ? reinterpret_cast<char*>(cards) : piece.data();
-            const qint64 bytes = readFully(device, to, records * recordSize);
+            const qint64 bytes = readFully(device, piece.data(), records * recordSize);
             if (bytes < 0 || bytes < records * recordSize) {
                 // A device error, or a file shorter than its count says.
                 result.status = bytes < 0 ? ReadStatus::ReadError : ReadStatus::NotADeck;
                 result.cards = CardBlock();
                 return result;
             }
+            if (hash)
+                hash->add(piece.data(), static_cast<std::size_t>(bytes));
             for (qint64 r = 0; r < records; ++r) {
-                if (!direct)
-                    fillCard(cards[r], piece.data() + r * recordSize, withTag);
-                // A field without its terminator keeps the field's limit (41 or 511 bytes).
-                cards[r].tidy();
+                const char* record = piece.data() + r * recordSize;
+                const std::string_view index(record, fieldLength(record, IndexField));
+                const std::string_view body(record + IndexField,
+                                            fieldLength(record + IndexField, BodyField));
+                const std::int32_t tag =
+                    withTag ? qFromLittleEndian<qint32>(record + RecordSize1) : 0;
+                const std::size_t size = Card::HeaderSize + index.size() + body.size();
+                Card::make(result.cards.room(size), index, body, tag);
+                result.cards.addWritten(size, 1);
             }
             left -= records;
         }
+        result.cards.shrink();
+    }
+    if (!hashRest(device, hash)) {
+        result.status = ReadStatus::ReadError;
+        result.cards = CardBlock();
+        return result;
     }
     result.status = ReadStatus::Ok;
     return result;
@@ -101,57 +129,42 @@ std::optional<CardBlock> parse(QByteArrayView bytes) {
     return std::move(result.cards);
 }
 
-bool write(const Deck& deck, QIODevice& device) {
-    const auto put = [&](const char* data, qint64 size) {
-        return device.write(data, size) == size;
-    };
+bool write(const CardRing& cards, QIODevice& device, const std::atomic<bool>* stop) {
     uchar header[HeaderSize];
     qToLittleEndian<quint32>(FormatVersion2, header);
-    qToLittleEndian<qint32>(deck.count(), header + 4);
-    if (!put(reinterpret_cast<const char*>(header), HeaderSize))
+    qToLittleEndian<qint32>(cards.count(), header + 4);
+    if (device.write(reinterpret_cast<const char*>(header), HeaderSize) != HeaderSize)
         return false;
 
-    // A card holds its record's bytes: cards that lie one after another in memory, as those of
-    // an opened file do, go out as they are, without a copy. The rest are gathered into blocks,
-    // to keep the number of writes small.
-    constexpr bool AsTheyAre = std::endian::native == std::endian::little;
+    // Records are laid out in a block that stays in the processor's cache, and the block goes
+    // out in one write.
     constexpr int RecordsPerBlock = 2048; // about 1 MB
     std::vector<char> block(static_cast<std::size_t>(RecordsPerBlock) * RecordSize2);
     char* out = block.data();
     const auto flush = [&] {
         const qint64 size = out - block.data();
         out = block.data();
-        return size == 0 || put(block.data(), size);
+        if (stop && stop->load())
+            return false;
+        return size == 0 || device.write(block.data(), size) == size;
     };
-    const int n = deck.count();
-    for (int k = 0; k < n;) {
-        const Card* first = &deck.card(k);
-        int run = 1;
-        while (AsTheyAre && k + run < n && &deck.card(k + run) == first + run)
-            ++run;
-        if (run >= 64) {
-            if (!flush() || !put(reinterpret_cast<const char*>(first), qint64(run) * RecordSize2))
-                return false;
-            k += run;
-            continue;
-        }
-        for (const int end = k + run; k < end; ++k) {
+    const int n = cards.count();
+    for (int k = 0; k < n; ++k) {
 #if defined(__GNUC__)
-            // Cards lie scattered once sorted: ask for the next ones early.
-            if (k + 8 < n) {
-                const char* ahead = deck.card(k + 8).index;
-                for (int line = 0; line < RecordSize2; line += 64)
-                    __builtin_prefetch(ahead + line);
-            }
-#endif
-            const Card& card = deck.card(k);
-            std::memcpy(out, card.index, Card::IndexSize);
-            std::memcpy(out + Card::IndexSize, card.body, Card::BodySize);
-            qToLittleEndian<qint32>(card.tag(), out + RecordSize1);
-            out += RecordSize2;
-            if (out == block.data() + block.size() && !flush())
-                return false;
+        // Cards lie scattered once sorted: ask for the next ones early.
+        if (k + 8 < n) {
+            const auto* ahead = reinterpret_cast<const char*>(&cards.card(k + 8));
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
         }
+#endif
+        const Card& card = cards.card(k);
+        storeTextField(out, IndexField, card.indexText());
+        storeTextField(out + IndexField, BodyField, card.bodyText());
+        qToLittleEndian<qint32>(card.tag(), out + RecordSize1);
+        out += RecordSize2;
+        if (out == block.data() + block.size() && !flush())
+            return false;
     }
     return flush();
 }

@@ -4,9 +4,11 @@
 
 #include <QByteArrayView>
 
+#include <atomic>
 #include <optional>
 
-class Deck;
+class CardRing;
+class ContentHash;
 class QIODevice;
 
 // The deck file: an 8-byte header (format word, card count; little-endian) and one fixed-size
@@ -16,9 +18,10 @@ namespace DeckFile {
 constexpr quint32 FormatVersion1 = 0xAAAA;
 constexpr quint32 FormatVersion2 = 0xAAAB;
 constexpr int HeaderSize = 8;
-constexpr int RecordSize1 = Card::IndexSize + Card::BodySize; // 554
-constexpr int RecordSize2 = RecordSize1 + 4;                  // 558
-static_assert(sizeof(Card) == RecordSize2, "a card is laid out as its record");
+constexpr int IndexField = 42;                      // 41 bytes and the terminating zero
+constexpr int BodyField = 512;                      // 511 bytes and the terminating zero
+constexpr int RecordSize1 = IndexField + BodyField; // 554
+constexpr int RecordSize2 = RecordSize1 + 4;        // 558
 
 enum class ReadStatus { Ok, NotADeck, ReadError };
 struct ReadResult {
@@ -28,8 +31,9 @@ struct ReadResult {
 
 // Reads a whole deck file in one pass: the cards, or NotADeck when the file does not begin
 // with a format word or is shorter than its count says, or ReadError when the device fails.
-// A count of zero or less is an empty deck. Bytes after the last record are ignored.
-ReadResult read(QIODevice& device);
+// A count of zero or less is an empty deck. Bytes after the last record are ignored, but hashed
+// with the rest when a hash is given.
+ReadResult read(QIODevice& device, ContentHash* hash = nullptr);
 // The same for bytes already in memory; nothing unless they hold a whole deck file.
 std::optional<CardBlock> parse(QByteArrayView bytes);
 
@@ -38,8 +42,8 @@ constexpr qint64 fileSize(int cards) {
     return HeaderSize + qint64(cards) * RecordSize2;
 }
 
-// Writes the deck as a version 2 file, front card first. Bytes after each body's
-// terminator are zero, so the same deck always gives the same file.
-bool write(const Deck& deck, QIODevice& device);
+// Writes the cards as a version 2 file, front card first. Bytes after each text's terminator
+// are zero, so the same deck always gives the same file. Stops, false, when stop is set.
+bool write(const CardRing& cards, QIODevice& device, const std::atomic<bool>* stop = nullptr);
 
 } // namespace DeckFile

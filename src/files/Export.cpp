@@ -6,7 +6,7 @@
 #include "SafeWrite.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "session/UserInterface.h"
+#include "ports/UserInterface.h"
 
 #include <QFileInfo>
 #include <QIODevice>

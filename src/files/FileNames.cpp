@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_UNIX
 #include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,15 +152,43 @@ QString fromUrl(const QUrl& url) {
 }
 
 QString absolute(const QString& path) {
-    if (path.isEmpty() || QDir::isAbsolutePath(path))
-        return path.isEmpty() ? path : QDir::cleanPath(path);
+    if (path.isEmpty())
+        return path;
 #ifdef Q_OS_UNIX
-    // The folder's own bytes: Qt's decoding would lose those that are not UTF-8.
-    char folder[PATH_MAX];
-    if (getcwd(folder, sizeof folder))
-        return QDir::cleanPath(decode(QByteArrayView(folder)) + u'/' + path);
-#endif
+    QString full = path;
+    if (!path.startsWith(u'/')) {
+        // The folder's own bytes: Qt's decoding would lose those that are not UTF-8.
+        char folder[PATH_MAX];
+        full =
+            (getcwd(folder, sizeof folder) ? decode(QByteArrayView(folder)) : QDir::currentPath()) +
+            u'/' + path;
+    }
+    // "." and doubled separators go. ".." is taken as the system takes it: in the folder the
+    // path before it really is, its symbolic links followed, so "link/.." is where the link
+    // points, not where the link lies.
+    QString done;
+    for (const QString& part : full.split(u'/', Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (char* real = realpath(
+                    encode(done.isEmpty() ? QStringLiteral("/") : done).constData(), nullptr)) {
+                done = decode(QByteArrayView(real));
+                std::free(real);
+                if (done == QLatin1String("/"))
+                    done.clear();
+            }
+            done.truncate(std::max<qsizetype>(0, done.lastIndexOf(u'/')));
+            continue;
+        }
+        done += u'/' + part;
+    }
+    return done.isEmpty() ? QStringLiteral("/") : done;
+#else
+    if (QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+#endif
 }
 
 QString toStored(const QString& name) {
@@ -167,6 +196,8 @@ QString toStored(const QString& name) {
     for (QChar c : name) {
         if (c == u'%')
             out += QStringLiteral("%25");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            out += u'%' + QString::number(c.unicode(), 16).toUpper().rightJustified(2, u'0');
         else if (isEscape(c))
             out += u'%' + QString::number(c.unicode() - EscapeBase, 16).toUpper();
         else
@@ -183,7 +214,8 @@ QString fromStored(const QString& stored) {
                           ? QStringView(stored).mid(i + 1, 2).toInt(&hex, 16)
                           : 0;
         if (hex) {
-            out += b == 0x25 ? QChar(u'%') : QChar(static_cast<char16_t>(EscapeBase + b));
+            out += b < 0x80 ? QChar(static_cast<char16_t>(b))
+                            : QChar(static_cast<char16_t>(EscapeBase + b));
             i += 2;
         } else {
             out += stored[i];

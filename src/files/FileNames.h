@@ -27,11 +27,12 @@ QString resolve(const QString& path);
 QString fromUrl(const QUrl& url);
 
 // The path made absolute against the folder the program was started in, with "." and ".."
-// taken out; an absolute path is only cleaned.
+// taken out as the system reads them (".." after a symbolic link leads out of where the link
+// points).
 QString absolute(const QString& path);
 
-// A name kept as text in the settings or a state file, every byte of it: those that are not
-// UTF-8 as %XX, and '%' itself as %25.
+// A name kept as text in the settings or a state file, every byte of it, on one line: those
+// that are not UTF-8 and the control characters as %XX, and '%' itself as %25.
 QString toStored(const QString& name);
 QString fromStored(const QString& stored);
 

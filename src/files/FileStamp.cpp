@@ -3,11 +3,14 @@
 #include "FileNames.h"
 #include "FileReading.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -66,13 +69,15 @@ quint64 ContentHash::value() const {
     return h;
 }
 
-std::optional<quint64> FileStamp::hashOf(const QString& path) {
+std::optional<quint64> FileStamp::hashOf(const QString& path, const std::atomic<bool>* stop) {
     QFile file;
     if (!openForReading(file, path))
         return std::nullopt;
     ContentHash hash;
     std::vector<char> block(1 << 20);
     for (;;) {
+        if (stop && stop->load())
+            return std::nullopt;
         const qint64 got = file.read(block.data(), static_cast<qint64>(block.size()));
         if (got < 0)
             return std::nullopt;
@@ -87,6 +92,12 @@ std::optional<quint64> FileStamp::hashOf(const QString& path) {
 
 namespace {
 
+qint64 nowNs() {
+    struct timespec t {};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
 std::optional<FileStamp> fromStat(const struct stat& st) {
     if (!S_ISREG(st.st_mode))
         return std::nullopt;
@@ -96,6 +107,7 @@ std::optional<FileStamp> fromStat(const struct stat& st) {
     s.size = static_cast<qint64>(st.st_size);
     s.modifiedNs = static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.statusChangedNs = static_cast<qint64>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    s.takenNs = nowNs();
     return s;
 }
 
@@ -108,14 +120,16 @@ std::optional<FileStamp> FileStamp::ofOpenFile(int fd) {
     return fromStat(st);
 }
 
-std::optional<FileStamp> FileStamp::of(const QString& path, bool withHash) {
+std::optional<FileStamp> FileStamp::of(const QString& path, int* error) {
     struct stat st {};
-    if (stat(FileNames::encode(path).constData(), &st) != 0)
+    if (stat(FileNames::encode(path).constData(), &st) != 0) {
+        if (error)
+            *error = errno;
         return std::nullopt;
-    auto stamp = fromStat(st);
-    if (stamp && withHash)
-        stamp->hash = hashIfStill(*stamp, path);
-    return stamp;
+    }
+    if (error)
+        *error = S_ISREG(st.st_mode) ? 0 : ENOENT;
+    return fromStat(st);
 }
 
 #else
@@ -124,16 +138,17 @@ std::optional<FileStamp> FileStamp::ofOpenFile(int) {
     return std::nullopt;
 }
 
-std::optional<FileStamp> FileStamp::of(const QString& path, bool withHash) {
+std::optional<FileStamp> FileStamp::of(const QString& path, int* error) {
     const QFileInfo info(path);
+    if (error)
+        *error = info.isFile() ? 0 : 2;
     if (!info.isFile())
         return std::nullopt;
     FileStamp s;
     s.size = info.size();
     s.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
     s.statusChangedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
-    if (withHash)
-        s.hash = hashIfStill(s, path);
+    s.takenNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
     return s;
 }
 
@@ -145,13 +160,15 @@ QString FileStamp::toText() const {
                        QString::number(size),
                        QString::number(modifiedNs),
                        QString::number(statusChangedNs),
-                       hash ? QString::number(*hash) : QStringLiteral("-")}
+                       hash ? QString::number(*hash) : QStringLiteral("-"),
+                       QString::number(takenNs)}
         .join(u' ');
 }
 
 std::optional<FileStamp> FileStamp::fromText(const QString& text) {
     const QStringList parts = text.split(u' ');
-    if (parts.size() != 6)
+    // Six numbers from earlier versions, which took no time: such a stamp counts as racy.
+    if (parts.size() != 6 && parts.size() != 7)
         return std::nullopt;
     bool ok[6];
     FileStamp s;
@@ -163,6 +180,11 @@ std::optional<FileStamp> FileStamp::fromText(const QString& text) {
     ok[5] = true;
     if (parts[5] != QLatin1String("-"))
         s.hash = parts[5].toULongLong(&ok[5]);
+    bool takenOk = true;
+    if (parts.size() == 7)
+        s.takenNs = parts[6].toLongLong(&takenOk);
+    if (!takenOk)
+        return std::nullopt;
     for (bool b : ok) {
         if (!b)
             return std::nullopt;
@@ -170,24 +192,17 @@ std::optional<FileStamp> FileStamp::fromText(const QString& text) {
     return s;
 }
 
-std::optional<quint64> hashIfStill(const FileStamp& stamp, const QString& path) {
-    const auto hash = FileStamp::hashOf(path);
-    const auto after = FileStamp::of(path);
-    if (!hash || !after || !after->sameMetadata(stamp))
-        return std::nullopt;
-    return hash;
-}
-
 FileState compareFile(const FileStamp& known, const QString& path) {
-    const auto now = FileStamp::of(path);
+    int error = 0;
+    const auto now = FileStamp::of(path, &error);
     if (!now)
-        return FileState::Gone;
-    if (now->sameMetadata(known))
+        return error == ENOENT || error == ENOTDIR ? FileState::Gone : FileState::Unreadable;
+    if (now->sameMetadata(known) && !known.racy())
         return FileState::Unchanged;
     if (now->size != known.size || !known.hash)
         return FileState::Changed;
     const auto hash = FileStamp::hashOf(path);
     if (!hash)
-        return FileState::Gone;
+        return FileState::Unreadable;
     return *hash == *known.hash ? FileState::Unchanged : FileState::Changed;
 }

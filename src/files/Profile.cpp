@@ -12,6 +12,7 @@ const QString RecentKey = QStringLiteral("Settings/Recent Files");
 // "1251 /path/deck.qrx", most recent first, the path kept as Recent Files keeps it.
 const QString CharacterSetsKey = QStringLiteral("Settings/Character Sets");
 constexpr int MaxCharacterSets = 200;
+const QString RecoveryPlacesKey = QStringLiteral("Settings/Recovery Copies Elsewhere");
 
 } // namespace
 
@@ -83,6 +84,27 @@ FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString&
     r.initialFolder = profile.initialFolder();
     r.overwritePrompt = kind == FileDialogRequest::Kind::Save;
     return r;
+}
+
+QStringList Profile::recoveryPlaces() const {
+    QStringList out;
+    for (const QString& stored : m_settings.value(RecoveryPlacesKey).toStringList())
+        out << FileNames::fromStored(stored);
+    return out;
+}
+
+void Profile::addRecoveryPlace(const QString& folder) {
+    QStringList stored = m_settings.value(RecoveryPlacesKey).toStringList();
+    if (!stored.contains(FileNames::toStored(folder))) {
+        stored << FileNames::toStored(folder);
+        m_settings.setValue(RecoveryPlacesKey, stored);
+    }
+}
+
+void Profile::removeRecoveryPlace(const QString& folder) {
+    QStringList stored = m_settings.value(RecoveryPlacesKey).toStringList();
+    if (stored.removeAll(FileNames::toStored(folder)) > 0)
+        m_settings.setValue(RecoveryPlacesKey, stored);
 }
 
 int Profile::characterSetOf(const QString& path) const {

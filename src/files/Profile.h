@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/UserInterface.h"
+#include "ports/FileChooser.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,6 +29,12 @@ public:
     QStringList recentFiles() const;
     void addRecentFile(const QString& path);
     void removeRecentFile(const QString& path);
+
+    // Folders other than the state folder that hold a recovery copy (it could not be written
+    // where it belongs): looked in at the next start.
+    QStringList recoveryPlaces() const;
+    void addRecoveryPlace(const QString& folder);
+    void removeRecoveryPlace(const QString& folder);
 
     // The code page a deck was last shown in, by its absolute path; 0 for a deck not seen.
     int characterSetOf(const QString& path) const;

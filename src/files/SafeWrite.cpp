@@ -1,9 +1,13 @@
 #include "SafeWrite.h"
 
+#include "FileAttributes.h"
 #include "FileNames.h"
+#include "FileStamp.h"
+#include "InPlaceWrite.h"
+#include "SafeWriteUnix.h"
 
-#include <QBuffer>
-#include <QFile>
+#include <QDir>
+#include <QFileDevice>
 #include <QRandomGenerator>
 #include <QSaveFile>
 
@@ -11,20 +15,15 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <thread>
 #endif
 
 namespace SafeWrite {
 
 namespace {
-
-QString systemReason(int error) {
-    return qt_error_string(error);
-}
 
 QString reasonOf(const QIODevice& device) {
     const QString reason = device.errorString();
@@ -33,88 +32,12 @@ QString reasonOf(const QIODevice& device) {
                : reason;
 }
 
-#ifdef Q_OS_UNIX
-
-// Writes straight to the file, each write checked to its last byte. (A buffered QFile meets a
-// short write, as a file-size limit gives, without the system's reason: "Unknown error".)
-class FileWriter : public QIODevice {
-public:
-    explicit FileWriter(int fd)
-        : m_fd(fd) {
-        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override {
-        qint64 done = 0;
-        while (done < length) {
-            const ssize_t n = ::write(m_fd, data + done, static_cast<size_t>(length - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                setErrorString(qt_error_string(n < 0 ? errno : ENOSPC));
-                return done > 0 ? done : -1;
-            }
-            done += n;
-        }
-        return done;
-    }
-
-private:
-    int m_fd;
-};
-
-int syncData(int fd) {
-#ifdef Q_OS_LINUX
-    return fdatasync(fd);
-#else
-    return fsync(fd);
-#endif
+Result failed(Failure failure, const QString& reason) {
+    Result r;
+    r.failure = failure;
+    r.reason = reason;
+    return r;
 }
-
-QByteArray folderOf(const QByteArray& path) {
-    const qsizetype cut = path.lastIndexOf('/');
-    if (cut < 0)
-        return QByteArrayLiteral(".");
-    return cut == 0 ? QByteArrayLiteral("/") : path.left(cut);
-}
-
-// The fallback for a folder that cannot hold a new file beside the target (it is not
-// writable) while the target itself is: the bytes are made in memory first, room for all of
-// them is claimed before the old contents are touched, and every write is checked.
-Result writeInPlace(const QByteArray& target, const std::function<bool(QIODevice&)>& fill) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    if (!fill(buffer))
-        return {false, reasonOf(buffer)};
-    const QByteArray& data = buffer.data();
-    const int fd = open(target.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return {false, systemReason(errno)};
-    int error = 0;
-#ifdef Q_OS_LINUX
-    if (const int r = posix_fallocate(fd, 0, data.size()); r != 0 && r != EOPNOTSUPP && r != EINVAL)
-        error = r;
-#endif
-    for (qsizetype done = 0; error == 0 && done < data.size();) {
-        const ssize_t n = pwrite(fd, data.constData() + done,
-                                 static_cast<size_t>(data.size() - done), static_cast<off_t>(done));
-        if (n < 0 && errno != EINTR)
-            error = errno;
-        else if (n > 0)
-            done += n;
-    }
-    if (error == 0 && ftruncate(fd, static_cast<off_t>(data.size())) != 0)
-        error = errno;
-    if (error == 0 && syncData(fd) != 0)
-        error = errno;
-    if (close(fd) != 0 && error == 0)
-        error = errno;
-    return error == 0 ? Result{true, {}} : Result{false, systemReason(error)};
-}
-
-#endif
 
 } // namespace
 
@@ -132,175 +55,348 @@ void ignoreFileSizeSignal() {
 #endif
 }
 
-Pending::Pending(Pending&& other) noexcept {
-    *this = std::move(other);
+#ifdef Q_OS_UNIX
+
+HeldFile::~HeldFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-Pending& Pending::operator=(Pending&& other) noexcept {
-    if (this != &other) {
-        discard();
-        m_result = std::move(other.m_result);
-        m_committed = std::exchange(other.m_committed, true);
-        m_fd = std::exchange(other.m_fd, -1);
-        m_temp = std::move(other.m_temp);
-        m_target = std::move(other.m_target);
-        m_folder = std::move(other.m_folder);
-        m_replacedSize = other.m_replacedSize;
+namespace Unix {
+
+QString systemReason(int error) {
+    return qt_error_string(error);
+}
+
+int syncData(int fd) {
+#ifdef Q_OS_LINUX
+    return fdatasync(fd);
+#else
+    return fsync(fd);
+#endif
+}
+
+void syncFolder(const QByteArray& folder) {
+    if (const int dir = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        (void)fsync(dir);
+        close(dir);
     }
-    return *this;
 }
 
-Pending::~Pending() {
-    discard();
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype cut = path.lastIndexOf('/');
+    if (cut < 0)
+        return QByteArrayLiteral(".");
+    return cut == 0 ? QByteArrayLiteral("/") : path.left(cut);
+}
+
+FileWriter::FileWriter(int fd, ContentHash* hash)
+    : m_fd(fd)
+    , m_hash(hash) {
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 FileWriter::writeData(const char* data, qint64 length) {
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t n = ::write(m_fd, data + done, static_cast<size_t>(length - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            setErrorString(qt_error_string(n < 0 ? errno : ENOSPC));
+            break;
+        }
+        if (m_hash)
+            m_hash->add(data + done, static_cast<std::size_t>(n));
+        done += n;
+    }
+    return done > 0 || length == 0 ? done : -1;
+}
+
+NewFile makeNewFile(const QByteArray& folder, mode_t mode, bool named, const char* prefix) {
+    NewFile file;
+    file.folder = folder;
+#ifdef O_TMPFILE
+    // The name is given through /proc when the file is done.
+    static const bool canName = access("/proc/self/fd", X_OK) == 0;
+    if (!named && canName) {
+        file.fd = open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (file.fd >= 0)
+            return file;
+        // Not every file system has them (network and FAT ones): a name it is.
+        if (errno == EACCES || errno == EPERM || errno == ENOSPC || errno == EROFS)
+            return file;
+    }
+#else
+    (void)named;
+#endif
+    const QByteArray pid = QByteArray::number(static_cast<qint64>(getpid()));
+    for (int attempt = 0; attempt < 64 && file.fd < 0; ++attempt) {
+        file.name = folder + '/' + prefix + pid + '-' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        file.fd = open(file.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (file.fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (file.fd < 0)
+        file.name.clear();
+    return file;
+}
+
+void discard(NewFile& file) {
+    const int error = errno;
+    if (file.fd >= 0)
+        close(file.fd);
+    file.fd = -1;
+    if (!file.name.isEmpty())
+        unlink(file.name.constData());
+    file.name.clear();
+    errno = error;
+}
+
+Result fillNewFile(NewFile& file, const std::function<bool(QIODevice&)>& fill,
+                   const Options& options) {
+#ifdef Q_OS_LINUX
+    // Not emulated where the file system cannot: then the writes claim the room as they go.
+    if (options.knownSize > 0 && fallocate(file.fd, 0, 0, options.knownSize) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+        return failed(Failure::Io, systemReason(errno));
+#endif
+    FileWriter writer(file.fd, options.hash);
+    if (!fill(writer))
+        return failed(Failure::Io, reasonOf(writer));
+    if (options.knownSize > 0 && writer.pos() != options.knownSize &&
+        ftruncate(file.fd, writer.pos()) != 0)
+        return failed(Failure::Io, systemReason(errno)); // room claimed for more than came
+    if (syncData(file.fd) != 0)
+        return failed(Failure::Io, systemReason(errno));
+    return Result{true, Failure::None, {}, {}};
+}
+
+int copyContents(int from, int to, qint64 size) {
+    std::vector<char> block(1 << 20);
+    for (qint64 done = 0; done < size;) {
+        const ssize_t got = pread(
+            from, block.data(),
+            static_cast<size_t>(std::min<qint64>(static_cast<qint64>(block.size()), size - done)),
+            static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : EIO;
+        for (ssize_t put = 0; put < got;) {
+            const ssize_t n = pwrite(to, block.data() + put, static_cast<size_t>(got - put),
+                                     static_cast<off_t>(done + put));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return n < 0 ? errno : ENOSPC;
+            put += n;
+        }
+        done += got;
+    }
+    return ftruncate(to, static_cast<off_t>(size)) == 0 ? 0 : errno;
+}
+
+} // namespace Unix
+
+using namespace Unix;
+
+namespace {
+
+// Gives the new file the target's name: the name first where it has none, then the rename,
+// then the folder to the disk.
+Result replaceByRename(NewFile& file, const QByteArray& target, bool exists, qint64 oldSize,
+                       const Options& options) {
+    if (options.mayReplace && !options.mayReplace())
+        return failed(Failure::Declined, {});
+    if (file.name.isEmpty()) {
+        const NewFile named = makeNewFile(file.folder, 0600, true, ".quorix-save-");
+        if (!named.ok())
+            return failed(Failure::Io, systemReason(errno));
+        // A placeholder name, taken over by the unnamed file.
+        unlink(named.name.constData());
+        close(named.fd);
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd);
+        if (linkat(AT_FDCWD, self.constData(), AT_FDCWD, named.name.constData(),
+                   AT_SYMLINK_FOLLOW) != 0)
+            return failed(Failure::Io, systemReason(errno));
+        file.name = named.name;
+    }
+    // The file replaced is freed when its last name goes, which for a large file takes a
+    // while. Held open, it goes when closed instead, which the caller may do elsewhere.
+    constexpr qint64 SlowToFree = qint64(16) << 20;
+    const int held =
+        exists && oldSize >= SlowToFree ? open(target.constData(), O_RDONLY | O_CLOEXEC) : -1;
+    Result result{true, Failure::None, {}, {}};
+    if (held >= 0)
+        result.replaced = std::make_shared<HeldFile>(held);
+    if (close(file.fd) != 0) {
+        file.fd = -1;
+        discard(file);
+        return failed(Failure::Io, systemReason(errno));
+    }
+    file.fd = -1;
+    if (rename(file.name.constData(), target.constData()) != 0) {
+        const int error = errno;
+        discard(file);
+        return failed(Failure::Io, systemReason(error));
+    }
+    file.name.clear();
+    syncFolder(file.folder);
+    return result;
+}
+
+QString whatRenameLoses(const struct stat& st) {
+    QStringList lost;
+    if (st.st_uid != geteuid())
+        lost << QStringLiteral("its owner");
+    if (st.st_nlink > 1)
+        lost << QStringLiteral("its other names (hard links)");
+    return lost.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+bool isReadOnly(const QString& path, QString* reason) {
+    const QByteArray name = FileNames::encode(path);
+    struct stat st {};
+    if (stat(name.constData(), &st) != 0)
+        return false;
+    return !FileAttributes::mayWrite(name, reason);
 }
 
 Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
-                 qint64 knownSize) {
-    Pending pending = prepare(path, fill, knownSize);
-    if (!pending.written().ok)
-        return pending.written();
-    return pending.commit();
-}
-
-#ifdef Q_OS_UNIX
-
-void Pending::discard() {
-    if (m_fd >= 0) {
-        close(m_fd);
-        m_fd = -1;
-    }
-    if (!m_committed && !m_temp.isEmpty())
-        unlink(m_temp.constData());
-    m_temp.clear();
-}
-
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill,
-                qint64 knownSize) {
-    Pending pending;
-    pending.m_committed = true; // nothing to take back until a new file exists
+                 const Options& options) {
     QByteArray target = FileNames::encode(path);
     struct stat st {};
     const bool exists = stat(target.constData(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) {
-        pending.m_result = {false, QStringLiteral("Not a plain file.")};
-        return pending;
-    }
+    if (exists && !S_ISREG(st.st_mode))
+        return failed(Failure::Io, QStringLiteral("Not a plain file."));
     if (exists) {
-        // Through a symbolic link the file it names is replaced, never the link.
+        // Through a symbolic link the file it names is written, never the link.
         if (char* real = realpath(target.constData(), nullptr)) {
             target = real;
             std::free(real);
         }
+        QString why;
+        if (!FileAttributes::mayWrite(target, &why))
+            return failed(Failure::ReadOnly, why);
     }
     const QByteArray folder = folderOf(target);
+    // Made for the user alone while the bytes go in; given the old file's group and mode once
+    // they are all there, so no one sees them who could not see the file.
+    const mode_t mode = options.privateFile || exists ? 0600 : 0666;
+    const bool renameKeepsAll = !exists || (st.st_uid == geteuid() && st.st_nlink == 1);
 
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
-        temp = folder + "/.quorix-" +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
-        fd = open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
+    QString lost = exists ? whatRenameLoses(st) : QString();
+    if (renameKeepsAll) {
+        NewFile file = makeNewFile(folder, mode, false, ".quorix-save-");
+        if (file.ok()) {
+            Result filled = fillNewFile(file, fill, options);
+            if (!filled.ok) {
+                discard(file);
+                return filled;
+            }
+            if (!exists || FileAttributes::copy(target, file.fd, &lost)) {
+                Result result = replaceByRename(file, target, exists, st.st_size, options);
+                discard(file);
+                return result;
+            }
+            discard(file); // the new file cannot be what the old one is: in place
+        } else if (!exists || (errno != EACCES && errno != EPERM && errno != EROFS)) {
+            return failed(Failure::Io, systemReason(errno));
+        }
     }
-    if (fd < 0) {
-        const int error = errno;
-        if ((error == EACCES || error == EPERM) && exists && access(target.constData(), W_OK) == 0)
-            pending.m_result = writeInPlace(target, fill);
-        else
-            pending.m_result = {false, systemReason(error)};
-        return pending;
-    }
-    pending.m_committed = false;
-    pending.m_fd = fd;
-    pending.m_temp = temp;
-    pending.m_target = target;
-    pending.m_folder = folder;
-    pending.m_replacedSize = exists ? st.st_size : 0;
-    if (exists)
-        (void)fchmod(fd, st.st_mode & 07777); // the new file keeps the old one's permissions
 
-#ifdef Q_OS_LINUX
-    // Not emulated where the file system cannot: then the writes claim the room as they go.
-    if (knownSize > 0 && fallocate(fd, 0, 0, knownSize) != 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS && errno != EINVAL) {
-        pending.m_result = {false, systemReason(errno)};
-        pending.discard();
-        return pending;
+    // In place, with the old bytes kept.
+    QString why;
+    Result result = InPlaceWrite::write(target, st, fill, options, &why);
+    if (result.ok || result.failure != Failure::WouldLoseAttributes)
+        return result;
+    // The state folder cannot keep the old bytes: replacing the file is the only way left.
+    if (!options.mayLoseAttributes)
+        return failed(Failure::WouldLoseAttributes, lost.isEmpty() ? why : lost);
+    NewFile file = makeNewFile(folder, mode, false, ".quorix-save-");
+    if (!file.ok())
+        return failed(Failure::Io, systemReason(errno));
+    Result filled = fillNewFile(file, fill, options);
+    if (filled.ok) {
+        (void)fchmod(file.fd, st.st_mode & 07777);
+        filled = replaceByRename(file, target, exists, st.st_size, options);
     }
-#endif
-    pending.m_result = {true, {}};
-    FileWriter file(fd);
-    if (!fill(file)) {
-        pending.m_result = {false, reasonOf(file)};
-        pending.discard();
-    } else if (knownSize > 0 && file.pos() != knownSize && ftruncate(fd, file.pos()) != 0) {
-        pending.m_result = {false, systemReason(errno)}; // room claimed for more than came
-        pending.discard();
-    }
-    return pending;
+    discard(file);
+    return filled;
 }
 
-Result Pending::commit() {
-    if (m_committed || !m_result.ok)
-        return m_result; // written in place already, or failed
-    Result result{true, {}};
-    if (syncData(m_fd) != 0)
-        result = {false, systemReason(errno)};
-    if (close(m_fd) != 0 && result.ok)
-        result = {false, systemReason(errno)};
-    m_fd = -1;
-    // The file replaced is freed when its last name goes, which for a large file takes a while
-    // (the system releases its blocks then). Held open here, it goes when closed instead: on a
-    // thread of its own, so that the save need not wait. The system frees it in any case, even
-    // if the program ends first. A small file goes at once, without a thread.
-    constexpr qint64 SlowToFree = qint64(16) << 20;
-    const int replaced = result.ok && m_replacedSize >= SlowToFree
-                             ? open(m_target.constData(), O_RDONLY | O_CLOEXEC)
-                             : -1;
-    if (result.ok && rename(m_temp.constData(), m_target.constData()) != 0)
-        result = {false, systemReason(errno)};
-    if (replaced >= 0)
-        std::thread([replaced] { close(replaced); }).detach();
-    if (!result.ok) {
-        discard();
-        return m_result = result;
+void removeStaleTemporaries(const QString& path) {
+    const QByteArray folder = folderOf(FileNames::encode(FileNames::absolute(path)));
+    DIR* dir = opendir(folder.constData());
+    if (!dir)
+        return;
+    const QByteArray current = ".quorix-save-";
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.endsWith(".tmp"))
+            continue;
+        const QByteArray full = folder + '/' + name;
+        struct stat st {};
+        if (lstat(full.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid())
+            continue;
+        bool stale = false;
+        if (name.startsWith(current)) {
+            // ".quorix-save-<pid>-<random>.tmp": stale once its program is gone.
+            bool ok = false;
+            const qint64 pid = name.mid(current.size()).split('-').value(0).toLongLong(&ok);
+            stale = ok && pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+        } else if (name.startsWith(".quorix-") && name.count('-') == 1) {
+            // ".quorix-<random>.tmp" of earlier versions, which named no program: stale once
+            // no save can still be writing it.
+            const QByteArray random = name.mid(8, name.size() - 12);
+            bool ok = !random.isEmpty();
+            for (char c : random)
+                ok = ok && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'));
+            stale = ok && st.st_mtime + 600 < time(nullptr);
+        }
+        if (stale)
+            unlink(full.constData());
     }
-    m_committed = true;
-    // The rename itself reaches the disk with the folder.
-    if (const int dir = open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        (void)fsync(dir);
-        close(dir);
-    }
-    return m_result = result;
+    closedir(dir);
+}
+
+QStringList finishInterruptedWrites() {
+    return InPlaceWrite::finishInterrupted();
 }
 
 #else
 
-void Pending::discard() {}
+HeldFile::~HeldFile() = default;
 
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill, qint64) {
-    Pending pending;
-    pending.m_committed = true;
+Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
+                 const Options& options) {
     QSaveFile file(path);
     // Where the folder cannot hold a temporary file, the file is written in place.
     file.setDirectWriteFallback(true);
     QString reason;
     // QSaveFile::commit() does not check the write of its last buffered block: flush first.
     if (!file.open(QIODevice::WriteOnly) || !fill(file) || !flushAndCheck(file, &reason) ||
-        !file.commit()) {
+        (options.mayReplace && !options.mayReplace()) || !file.commit()) {
         if (reason.isEmpty())
             reason = reasonOf(file);
         file.cancelWriting();
-        pending.m_result = {false, reason};
-    } else {
-        pending.m_result = {true, {}};
+        return failed(Failure::Io, reason);
     }
-    return pending;
+    return Result{true, Failure::None, {}, {}};
 }
 
-Result Pending::commit() {
-    return m_result;
+bool isReadOnly(const QString&, QString*) {
+    return false;
+}
+
+void removeStaleTemporaries(const QString&) {}
+
+QStringList finishInterruptedWrites() {
+    return {};
 }
 
 #endif

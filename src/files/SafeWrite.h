@@ -1,60 +1,91 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 
+class ContentHash;
 class QFileDevice;
 class QIODevice;
 
 // Every file the program and the converter write goes through here: deck files, exports,
-// mail attachments. A file is written whole or not at all: the bytes go to a new file beside
-// the target, every write is checked (the last buffered one too, and the sync to the disk),
-// and only then does the new file take the target's name. A failure leaves the old file as it
-// was and says why, in the system's words ("No space left on device", "File too large",
-// "Permission denied").
+// recovery copies, mail attachments. A file is written whole or not at all, and stays the file
+// it was.
+//
+// The new bytes are written and checked in full first (every write, the last buffered one and
+// the sync to the disk). Then, where the new file can be given everything the old one has (its
+// group, permission bits, ACL and extended attributes, and it is the user's own with no second
+// name), it takes the old file's name. Otherwise the bytes are written into the file itself,
+// after its old bytes are kept safe in the user's state folder until the new ones are on the
+// disk: a failure, or a crash, leaves the old contents or the new ones whole, never a mix. A
+// file the user may not write is never replaced. A failure says why, in the system's words
+// ("No space left on device", "Permission denied").
 namespace SafeWrite {
+
+struct Options {
+    // Where the size is known beforehand, the room is claimed first: the system lays the file
+    // out in one piece, and a full disk says so before anything is written.
+    qint64 knownSize = -1;
+    // Fed every byte written.
+    ContentHash* hash = nullptr;
+    // A file for the user alone (a recovery copy): made 0600.
+    bool privateFile = false;
+    // Asked once the new bytes are all written and on the disk, just before they take the old
+    // file's place: false leaves the old file as it is.
+    std::function<bool()> mayReplace;
+    // Neither way keeps what the old file has (the state folder cannot take its old bytes):
+    // replace it all the same. Asked of the user first.
+    bool mayLoseAttributes = false;
+};
+
+enum class Failure {
+    None,
+    Io,                 // reason says why
+    ReadOnly,           // the file may not be written by this user
+    Declined,           // mayReplace said no
+    WouldLoseAttributes // reason says what would be lost
+};
+
+// The file a save replaced, held open: the system frees a large file's blocks when it is
+// closed, which takes a while, so the caller may close it elsewhere.
+class HeldFile {
+public:
+    explicit HeldFile(int fd)
+        : m_fd(fd) {}
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    // The descriptor, no longer closed here.
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
 
 struct Result {
     bool ok = false;
+    Failure failure = Failure::None;
     QString reason; // empty when ok
+    std::shared_ptr<HeldFile> replaced;
 };
 
-// Writes path (a name from FileNames: its exact bytes) with what fill puts on the device;
-// fill returns false when a write failed. Where the size is known beforehand, the room is
-// claimed first: the system lays the file out in one piece, and a full disk says so before
-// anything is written.
+// Writes path (a name from FileNames: its exact bytes) with what fill puts on the device; fill
+// returns false when a write failed (or it was asked to stop).
 Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fill,
-                 qint64 knownSize = -1);
+                 const Options& options = {});
 
-// writeFile in two halves, for a large file written while the user works on: the new file is
-// written in full and checked at once, and commit() (which waits for the disk, and may run on
-// another thread) syncs it and gives it the target's name. Dropped uncommitted, the new file
-// goes.
-class Pending {
-public:
-    Pending() = default;
-    Pending(Pending&& other) noexcept;
-    Pending& operator=(Pending&& other) noexcept;
-    ~Pending();
+// Whether a file is there that this user may not write; reason says why.
+bool isReadOnly(const QString& path, QString* reason = nullptr);
 
-    // How writing the new file went; a failure is final.
-    const Result& written() const { return m_result; }
-    Result commit();
+// Takes away the temporary files of saves beside the file at path that a Quorix no longer
+// running left behind (a crash, a kill), and never any other file.
+void removeStaleTemporaries(const QString& path);
 
-private:
-    friend Pending prepare(const QString&, const std::function<bool(QIODevice&)>&, qint64);
-    void discard();
-    Result m_result;
-    bool m_committed = false;
-    int m_fd = -1;
-    QByteArray m_temp;
-    QByteArray m_target;
-    QByteArray m_folder;
-    qint64 m_replacedSize = 0;
-};
-Pending prepare(const QString& path, const std::function<bool(QIODevice&)>& fill,
-                qint64 knownSize = -1);
+// Finishes the writes in place that a Quorix left unfinished (a crash in the middle): the new
+// bytes, kept whole, are written into the file again. Returns the files finished.
+QStringList finishInterruptedWrites();
 
 // Flushes a buffered file and checks what the system said of its writes: a buffered device
 // only tries its last block here.

@@ -6,7 +6,7 @@
 #include "files/FileNames.h"
 #include "files/PathParts.h"
 #include "files/SafeWrite.h"
-#include "session/UserInterface.h"
+#include "ports/UserInterface.h"
 
 #include <QDir>
 #include <QFile>

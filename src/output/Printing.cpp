@@ -1,10 +1,10 @@
 #include "Printing.h"
 
-#include "PrintPage.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 #include "files/FileNames.h"
-#include "session/UserInterface.h"
+#include "ports/PrintPage.h"
+#include "ports/UserInterface.h"
 
 #include <memory>
 #include <vector>

@@ -1,30 +1,34 @@
 #include "DeckSession.h"
 
-#include "CommandBinder.h"
-#include "UserInterface.h"
+#include "RecoveryCopies.h"
 #include "files/Export.h"
 #include "files/FileNames.h"
+#include "files/PathParts.h"
+#include "files/StateFolder.h"
 #include "output/Printing.h"
+#include "ports/CommandBinder.h"
+#include "ports/UserInterface.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
+
+#include <cstdio>
 
 DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent)
     : QObject(parent)
     , m_ui(ui)
     , m_profile(settings)
     , m_characterSet(CharacterSet::forCodePage(CharacterSet::localeCodePage()))
-    , m_document(m_deck, ui, m_profile)
-    , m_commands(m_deck, ui, m_characterSet)
+    , m_document(m_deck, ui, m_worker)
+    , m_documentCommands(m_document, m_deck, ui, m_profile, m_worker)
+    , m_commands(m_deck, ui, ui, m_characterSet)
     , m_mail(m_characterSet)
-    , m_recovery(m_deck, m_document, m_characterSet) {
+    , m_recovery(m_deck, m_document, m_characterSet, m_profile, m_worker) {
     m_deck.addObserver(&m_relay);
     connect(&m_document, &Document::fileTaken, this, &DeckSession::onFileTaken);
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
-    connect(&m_document, &Document::fileChanged, this, [this] {
-        // A card file is never written, so nothing can be overwritten there.
-        m_watch.watch(m_document.isImported() ? QString() : m_document.filePath());
-    });
-    connect(&m_watch, &FileWatch::changed, this, [this] {
+    connect(&m_document.guard(), &FileGuard::changed, this, [this] {
         m_reloadTries = 0;
         onFileChanged();
     });
@@ -64,18 +68,24 @@ void DeckSession::setCharacterSet(int codePage) {
     Q_EMIT characterSetChanged();
 }
 
-void DeckSession::onFileTaken(Document::Origin origin) {
+void DeckSession::onFileTaken(Document::Origin origin, int codePage) {
     const QString path = m_document.filePath();
     const int remembered = path.isEmpty() ? 0 : m_profile.characterSetOf(path);
     switch (origin) {
     case Document::Origin::SavedAs:
-    case Document::Origin::ImportedByCommand:
-        setCharacterSet(remembered && origin != Document::Origin::SavedAs
-                            ? remembered
-                            : m_characterSet.codePage());
+        setCharacterSet(m_characterSet.codePage());
         break;
+    case Document::Origin::ImportedByCommand:
+        setCharacterSet(remembered ? remembered : m_characterSet.codePage());
+        break;
+    case Document::Origin::Reread:
+        break; // the same deck, in the set it is shown in
     case Document::Origin::Recovered:
-        break; // the copy says which
+        if (CharacterSet::isSupported(codePage)) {
+            setCharacterSet(codePage); // the set the work was typed in
+            break;
+        }
+        [[fallthrough]];
     default:
         setCharacterSet(remembered ? remembered : CharacterSet::localeCodePage());
         break;
@@ -87,30 +97,73 @@ void DeckSession::onFileChanged() {
         m_reloadRetry.start(); // looked at again once the dialog is gone
         return;
     }
-    switch (m_document.reloadIfChanged()) {
-    case Document::Reload::Reloaded:
+    switch (m_documentCommands.reloadIfChanged()) {
+    case DocumentCommands::Reload::Reloaded:
         m_ui.statusMessage(QStringLiteral("Another program changed the deck's file; Quorix has "
                                           "read it again."));
         break;
-    case Document::Reload::Unreadable:
+    case DocumentCommands::Reload::Unreadable:
         // Perhaps still being written: tried again for about two seconds.
         if (++m_reloadTries < 5)
             m_reloadRetry.start();
         break;
-    case Document::Reload::NotNeeded:
+    case DocumentCommands::Reload::NotNeeded:
         break;
     }
 }
 
+bool DeckSession::recover(const RecoveryCopies::Found& found) {
+    std::optional<CardBlock> cards = RecoveryCopies::read(found);
+    if (!cards)
+        return false;
+    const RecoveryNote& note = found.note;
+    Document::Takeover t;
+    t.origin = Document::Origin::Recovered;
+    t.cards = std::move(*cards);
+    t.state = Deck::State::Unsaved;
+    t.codePage = note.codePage;
+    const QString name = PathParts::fileName(note.deckPath);
+    if (note.imported) {
+        // Work on a card file comes back untitled: the card file is never written over.
+        t.proposedName = QFileInfo(name).completeBaseName() + QStringLiteral(".qrx");
+    } else if (!note.deckPath.isEmpty() && m_document.openElsewhere(note.deckPath)) {
+        // Another window has that deck: the work comes back beside it, as a deck of its own.
+        t.proposedName = name;
+        m_ui.statusMessage(QStringLiteral("The deck \"%1\" is open in another window; its "
+                                          "recovered work is shown here, untitled.")
+                               .arg(FileNames::display(name)));
+    } else {
+        t.path = note.deckPath;
+        t.stamp = note.stamp;
+    }
+    m_document.takeOver(std::move(t));
+    m_recovery.adopt(found.place, note.lastChange);
+    return true;
+}
+
 void DeckSession::offerRecovery() {
+    // A save in place that a crash cut short is finished first.
+    for (const QString& finished : SafeWrite::finishInterruptedWrites())
+        std::fprintf(stderr, "quorix: finished the interrupted save of %s\n",
+                     FileNames::display(finished).toLocal8Bit().constData());
+    QStringList elsewhere = m_profile.recoveryPlaces();
+    const QStringList recent = m_profile.recentFiles() << m_profile.lastFile();
+    for (const QString& file : recent) {
+        const qsizetype cut = PathParts::lastSeparator(file);
+        if (cut > 0 && !elsewhere.contains(file.left(cut)))
+            elsewhere << file.left(cut);
+    }
+    elsewhere << QDir::homePath();
     QStringList setAside;
-    const std::vector<RecoveryCopy::Found> copies = RecoveryCopy::leftOver(&setAside);
-    for (const RecoveryCopy::Found& copy : copies) {
-        const QString deck =
-            copy.deckPath.isEmpty()
-                ? QStringLiteral("an untitled deck")
-                : QStringLiteral("the deck \"%1\"").arg(FileNames::display(copy.deckPath));
-        const QString when = QLocale().toString(copy.lastChange.toLocalTime(), QLocale::LongFormat);
+    const std::vector<RecoveryCopies::Found> copies =
+        RecoveryCopies::leftOver(elsewhere, &setAside);
+    for (const RecoveryCopies::Found& copy : copies) {
+        const QString& path = copy.note.deckPath;
+        const QString deck = path.isEmpty()
+                                 ? QStringLiteral("an untitled deck")
+                                 : QStringLiteral("the deck \"%1\"").arg(FileNames::display(path));
+        const QString when =
+            QLocale().toString(copy.note.lastChange.toLocalTime(), QLocale::LongFormat);
         const int choice = m_ui.choiceBox(
             QStringLiteral("Quorix ended without saving the changes to %1.\nThe last change was "
                            "made on %2.\n\nRecover the unsaved work?")
@@ -120,16 +173,20 @@ void DeckSession::offerRecovery() {
              QStringLiteral("&Keep for Later")},
             0);
         if (choice == 1) {
-            RecoveryCopy::discard(copy);
-        } else if (choice == 0 && m_document.mayDiscardChanges()) {
-            if (RecoveryCopy::read(copy, m_document)) {
-                if (CharacterSet::isSupported(copy.codePage))
-                    setCharacterSet(copy.codePage);
-                m_recovery.adopt(copy);
+            RecoveryCopies::discard(copy);
+        } else if (choice == 0 && m_documentCommands.mayDiscardChanges()) {
+            if (recover(copy))
                 break;
-            }
-            setAside << RecoveryCopy::folder() + QStringLiteral("/set-aside/") + copy.id;
+            setAside << copy.place.folder + u'/' + copy.place.base;
         }
+    }
+    // Places that hold no copy any more are not looked in again.
+    for (const QString& folder : m_profile.recoveryPlaces()) {
+        if (QDir(folder)
+                .entryList({RecoveryCopy::hiddenBase(QStringLiteral("*"))},
+                           QDir::Files | QDir::Hidden)
+                .isEmpty())
+            m_profile.removeRecoveryPlace(folder);
     }
     if (!setAside.isEmpty())
         m_ui.standardMessageBox(
@@ -138,12 +195,30 @@ void DeckSession::offerRecovery() {
                 .arg(setAside.join(u'\n')));
 }
 
-void DeckSession::keepWorkForNextStart() {
-    m_recovery.writeNow();
+int DeckSession::keepWorkForNextStart() {
+    QString why;
+    const std::optional<QString> where = m_recovery.writeNow(&why);
+    if (!where) {
+        std::fprintf(stderr,
+                     "quorix: the unsaved work could not be kept: no place took the "
+                     "recovery copy (%s)\n",
+                     why.toLocal8Bit().constData());
+        return 1;
+    }
+    if (!where->isEmpty())
+        std::fprintf(stderr, "quorix: the unsaved work is kept in %s for the next start\n",
+                     FileNames::display(*where).toLocal8Bit().constData());
+    return 0;
+}
+
+void DeckSession::closeDeck() {
+    // Saved or let go: nothing is left to recover.
+    m_deck.RemoveAllCards();
+    m_deck.markClean();
 }
 
 void DeckSession::bindCommands(CommandBinder& binder) {
-    m_document.bindCommands(binder);
+    m_documentCommands.bindCommands(binder);
     m_commands.bindCommands(binder);
     const auto cards = [this] { return !m_deck.isEmpty(); };
     const auto path = [this] { return m_document.filePath(); };

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "FileWatch.h"
+#include "DeckCommands.h"
+#include "Document.h"
+#include "DocumentCommands.h"
 #include "RecoveryCopy.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "deck/DeckCommands.h"
-#include "files/Document.h"
 #include "files/Profile.h"
+#include "files/Worker.h"
 #include "output/Mail.h"
 
 #include <QObject>
@@ -15,11 +16,14 @@
 class CommandBinder;
 class QSettings;
 class UserInterface;
+namespace RecoveryCopies {
+struct Found;
+}
 
 // One open deck and everything that works on it: the settings, the deck, its character set,
-// the document (its file), the deck commands and mail, the recovery copy of unsaved work and
-// the watch on the deck's file. The main window is given a session and shows it; it never
-// builds one.
+// the document (its file) and its commands, the deck commands and mail, the recovery copy of
+// unsaved work, and the one worker thread they share. The main window is given a session and
+// shows it; it never builds one.
 //
 // Every change to the deck is announced here, to any number of listeners: deckChanged for
 // the cards, modifiedChanged for the modified flag.
@@ -35,10 +39,11 @@ public:
     const CharacterSet& characterSet() const { return m_characterSet; }
     Document& document() { return m_document; }
     const Document& document() const { return m_document; }
+    DocumentCommands& documentCommands() { return m_documentCommands; }
     DeckCommands& commands() { return m_commands; }
     Mail& mail() { return m_mail; }
-
     RecoveryCopy& recovery() { return m_recovery; }
+    Worker& worker() { return m_worker; }
 
     // Shows the deck in another character set: no byte changes and the deck is not marked
     // modified; the set is remembered for the deck's file.
@@ -52,8 +57,12 @@ public:
     // offered to be brought back, thrown away or kept for later. One brought back ends the
     // offers (the others wait for the next start).
     void offerRecovery();
-    // The program is told to end by a signal: the unsaved work is kept for the next start.
-    void keepWorkForNextStart();
+    // The program is told to end by a signal: the unsaved work is kept for the next start, and
+    // standard error says where. The exit status: 1 when no place took it.
+    int keepWorkForNextStart();
+    // The closing sequence, once the save prompt let the deck go: saved or let go, nothing of
+    // it is left to recover.
+    void closeDeck();
 
 Q_SIGNALS:
     void deckChanged(DeckChanges changes);
@@ -66,7 +75,9 @@ private:
     void onFileChanged();
     // A deck just opened, made or imported is shown in the set it was last shown in; one not
     // seen before in the locale's (the open deck's, for a card file imported by the command).
-    void onFileTaken(Document::Origin origin);
+    void onFileTaken(Document::Origin origin, int codePage);
+    // Brings back the work of a copy; false when its cards could not be read.
+    bool recover(const RecoveryCopies::Found& found);
     // Hears the deck and passes it on as signals.
     class Relay : public DeckObserver {
     public:
@@ -79,15 +90,17 @@ private:
         DeckSession& m_session;
     };
 
+    // First made, last gone: everything below may hand it work.
+    Worker m_worker;
     UserInterface& m_ui;
     Profile m_profile;
     Deck m_deck;
     CharacterSet m_characterSet;
     Document m_document;
+    DocumentCommands m_documentCommands;
     DeckCommands m_commands;
     Mail m_mail;
     RecoveryCopy m_recovery;
-    FileWatch m_watch;
     // A file being written by another program is read again a little later.
     QTimer m_reloadRetry;
     int m_reloadTries = 0;

@@ -1,132 +1,120 @@
 #include "RecoveryCopy.h"
 
+#include "Document.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
-#include "files/DeckFile.h"
-#include "files/Document.h"
+#include "files/DeckStorage.h"
 #include "files/FileNames.h"
-#include "files/FileReading.h"
+#include "files/Profile.h"
 #include "files/SafeWrite.h"
+#include "files/StateFolder.h"
+#include "files/Worker.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QUuid>
 
-#include <algorithm>
-#include <memory>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <csignal>
-#include <sys/types.h>
-#endif
+#include <cstdio>
 
 namespace {
 
-const QString Heading = QStringLiteral("Quorix recovery copy");
-const QString SetAside = QStringLiteral("set-aside");
+constexpr int CopyPurpose = 2;
 
-// A program by its process id and, where the system tells it, the moment it started: a later
-// program that is given the same id is another program. A program that has ended but not yet
-// been reaped by its parent (a zombie) counts as ended.
-QString programOf(qint64 pid) {
-    QString identity = QString::number(pid);
-#ifdef Q_OS_LINUX
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray line = stat.readAll();
-        // The name in parentheses may hold blanks: the fields are counted after it.
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 19 && fields[0] != "Z" && fields[0] != "X")
-            identity += u':' + QString::fromLatin1(fields[19]);
-    }
-#endif
-    return identity;
-}
-
-bool isRunning(const QString& program) {
-    bool ok = false;
-    const qint64 pid = program.section(u':', 0, 0).toLongLong(&ok);
-    if (!ok || pid <= 0)
-        return false;
-#ifdef Q_OS_LINUX
-    return programOf(pid) == program;
-#elif defined(Q_OS_UNIX)
-    return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-#else
-    return false;
-#endif
-}
-
-QString deckFile(const QString& id) {
-    return RecoveryCopy::folder() + u'/' + id + QStringLiteral(".qrx");
-}
-
-QString infoFile(const QString& id) {
-    return RecoveryCopy::folder() + u'/' + id + QStringLiteral(".info");
-}
-
-void removeFiles(const QString& id) {
-    if (id.isEmpty())
+void removePlace(const RecoveryCopy::Place& place) {
+    if (place.isEmpty())
         return;
-    QFile::remove(deckFile(id));
-    QFile::remove(infoFile(id));
+    QFile::remove(place.deckFile());
+    QFile::remove(place.noteFile());
 }
 
-// Moved out of the way, never deleted: the user may still want what is in it.
-void setAside(const QString& id, QStringList* names) {
-    const QString aside = RecoveryCopy::folder() + u'/' + SetAside;
-    QDir().mkpath(aside);
-    for (const QString& file : {deckFile(id), infoFile(id)}) {
-        if (QFile::exists(file))
-            QFile::rename(file, aside + u'/' + QFileInfo(file).fileName());
+// Writes the copy into the first folder that takes it: the deck file, then its note.
+std::optional<RecoveryCopy::Place> writeSomewhere(const DeckSnapshot& cards, const QString& note,
+                                                  const QString& id, const QStringList& folders,
+                                                  const std::atomic<bool>* stop, QString* why) {
+    const QByteArray text = note.toUtf8();
+    SafeWrite::Options options;
+    options.privateFile = true;
+    for (const QString& folder : folders) {
+        if (stop && stop->load())
+            return std::nullopt;
+        const bool own = folder == StateFolder::recovery();
+        QString reason;
+        if (own && !StateFolder::makePrivate(folder, &reason)) {
+            if (why && why->isEmpty())
+                *why = reason;
+            continue;
+        }
+        const RecoveryCopy::Place place{folder, own ? id : RecoveryCopy::hiddenBase(id)};
+        const DeckStorage::Written deck =
+            DeckStorage::writeDeck(cards, place.deckFile(), options, stop);
+        SafeWrite::Result result = deck.result;
+        if (result.ok)
+            result = SafeWrite::writeFile(
+                place.noteFile(), [&](QIODevice& d) { return d.write(text) == text.size(); },
+                options);
+        if (result.ok)
+            return place;
+        removePlace(place);
+        if (why && why->isEmpty())
+            *why = result.reason;
     }
-    if (names)
-        *names << aside + u'/' + id;
+    return std::nullopt;
 }
 
-bool writeText(const QString& path, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    return SafeWrite::writeFile(path, [&](QIODevice& d) { return d.write(bytes) == bytes.size(); })
-        .ok;
+void tellElsewhere(const QString& where) {
+    std::fprintf(stderr, "quorix: the recovery copy of the unsaved work is kept in %s\n",
+                 FileNames::display(where).toLocal8Bit().constData());
 }
 
 } // namespace
 
 RecoveryCopy::RecoveryCopy(Deck& deck, Document& document, const CharacterSet& characterSet,
-                           QObject* parent)
+                           Profile& profile, Worker& worker, QObject* parent)
     : QObject(parent)
     , m_deck(deck)
     , m_document(document)
-    , m_characterSet(characterSet) {
+    , m_characterSet(characterSet)
+    , m_profile(profile)
+    , m_worker(worker) {
     m_due.setSingleShot(true);
     m_due.setInterval(DueMs);
     connect(&m_due, &QTimer::timeout, this, &RecoveryCopy::writeCopy);
-    m_disk.setMaxThreadCount(1);
 }
 
 RecoveryCopy::~RecoveryCopy() {
-    m_disk.waitForDone();
+    m_worker.cancel(CopyPurpose);
     if (!m_deck.isModified())
-        removeFiles(m_id);
+        removePlace(m_place);
 }
 
-QString RecoveryCopy::folder() {
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (state.isEmpty() || !QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/quorix/recovery");
+QString RecoveryCopy::id() {
+    if (m_id.isEmpty())
+        m_id = QStringLiteral("deck-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return m_id;
 }
 
-QString RecoveryCopy::infoText() const {
-    const std::optional<FileStamp> stamp = m_document.fileStamp();
-    return Heading + u'\n' + QStringLiteral("version=%1\n").arg(Version) +
-           QStringLiteral("program=") + programOf(QCoreApplication::applicationPid()) + u'\n' +
-           QStringLiteral("path=") + FileNames::toStored(m_document.filePath()) + u'\n' +
-           QStringLiteral("changed=") + m_lastChange.toUTC().toString(Qt::ISODateWithMs) + u'\n' +
-           QStringLiteral("stamp=") + (stamp ? stamp->toText() : QString()) + u'\n' +
-           QStringLiteral("codepage=%1\n").arg(m_characterSet.codePage());
+RecoveryNote RecoveryCopy::note() const {
+    RecoveryNote n;
+    n.program = RecoveryNote::thisProgram();
+    n.deckPath = m_document.filePath();
+    n.imported = m_document.isImported();
+    n.lastChange = m_lastChange.isValid() ? m_lastChange : QDateTime::currentDateTimeUtc();
+    n.stamp = m_document.guard().stamp();
+    n.codePage = m_characterSet.codePage();
+    return n;
+}
+
+QStringList RecoveryCopy::folders() const {
+    QStringList out{StateFolder::recovery()};
+    const QString path = m_document.filePath();
+    if (!path.isEmpty() && !m_document.isImported()) {
+        const qsizetype cut = path.lastIndexOf(u'/');
+        if (cut > 0)
+            out << path.left(cut);
+    }
+    out << QDir::homePath();
+    return out;
 }
 
 void RecoveryCopy::deckChanged() {
@@ -142,132 +130,101 @@ void RecoveryCopy::writeCopy() {
     if (!m_deck.isModified() || m_writing)
         return;
     m_dirty = false;
-    if (m_id.isEmpty())
-        m_id = QStringLiteral("deck-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QDir().mkpath(folder());
-    QFile::setPermissions(folder(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // Written here, where the deck cannot change meanwhile; only the wait for the disk and
-    // the rename go to the other thread.
-    auto pending = std::make_shared<SafeWrite::Pending>(SafeWrite::prepare(
-        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); },
-        DeckFile::fileSize(m_deck.count())));
-    if (!pending->written().ok) {
-        written(false, pending->written().reason, m_generation);
-        return;
-    }
-    m_writing = true;
-    m_disk.start([this, pending, info = infoText(), path = infoFile(m_id), gen = m_generation] {
-        SafeWrite::Result result = pending->commit();
-        if (result.ok && !writeText(path, info))
-            result = {false, QStringLiteral("The note beside the copy could not be written.")};
-        QMetaObject::invokeMethod(
-            this, [this, result, gen] { written(result.ok, result.reason, gen); },
-            Qt::QueuedConnection);
+    const quint64 job = m_writing = ++m_jobs;
+    // Everything the copy needs is taken here, where the deck cannot change meanwhile.
+    const DeckSnapshot cards = m_deck.snapshot();
+    const QString text = note().toText();
+    const QString copyId = id();
+    const QStringList places = folders();
+    const quint64 generation = m_generation;
+    QPointer<RecoveryCopy> self(this);
+    m_worker.post(CopyPurpose, [=](const std::atomic<bool>& stop) {
+        QString why;
+        const std::optional<Place> place = writeSomewhere(cards, text, copyId, places, &stop, &why);
+        Worker::deliver(self, [self, place, why, generation, job] {
+            if (self)
+                self->written(place, why, generation, job);
+        });
     });
 }
 
-void RecoveryCopy::written(bool ok, const QString& reason, quint64 generation) {
-    m_writing = false;
-    if (generation != m_generation)
-        removeFiles(m_id); // the changes were saved or discarded meanwhile
-    else if (!ok && !m_toldFailure) {
+void RecoveryCopy::settle(const Place& place) {
+    if (place == m_place)
+        return;
+    // A copy that moved leaves nothing behind where it was.
+    removePlace(m_place);
+    m_place = place;
+    if (place.folder != StateFolder::recovery()) {
+        m_profile.addRecoveryPlace(place.folder);
+        tellElsewhere(place.deckFile());
+    }
+}
+
+void RecoveryCopy::written(const std::optional<Place>& place, const QString& why,
+                           quint64 generation, quint64 job) {
+    if (job == m_writing)
+        m_writing = 0;
+    if (generation != m_generation) {
+        if (place)
+            removePlace(*place); // the changes were saved or discarded meanwhile
+    } else if (place) {
+        settle(*place);
+        m_toldFailure = false;
+    } else if (!m_toldFailure) {
         m_toldFailure = true;
-        Q_EMIT failed(reason);
+        std::fprintf(stderr, "quorix: no place takes a recovery copy of the unsaved work: %s\n",
+                     why.toLocal8Bit().constData());
+        Q_EMIT failed(why);
     }
     if (m_dirty && m_deck.isModified())
         m_due.start();
 }
 
-void RecoveryCopy::waitForDisk() {
-    m_disk.waitForDone();
-    QCoreApplication::sendPostedEvents(this);
-}
-
-bool RecoveryCopy::writeNow() {
+std::optional<QString> RecoveryCopy::writeNow(QString* why) {
     m_due.stop();
-    waitForDisk();
+    m_worker.cancel(CopyPurpose);
+    m_writing = 0;
     if (!m_deck.isModified())
-        return true;
-    if (m_id.isEmpty())
-        m_id = QStringLiteral("deck-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (!m_lastChange.isValid())
-        m_lastChange = QDateTime::currentDateTimeUtc();
-    QDir().mkpath(folder());
-    const bool ok = SafeWrite::writeFile(
-                        deckFile(m_id), [this](QIODevice& d) { return DeckFile::write(m_deck, d); },
-                        DeckFile::fileSize(m_deck.count()))
-                        .ok &&
-                    writeText(infoFile(m_id), infoText());
-    m_dirty = !ok;
-    return ok;
+        return QString();
+    QString reason;
+    const std::optional<Place> place =
+        writeSomewhere(m_deck.snapshot(), note().toText(), id(), folders(), nullptr, &reason);
+    if (!place) {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    }
+    settle(*place);
+    m_dirty = false;
+    return place->deckFile();
 }
 
 void RecoveryCopy::remove() {
     ++m_generation;
     m_due.stop();
     m_dirty = false;
-    if (!m_writing)
-        removeFiles(m_id);
+    m_worker.cancel(CopyPurpose);
+    m_writing = 0;
+    removePlace(m_place);
+    m_place = {};
+    // A copy written after this one has a name of its own: one still being written under the
+    // old name goes when it is done, and takes nothing newer with it.
+    m_id.clear();
 }
 
-std::vector<RecoveryCopy::Found> RecoveryCopy::leftOver(QStringList* setAsideNames) {
-    std::vector<Found> found;
-    const QDir dir(folder());
-    for (const QString& name : dir.entryList({QStringLiteral("*.info")}, QDir::Files)) {
-        const QString id = name.chopped(5);
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly)) {
-            setAside(id, setAsideNames);
-            continue;
-        }
-        const QStringList lines = QString::fromUtf8(file.read(64 * 1024)).split(u'\n');
-        QHash<QString, QString> values;
-        for (const QString& line : lines.mid(1))
-            values.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
-        bool versionOk = false;
-        const int version = values.value(QStringLiteral("version")).toInt(&versionOk);
-        const QString program = values.value(QStringLiteral("program"));
-        if (!program.isEmpty() && isRunning(program))
-            continue; // the work of a Quorix that is still running
-        Found copy{
-            id, FileNames::fromStored(values.value(QStringLiteral("path"))),
-            QDateTime::fromString(values.value(QStringLiteral("changed")), Qt::ISODateWithMs),
-            FileStamp::fromText(values.value(QStringLiteral("stamp")))};
-        if (lines.value(0) != Heading || !versionOk || version > Version || program.isEmpty() ||
-            !copy.lastChange.isValid() || !QFile::exists(deckFile(id))) {
-            setAside(id, setAsideNames);
-            continue;
-        }
-        found.push_back(std::move(copy));
-    }
-    std::sort(found.begin(), found.end(),
-              [](const Found& a, const Found& b) { return a.lastChange > b.lastChange; });
-    return found;
-}
-
-bool RecoveryCopy::read(const Found& found, Document& into) {
-    QFile file;
-    DeckFile::ReadResult cards;
-    if (openForReading(file, deckFile(found.id)))
-        cards = DeckFile::read(file);
-    if (cards.status != DeckFile::ReadStatus::Ok) {
-        setAside(found.id, nullptr);
-        return false;
-    }
-    into.adopt(std::move(cards.cards), found.deckPath, found.stamp);
-    return true;
-}
-
-void RecoveryCopy::discard(const Found& found) {
-    removeFiles(found.id);
-}
-
-void RecoveryCopy::adopt(const Found& found) {
-    m_disk.waitForDone();
-    removeFiles(m_id);
-    m_id = found.id;
-    m_lastChange = found.lastChange;
+void RecoveryCopy::adopt(const Place& place, const QDateTime& lastChange) {
+    m_worker.cancel(CopyPurpose);
+    ++m_generation;
+    m_writing = 0;
+    m_lastChange = lastChange;
+    removePlace(m_place);
+    m_place = place;
+    const QString base = place.base;
+    m_id = base.startsWith(QLatin1String(".quorix-recovery-")) ? base.mid(17) : base;
     // Claimed at once, so that no other Quorix started meanwhile offers it as well.
-    writeText(infoFile(m_id), infoText());
+    const QByteArray text = note().toText().toUtf8();
+    SafeWrite::Options options;
+    options.privateFile = true;
+    SafeWrite::writeFile(
+        place.noteFile(), [&](QIODevice& d) { return d.write(text) == text.size(); }, options);
 }

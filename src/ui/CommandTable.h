@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/CommandBinder.h"
+#include "ports/CommandBinder.h"
 
 #include <span>
 

@@ -54,10 +54,8 @@ bool DeckApp::InitInstance() {
     // The session's end (logout, shutdown) or a kill: no one can answer a dialog, so the
     // unsaved work is kept for the next start.
     m_signals = std::make_unique<SignalPipe>();
-    connect(m_signals.get(), &SignalPipe::received, this, [this] {
-        m_session->keepWorkForNextStart();
-        m_frame->endWithoutAsking();
-    });
+    connect(m_signals.get(), &SignalPipe::received, this,
+            [this] { m_frame->endWithoutAsking(m_session->keepWorkForNextStart()); });
 
     if (!path.isEmpty())
         m_frame->startupLoad(path);

@@ -198,13 +198,13 @@ QMenu* DeckFrame::recentFilesMenu() const {
 }
 
 void DeckFrame::openFile(const QString& path) {
-    m_session.document().openFile(path);
+    m_session.documentCommands().openFile(path);
     closingStep();
 }
 
 void DeckFrame::openRecent(const QString& path) {
     // As Open of that file; one that is gone says so and leaves the list.
-    if (!m_session.document().openFile(path) && !FileNames::exists(path))
+    if (!m_session.documentCommands().openFile(path) && !FileNames::exists(path))
         m_session.profile().removeRecentFile(path);
     closingStep();
 }
@@ -294,17 +294,17 @@ void DeckFrame::closingStep() {
 }
 
 void DeckFrame::startupLoad(const QString& path) {
-    m_session.document().startupLoad(path);
+    m_session.documentCommands().startupLoad(path);
 }
 
-void DeckFrame::endWithoutAsking() {
+void DeckFrame::endWithoutAsking(int status) {
     if (const auto placement = WindowPos::placementOf(*this))
         m_session.profile().setMainWindowPos(*placement);
-    QCoreApplication::exit(0);
+    QCoreApplication::exit(status);
 }
 
 void DeckFrame::closeEvent(QCloseEvent* event) {
-    if (!m_session.document().mayDiscardChanges()) {
+    if (!m_session.documentCommands().mayDiscardChanges()) {
         event->ignore();
         closingStep();
         return;
@@ -313,9 +313,7 @@ void DeckFrame::closeEvent(QCloseEvent* event) {
         m_findDialog->close();
     if (const auto placement = WindowPos::placementOf(*this))
         m_session.profile().setMainWindowPos(*placement);
-    // Saved or let go: nothing is left to recover.
-    m_session.deck().RemoveAllCards();
-    m_session.deck().setModified(false);
+    m_session.closeDeck();
     event->accept();
 }
 
@@ -325,7 +323,7 @@ void DeckFrame::onCommitData(QSessionManager& manager) {
     if (!m_session.deck().isModified())
         return;
     if (manager.allowsInteraction()) {
-        const bool mayClose = m_session.document().mayDiscardChanges();
+        const bool mayClose = m_session.documentCommands().mayDiscardChanges();
         manager.release();
         if (!mayClose)
             manager.cancel();

@@ -56,7 +56,7 @@ public:
     // Loads the deck named on the command line, before the window is shown.
     void startupLoad(const QString& path);
     // Ends the program at once, asking nothing: its place is kept, the deck left as it is.
-    void endWithoutAsking();
+    void endWithoutAsking(int status);
     // The step commands end with: the keyboard to the front card's editor, or in the list
     // view to the list or its filter.
     void closingStep();

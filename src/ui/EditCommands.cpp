@@ -1,6 +1,6 @@
 #include "EditCommands.h"
 
-#include "session/CommandBinder.h"
+#include "ports/CommandBinder.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "HelpWindow.h"
 
-#include "session/UserInterface.h"
+#include "ports/UserInterface.h"
 
 #include <QCoreApplication>
 #include <QDir>

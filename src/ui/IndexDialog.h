@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/UserInterface.h"
+#include "ports/UserInterface.h"
 
 #include <QDialog>
 

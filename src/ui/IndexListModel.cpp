@@ -60,11 +60,11 @@ void IndexListModel::filterRanks(bool narrowing) {
     const auto matches = [&](int rank) {
 #if defined(__GNUC__)
         // The cards lie scattered over the heap: ask for the next ones early.
-        const Card& ahead = m_deck.card(positionOfRank((rank + 4) % n));
-        __builtin_prefetch(ahead.index);
-        __builtin_prefetch(ahead.body);
-        __builtin_prefetch(ahead.body + 64);
-        __builtin_prefetch(ahead.body + 128);
+        const auto* ahead =
+            reinterpret_cast<const char*>(&m_deck.card(positionOfRank((rank + 4) % n)));
+        __builtin_prefetch(ahead);
+        __builtin_prefetch(ahead + 64);
+        __builtin_prefetch(ahead + 128);
 #endif
         const Card& card = m_deck.card(positionOfRank(rank));
         return m_characterSet.contains(card.indexText(), needle) ||

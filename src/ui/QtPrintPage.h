@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/PrintPage.h"
+#include "ports/PrintPage.h"
 
 #include <QFont>
 #include <QFontMetrics>

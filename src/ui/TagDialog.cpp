@@ -56,17 +56,16 @@ TagDialog::TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterS
     layout->addWidget(buttons);
     layout->addWidget(m_list, 1);
 
-    // The items read the indexes where the cards keep them: the dialog is modal, and no card
-    // changes while a dialog is open over the deck.
+    // The items read the indexes where the cards keep them: the dialog keeps a copy of the
+    // deck, so every card it shows lives as long as the dialog, whatever OK changes.
+    m_shown = deck.snapshot();
     const int n = deck.count();
     std::vector<TagItem> items(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k) {
 #if defined(__GNUC__)
         // Cards lie scattered once sorted: ask for the next ones early.
         if (k + 12 < n) {
-            const char* ahead = deck.card(k + 12).index;
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + sizeof(Card) - 1); // the tag, in the card's last line
+            __builtin_prefetch(&deck.card(k + 12));
         }
 #endif
         const Card& card = deck.card(k);

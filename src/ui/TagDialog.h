@@ -1,5 +1,7 @@
 #pragma once
 
+#include "deck/CardRing.h"
+
 #include <QDialog>
 
 class CharacterSet;
@@ -32,6 +34,7 @@ public:
 
 private:
     Deck& m_deck;
+    DeckSnapshot m_shown;
     TagListBox* m_list;
     QPushButton* m_ok;
     QList<QAction*> m_actions;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session/OtherWindows.h"
+#include "ports/OtherWindows.h"
 
 #include <QLocalServer>
 #include <QObject>

@@ -1,5 +1,6 @@
 #include "deck/BodyText.h"
 #include "deck/Card.h"
+#include "deck/CardBlock.h"
 #include "support/FakeUi.h"
 
 #include <gtest/gtest.h>
@@ -92,10 +93,21 @@ TEST(BodyText, TextACardCannotHoldIsNeverStored) {
     EXPECT_FALSE(body.toBytes());
 }
 
-TEST(Card, AnIndexNeverHoldsAControlByte) {
-    Card card;
-    card.setIndex("a\tb\nc\rd\x01");
-    EXPECT_EQ(card.indexText(), "a b c d ");
-    card.setIndex(std::string_view("x\0y", 3));
-    EXPECT_EQ(card.indexText(), "x");
+TEST(Card, KeepsItsTextsAsACardHoldsThem) {
+    CardBlock block;
+    block.append("a\tb\nc\rd\x01", "body\r\n", 7);
+    block.append(std::string_view("x\0y", 3), std::string_view("one\0two", 7));
+    block.append(std::string(5000, 'i'), std::string(70000, 'b'));
+    const std::vector<const Card*> cards = block.cards();
+    ASSERT_EQ(cards.size(), 3u);
+    // An index is one line: a control byte reads as a blank. A body keeps its breaks.
+    EXPECT_EQ(cards[0]->indexText(), "a b c d ");
+    EXPECT_EQ(cards[0]->bodyText(), "body\r\n");
+    EXPECT_EQ(cards[0]->tag(), 7);
+    EXPECT_EQ(cards[1]->indexText(), "x");
+    EXPECT_EQ(cards[1]->bodyText(), "one");
+    EXPECT_FALSE(cards[1]->isTagged());
+    EXPECT_EQ(cards[2]->indexText().size(), Card::MaxIndexBytes);
+    EXPECT_EQ(cards[2]->bodyText().size(), Card::MaxBodyBytes);
+    EXPECT_EQ(block.byteSize(), cards[0]->size() + cards[1]->size() + cards[2]->size());
 }

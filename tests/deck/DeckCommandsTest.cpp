@@ -1,4 +1,4 @@
-#include "deck/DeckCommands.h"
+#include "session/DeckCommands.h"
 #include "deck/CharacterSet.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
@@ -10,7 +10,7 @@ protected:
     Deck deck;
     CharacterSet western;
     FakeUi ui;
-    DeckCommands commands{deck, ui, western};
+    DeckCommands commands{deck, ui, ui, western};
 
     DeckEditing() { ui.watch(deck); }
 };
@@ -73,7 +73,7 @@ TEST_F(DeckEditing, DeleteAsksAndRemovesTheFrontCard) {
 
     Deck one;
     FakeUi oneUi;
-    DeckCommands oneCommands(one, oneUi, western);
+    DeckCommands oneCommands(one, oneUi, oneUi, western);
     addCards(one, {"only"});
     oneUi.answer(Answer::Yes);
     oneCommands.Delete();
@@ -181,7 +181,7 @@ TEST_F(DeckEditing, DuplicateUndeleteAndRestoreCard) {
     EXPECT_TRUE(deck.isModified());
 
     // Restore Card undoes every change since the card came to the front, index and all.
-    deck.setModified(false);
+    deck.markClean();
     EXPECT_FALSE(commands.canRestoreCard());
     putBody(deck, 0, "changed");
     ui.type("Zebra");

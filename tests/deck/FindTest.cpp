@@ -1,5 +1,5 @@
 #include "deck/CharacterSet.h"
-#include "deck/DeckCommands.h"
+#include "session/DeckCommands.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
 
@@ -27,13 +27,13 @@ protected:
     Deck deck;
     CharacterSet western;
     FakeUi ui;
-    DeckCommands commands{deck, ui, western};
+    DeckCommands commands{deck, ui, ui, western};
 
     void cards(std::initializer_list<std::pair<const char*, const char*>> list) {
         const bool modified = deck.isModified();
-        for (const auto& [index, body] : list)
-            putBody(deck, deck.positionOf(&deck.AppendCard(index)), body);
-        deck.setModified(modified);
+        deck.appendCards(cardsOf(list));
+        if (!modified)
+            deck.markClean();
     }
     // One press of Find Next: the card then in front and the selection, or "end".
     Shown press(const char* text) {

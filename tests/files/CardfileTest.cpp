@@ -24,7 +24,7 @@ TEST(CardfileReader, TheSixtySixByteFile) {
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(cardsOf(r), (Pairs{{"Alpha", "Hello"}}));
     EXPECT_FALSE(r.damaged());
-    EXPECT_EQ(r.cards[0].tag(), 0);
+    EXPECT_EQ(r.cards.cards()[0]->tag(), 0);
 }
 
 TEST(CardfileReader, TextsLimitsAndPictures) {
@@ -69,9 +69,9 @@ static void expectEveryTruncationReadSafely(const QByteArray& whole,
         ASSERT_EQ(r.ok(), size >= countEnd) << size;
         ASSERT_LE(r.cards.size(), cards.size());
         for (std::size_t k = 0; k < r.cards.size(); ++k) {
-            EXPECT_EQ(r.cards[k].indexText(), cards[k].index.toStdString()) << size;
+            EXPECT_EQ(r.cards.cards()[k]->indexText(), cards[k].index.toStdString()) << size;
             const std::string full = cards[k].text.toStdString();
-            EXPECT_EQ(full.rfind(std::string(r.cards[k].bodyText()), 0), 0u)
+            EXPECT_EQ(full.rfind(std::string(r.cards.cards()[k]->bodyText()), 0), 0u)
                 << "size " << size << " card " << k;
         }
         if (r.ok()) {
@@ -157,7 +157,7 @@ TEST_F(Import, ADamagedCardFileComesInWithAWarning) {
                              "1 card had a picture or object, which is not imported."));
     EXPECT_EQ(ui.messages[0].caption, QStringLiteral("quorix"));
     EXPECT_EQ(ui.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_TRUE(document.isImported());
 }
 
 TEST_F(Import, ReplacesTheDeckSortedAndMarksItImported) {
@@ -176,9 +176,9 @@ TEST_F(Import, ReplacesTheDeckSortedAndMarksItImported) {
 
     EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "mango", "pear"}));
     EXPECT_EQ(deck.card(0).bodyText(), "a");
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_TRUE(document.isImported());
     EXPECT_FALSE(deck.isModified());
-    EXPECT_EQ(doc.filePath(), path("old.crd"));
+    EXPECT_EQ(document.filePath(), path("old.crd"));
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("old.crd"));
     EXPECT_EQ(ui.cardCount, 3);
     EXPECT_EQ(profile.lastFile(), QStringLiteral("/decks/last.qrx"));
@@ -190,15 +190,15 @@ TEST_F(Import, SaveAfterAnImportNeverOverwritesTheCardFile) {
     ui.choose(path("old.crd"));
     doc.ImportCardfile();
     putBody(deck, 0, "changed");
-    deck.setModified(true);
+    makeUnsaved(deck);
 
     // New keeps the imported state: Save still goes to Save As.
     ui.answer(Answer::Yes).choose(path("saved.qrx"));
     EXPECT_TRUE(doc.mayDiscardChanges());
     EXPECT_EQ(ui.fileDialogs.back().kind, FileDialogRequest::Kind::Save);
     EXPECT_EQ(read(path("old.crd")), original);
-    EXPECT_FALSE(doc.isImported());
-    EXPECT_EQ(doc.filePath(), path("saved.qrx"));
+    EXPECT_FALSE(document.isImported());
+    EXPECT_EQ(document.filePath(), path("saved.qrx"));
 }
 
 TEST_F(Import, NewAndOpenClearTheImportedFlag) {
@@ -208,20 +208,20 @@ TEST_F(Import, NewAndOpenClearTheImportedFlag) {
     ui.choose(path("old.crd"));
     doc.ImportCardfile();
     doc.New();
-    EXPECT_FALSE(doc.isImported());
+    EXPECT_FALSE(document.isImported());
     ui.choose(path("old.crd"));
     doc.ImportCardfile();
     ui.choose(path("deck.qrx"));
     doc.Open();
-    EXPECT_FALSE(doc.isImported());
-    EXPECT_EQ(doc.filePath(), path("deck.qrx"));
+    EXPECT_FALSE(document.isImported());
+    EXPECT_EQ(document.filePath(), path("deck.qrx"));
 }
 
 TEST_F(Import, CancelAndFailures) {
     write(path("later.crd"), "CRD\x01\x00 no card file at all");
     write(path("good.crd"), cardfile({{"a", "b", {}}}));
     addCards(deck, {"mine"});
-    deck.setModified(true);
+    makeUnsaved(deck);
 
     ui.cancelDialog();
     doc.ImportCardfile();
@@ -231,7 +231,7 @@ TEST_F(Import, CancelAndFailures) {
     ui.choose(path("good.crd")).answer(Answer::Cancel);
     doc.ImportCardfile();
     EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
-    EXPECT_FALSE(doc.isImported());
+    EXPECT_FALSE(document.isImported());
 
     // A file that is no card file leaves the open deck as it was.
     ui.choose(path("later.crd")).answer(Answer::No).answer(Answer::Ok);
@@ -240,7 +240,7 @@ TEST_F(Import, CancelAndFailures) {
     EXPECT_EQ(ui.messages.back().caption, QStringLiteral("quorix"));
     EXPECT_EQ(ui.messages.back().icon, MessageIcon::Exclamation);
     EXPECT_EQ(indexesOf(deck), (Indexes{"mine"}));
-    deck.setModified(false);
+    deck.markClean();
 
     ui.choose(path("gone.crd")).answer(Answer::Ok);
     doc.ImportCardfile();
@@ -263,7 +263,7 @@ TEST_F(Import, EmptyCardFile) {
     EXPECT_TRUE(deck.isEmpty());
     EXPECT_EQ(ui.cardCount, 0);
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("none.crd"));
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_TRUE(document.isImported());
 }
 
 // Each card reads its own data and nothing of another card's; the one quirk of old files is
@@ -299,8 +299,8 @@ TEST(CardfileReader, EachCardReadsOnlyItsOwnData) {
         const auto r = CardfileReader::parse(row.file);
         ASSERT_TRUE(r.ok()) << row.what;
         ASSERT_EQ(r.cards.size(), 2u) << row.what;
-        EXPECT_EQ(r.cards[0].bodyText(), row.a) << row.what;
-        EXPECT_EQ(r.cards[1].bodyText(), row.b) << row.what;
+        EXPECT_EQ(r.cards.cards()[0]->bodyText(), row.a) << row.what;
+        EXPECT_EQ(r.cards.cards()[1]->bodyText(), row.b) << row.what;
         EXPECT_EQ(r.shortCards, row.damaged) << row.what;
     }
 
@@ -309,7 +309,7 @@ TEST(CardfileReader, EachCardReadsOnlyItsOwnData) {
                                                            {"ok", "y", {}}}));
     EXPECT_EQ(shortened.shortenedTexts, 2);
     EXPECT_FALSE(shortened.damaged());
-    EXPECT_EQ(shortened.cards[0].bodyText().size(), 511u);
+    EXPECT_EQ(shortened.cards.cards()[0]->bodyText().size(), 511u);
     // Too short to hold its card count: no card file, never "1 card cut off".
     EXPECT_EQ(CardfileReader::parse(QByteArray("MGC\x01", 4)).status,
               CardfileReader::Status::NotACardFile);

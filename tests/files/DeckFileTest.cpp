@@ -17,8 +17,8 @@ QByteArray saved(const Deck& deck) {
 }
 
 QByteArray record(const QByteArray& index, const QByteArray& body, std::optional<qint32> tag) {
-    QByteArray r = index.leftJustified(Card::IndexSize, '\0', true);
-    r += body.leftJustified(Card::BodySize, '\0', true);
+    QByteArray r = index.leftJustified(DeckFile::IndexField, '\0', true);
+    r += body.leftJustified(DeckFile::BodyField, '\0', true);
     if (tag)
         r += le32(*tag);
     return r;
@@ -115,11 +115,11 @@ TEST(DeckFile, WritesInDeckOrderAndReadsBack) {
     auto cards = DeckFile::parse(saved(deck));
     ASSERT_TRUE(cards);
     ASSERT_EQ(cards->size(), 3u);
-    EXPECT_EQ((*cards)[0].indexText(), "Mango");
-    EXPECT_EQ((*cards)[0].bodyText(), "line one\r\nline two");
-    EXPECT_EQ((*cards)[1].indexText(), "Pear");
-    EXPECT_EQ((*cards)[1].tag(), 7);
-    EXPECT_EQ((*cards)[2].indexText(), "Apple");
+    EXPECT_EQ(cards->cards()[0]->indexText(), "Mango");
+    EXPECT_EQ(cards->cards()[0]->bodyText(), "line one\r\nline two");
+    EXPECT_EQ(cards->cards()[1]->indexText(), "Pear");
+    EXPECT_EQ(cards->cards()[1]->tag(), 7);
+    EXPECT_EQ(cards->cards()[2]->indexText(), "Apple");
 }
 
 TEST(DeckFile, ReadsVersionOneUntagged) {
@@ -129,9 +129,9 @@ TEST(DeckFile, ReadsVersionOneUntagged) {
     auto cards = DeckFile::parse(file);
     ASSERT_TRUE(cards);
     ASSERT_EQ(cards->size(), 2u);
-    EXPECT_EQ((*cards)[1].indexText(), "two");
-    EXPECT_EQ((*cards)[1].bodyText(), "body two");
-    EXPECT_EQ((*cards)[0].tag(), 0);
+    EXPECT_EQ(cards->cards()[1]->indexText(), "two");
+    EXPECT_EQ(cards->cards()[1]->bodyText(), "body two");
+    EXPECT_EQ(cards->cards()[0]->tag(), 0);
 }
 
 TEST(DeckFile, FieldsWithoutTerminatorKeepTheirLimits) {
@@ -139,8 +139,8 @@ TEST(DeckFile, FieldsWithoutTerminatorKeepTheirLimits) {
     file += QByteArray(42, 'i') + QByteArray(512, 'b') + le32(1);
     auto cards = DeckFile::parse(file);
     ASSERT_TRUE(cards);
-    EXPECT_EQ((*cards)[0].indexText(), std::string(41, 'i'));
-    EXPECT_EQ((*cards)[0].bodyText(), std::string(511, 'b'));
+    EXPECT_EQ(cards->cards()[0]->indexText(), std::string(41, 'i'));
+    EXPECT_EQ(cards->cards()[0]->bodyText(), std::string(511, 'b'));
 }
 
 struct RefusedFile {

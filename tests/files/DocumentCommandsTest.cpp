@@ -53,7 +53,7 @@ TEST_F(Commands, OpenLoadsTitlesAndRemembersTheFile) {
     ui.choose(path("a.qrx"));
     doc.Open();
     EXPECT_EQ(indexesOf(deck), (Indexes{"apple", "pear"}));
-    EXPECT_EQ(doc.filePath(), path("a.qrx"));
+    EXPECT_EQ(document.filePath(), path("a.qrx"));
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("a.qrx"));
     EXPECT_EQ(profile.lastFile(), path("a.qrx"));
     EXPECT_EQ(ui.cardCount, 2);
@@ -74,7 +74,7 @@ TEST_F(Commands, CancelAtTheSavePromptOpensNothing) {
     writeDeck(path("a.qrx"), {"new"});
     profile.setLastFile(QStringLiteral("/x/last.qrx"));
     addCards(deck, {"mine"});
-    deck.setModified(true);
+    makeUnsaved(deck);
     ui.log.clear();
     ui.choose(path("a.qrx")).answer(Answer::Cancel);
     doc.Open();
@@ -95,7 +95,7 @@ TEST_F(Commands, OpenOfABadFileLeavesTheOpenDeckAsItWas) {
     ui.choose(path("mine.qrx"));
     doc.Open();
     putBody(deck, 0, "unsaved");
-    deck.setModified(true);
+    makeUnsaved(deck);
     ui.choose(path("bad.qrx")).answer(Answer::No).answer(Answer::Ok);
     doc.Open();
     EXPECT_EQ(indexesOf(deck), (Indexes{"unchanged deck"}));
@@ -113,7 +113,7 @@ TEST_F(Commands, NewAsksOnlyWhenModified) {
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - Untitled"));
 
     addCards(deck, {"b"});
-    deck.setModified(true);
+    makeUnsaved(deck);
     ui.answer(Answer::No);
     doc.New();
     EXPECT_TRUE(deck.isEmpty());
@@ -122,7 +122,7 @@ TEST_F(Commands, NewAsksOnlyWhenModified) {
 
 TEST_F(Commands, YesThenACancelledSaveAsKeepsTheCards) {
     addCards(deck, {"precious"});
-    deck.setModified(true);
+    makeUnsaved(deck);
     ui.answer(Answer::Yes).cancelDialog();
     doc.New();
     EXPECT_EQ(indexesOf(deck), (Indexes{"precious"}));
@@ -135,7 +135,7 @@ TEST_F(Commands, YesThenAFailedWriteKeepsTheCards) {
     addCards(deck, {"precious"});
     ui.choose(path("sub/deck.qrx"));
     ASSERT_TRUE(doc.SaveAs());
-    deck.setModified(true);
+    makeUnsaved(deck);
     ASSERT_TRUE(QDir(path("sub")).removeRecursively());
 
     // Its file is gone: asked, the user writes it there again.
@@ -147,7 +147,7 @@ TEST_F(Commands, YesThenAFailedWriteKeepsTheCards) {
         QStringLiteral("File Error - \"%1\"\nNo such file or directory").arg(path("sub/deck.qrx")));
     EXPECT_EQ(indexesOf(deck), (Indexes{"precious"}));
     EXPECT_TRUE(deck.isModified());
-    EXPECT_EQ(doc.filePath(), path("sub/deck.qrx"));
+    EXPECT_EQ(document.filePath(), path("sub/deck.qrx"));
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("sub/deck.qrx"));
 }
 
@@ -155,19 +155,19 @@ TEST_F(Commands, SaveWritesTheCurrentFileAndSaveAsMakesItTitled) {
     addCards(deck, {"a"});
     ui.choose(path("one.qrx"));
     doc.Save(); // untitled: Save As
-    EXPECT_EQ(doc.filePath(), path("one.qrx"));
+    EXPECT_EQ(document.filePath(), path("one.qrx"));
     EXPECT_EQ(profile.lastFile(), path("one.qrx"));
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("one.qrx"));
 
     putBody(deck, 0, "changed");
-    deck.setModified(true);
+    makeUnsaved(deck);
     EXPECT_TRUE(doc.Save()); // no dialog this time
     EXPECT_FALSE(deck.isModified());
     EXPECT_EQ(ui.fileDialogs.size(), 1u);
     Deck check;
     FakeUi quiet;
-    Document reader(check, quiet, profile);
-    ASSERT_TRUE(reader.LoadDeckFile(path("one.qrx")));
+    DocumentOf reader(check, quiet, profile);
+    ASSERT_TRUE(reader.commands.LoadDeckFile(path("one.qrx")));
     EXPECT_EQ(check.card(0).bodyText(), "changed");
 }
 
@@ -183,11 +183,11 @@ TEST_F(Commands, MergeAppendsSortsAndMarksModified) {
     EXPECT_EQ(indexesOf(deck), (Indexes{"Apple", "apple", "banana", "cherry", "date"}));
     EXPECT_TRUE(deck.isModified());
     EXPECT_EQ(ui.title, title);
-    EXPECT_EQ(doc.filePath(), path("one.qrx"));
+    EXPECT_EQ(document.filePath(), path("one.qrx"));
     EXPECT_EQ(profile.lastFile(), path("one.qrx"));
 
     // A failed merge changes nothing, the modified flag included.
-    deck.setModified(false);
+    deck.markClean();
     ui.choose(path("missing.qrx")).answer(Answer::Ok);
     doc.Merge();
     EXPECT_EQ(deck.count(), 5);
@@ -204,16 +204,16 @@ TEST_F(Commands, StartupLoad) {
     doc.startupLoad(path("start.qrx"));
     EXPECT_EQ(indexesOf(deck), (Indexes{"a", "b"}));
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("start.qrx"));
-    EXPECT_EQ(doc.filePath(), path("start.qrx"));
+    EXPECT_EQ(document.filePath(), path("start.qrx"));
     EXPECT_TRUE(profile.lastFile().isEmpty()); // only Open and Save As remember a file
 
     Deck other;
     FakeUi failing;
-    Document second(other, failing, profile);
+    DocumentOf second(other, failing, profile);
     failing.answer(Answer::Ok);
-    second.startupLoad(path("absent.qrx"));
+    second.commands.startupLoad(path("absent.qrx"));
     EXPECT_TRUE(other.isEmpty());
-    EXPECT_TRUE(second.filePath().isEmpty());
+    EXPECT_TRUE(second.document.filePath().isEmpty());
     EXPECT_EQ(failing.messages.at(0).text,
               QStringLiteral("File Error - \"%1\"").arg(path("absent.qrx")));
 }
@@ -222,7 +222,7 @@ TEST_F(Commands, ClosingAsksOnlyWhenModifiedAndNeverLosesCards) {
     addCards(deck, {"a"});
     EXPECT_TRUE(doc.mayDiscardChanges());
 
-    deck.setModified(true);
+    makeUnsaved(deck);
     ui.answer(Answer::Cancel);
     EXPECT_FALSE(doc.mayDiscardChanges());
     ui.answer(Answer::No);
@@ -240,13 +240,13 @@ TEST_F(Commands, AFileOpensByWhatItHoldsNotByItsName) {
     write(path("old.crd"), cardfile({{"b", "x", {}}, {"a", "y", {}}}));
     doc.startupLoad(path("old.crd"));
     EXPECT_EQ(indexesOf(deck), (Indexes{"a", "b"}));
-    EXPECT_TRUE(doc.isImported());
+    EXPECT_TRUE(document.isImported());
     EXPECT_EQ(ui.title, QStringLiteral("Quorix - ") + path("old.crd"));
     // ... and a deck with the name of a card file opens as a deck.
     writeDeck(path("deck.crd"), {"deck card"});
     EXPECT_TRUE(doc.openFile(path("deck.crd")));
     EXPECT_EQ(indexesOf(deck), (Indexes{"deck card"}));
-    EXPECT_FALSE(doc.isImported());
+    EXPECT_FALSE(document.isImported());
     // Neither kind: the message the name promises.
     write(path("text.crd"), "plain text");
     ui.answer(Answer::Ok);
@@ -289,7 +289,7 @@ TEST_F(Commands, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
     const QByteArray opened = read(file);
     const auto edit = [this] {
         putBody(deck, 0, "edited");
-        deck.setModified(true);
+        makeUnsaved(deck);
     };
     // Another deck of the same size renamed over it, with the old file's times: only the
     // file's identity tells.
@@ -323,10 +323,8 @@ TEST_F(Commands, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
     // The program's own save, and the same bytes written again in place, are no change.
     edit();
     ASSERT_TRUE(doc.Save());
-    // (Its bytes are hashed on a thread of their own, a moment after the save.)
-    for (int i = 0; i < 500 && !doc.fileStamp()->hash; ++i)
-        QThread::msleep(10);
-    ASSERT_TRUE(doc.fileStamp()->hash);
+    // Its bytes were hashed as they were written.
+    ASSERT_TRUE(document.guard().stamp()->hash);
     const QByteArray ours = read(file);
     write(file, ours);
     edit();
@@ -339,6 +337,6 @@ TEST_F(Commands, SaveAsksBeforeWritingOverAFileAnotherProgramChanged) {
     ui.pick(0).choose(path("copy.qrx"));
     EXPECT_TRUE(doc.Save());
     EXPECT_EQ(ui.messages.size(), boxes + 1);
-    EXPECT_EQ(doc.filePath(), path("copy.qrx"));
+    EXPECT_EQ(document.filePath(), path("copy.qrx"));
     EXPECT_TRUE(read(file).contains("them"));
 }

@@ -96,7 +96,7 @@ TEST(ExportUtf8, TheSameLayoutInUtf8) {
 
 TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     addCards(deck, {"a"});
-    deck.setModified(true);
+    makeUnsaved(deck);
     profile.setLastFile(path("deck.qrx"));
     ui.choose(path("out.txt")).choose(path("out.txt"));
     Export::ExportText(deck, western, ui, profile, path("my.deck.qrx"));

@@ -1,6 +1,6 @@
 #include "output/Printing.h"
 #include "deck/CharacterSet.h"
-#include "output/PrintPage.h"
+#include "ports/PrintPage.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
 

@@ -1,6 +1,8 @@
 #include "files/DeckFile.h"
-#include "session/CommandBinder.h"
+#include "files/StateFolder.h"
+#include "ports/CommandBinder.h"
 #include "session/DeckSession.h"
+#include "session/RecoveryCopies.h"
 #include "session/SignalPipe.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
@@ -103,7 +105,7 @@ TEST(Session, EveryChangeIsAnnouncedOncePerBatchAndTheFlagWhenItFlips) {
     EXPECT_EQ(modified.count(), 1);
 
     // Rotations change nothing to save; an unchanged text is no change at all.
-    deck.setModified(false);
+    deck.markClean();
     modified.clear();
     deck.BringCardToFront(1);
     deck.setBody(0, deck.card(0).bodyText());
@@ -119,13 +121,13 @@ TEST(Session, EveryChangeIsAnnouncedOncePerBatchAndTheFlagWhenItFlips) {
 // A copy left by a program that has ended comes back whole, as a modified deck of its file;
 // one that cannot be read is set aside with a message, never loaded half or deleted.
 // The state folder of one test, given back as it was afterwards.
-class StateFolder {
+class StateHome {
 public:
-    explicit StateFolder(const QString& path)
+    explicit StateHome(const QString& path)
         : m_was(qgetenv("XDG_STATE_HOME")) {
         qputenv("XDG_STATE_HOME", QFile::encodeName(path));
     }
-    ~StateFolder() { qputenv("XDG_STATE_HOME", m_was); }
+    ~StateHome() { qputenv("XDG_STATE_HOME", m_was); }
 
 private:
     QByteArray m_was;
@@ -133,7 +135,7 @@ private:
 
 TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
     QTemporaryDir dir;
-    const StateFolder state(dir.filePath(QStringLiteral("state")));
+    const StateHome state(dir.filePath(QStringLiteral("state")));
     QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
     const QString deckPath = dir.filePath(QStringLiteral("deck.qrx"));
     std::optional<FileStamp> stamp;
@@ -143,15 +145,15 @@ TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
         addCards(first.deck(), {"b", "a"});
         first.deck().SortByIndex();
         ui.choose(deckPath);
-        ASSERT_TRUE(first.document().SaveAs());
-        stamp = first.document().fileStamp();
+        ASSERT_TRUE(first.documentCommands().SaveAs());
+        stamp = first.document().guard().stamp();
         putBody(first.deck(), 0, "unsaved \xe9");
-        first.deck().setModified(true);
+        makeUnsaved(first.deck());
         ASSERT_TRUE(first.recovery().writeNow());
         // Still running: no one else offers its work.
-        EXPECT_TRUE(RecoveryCopy::leftOver(nullptr).empty());
+        EXPECT_TRUE(RecoveryCopies::leftOver({}, nullptr).empty());
     } // still modified: the copy stays, as after a kill
-    QDir folder(RecoveryCopy::folder());
+    QDir folder(StateFolder::recovery());
     const QStringList infos = folder.entryList({QStringLiteral("*.info")});
     ASSERT_EQ(infos.size(), 1);
     // The program that wrote it has ended (a process that cannot be this one).
@@ -185,21 +187,21 @@ TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
     EXPECT_TRUE(second.deck().isModified());
     EXPECT_EQ(second.document().filePath(), deckPath);
     // The file is as it was when the work began: Save writes it without asking.
-    EXPECT_EQ(second.document().fileStamp()->inode, stamp->inode);
-    EXPECT_TRUE(second.document().Save());
-    EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.info")}).isEmpty());
+    EXPECT_EQ(second.document().guard().stamp()->inode, stamp->inode);
+    EXPECT_TRUE(second.documentCommands().Save());
+    EXPECT_TRUE(QDir(StateFolder::recovery()).entryList({QStringLiteral("*.info")}).isEmpty());
 }
 
 // SIGTERM, SIGHUP and SIGINT reach the event loop as a signal of their own, never as work done
 // inside the handler; the unsaved work is then kept for the next start.
 TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
     QTemporaryDir dir;
-    const StateFolder state(dir.filePath(QStringLiteral("state")));
+    const StateHome state(dir.filePath(QStringLiteral("state")));
     QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
     FakeUi ui;
     DeckSession session(settings, ui);
     addCards(session.deck(), {"typed"});
-    session.deck().setModified(true);
+    makeUnsaved(session.deck());
     SignalPipe pipe;
     QObject::connect(&pipe, &SignalPipe::received, &session,
                      [&session](int) { session.keepWorkForNextStart(); });
@@ -209,9 +211,9 @@ TEST(Recovery, ASignalKeepsTheWorkForTheNextStart) {
         ASSERT_TRUE(received.wait(2000));
         EXPECT_EQ(received.takeFirst().at(0).toInt(), signal);
     }
-    EXPECT_EQ(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).size(), 1);
-    session.deck().setModified(false); // discarded: the copy goes
-    EXPECT_TRUE(QDir(RecoveryCopy::folder()).entryList({QStringLiteral("*.qrx")}).isEmpty());
+    EXPECT_EQ(QDir(StateFolder::recovery()).entryList({QStringLiteral("*.qrx")}).size(), 1);
+    session.deck().markClean(); // discarded: the copy goes
+    EXPECT_TRUE(QDir(StateFolder::recovery()).entryList({QStringLiteral("*.qrx")}).isEmpty());
 }
 
 // Another program's change to the file is read in, but never under an open dialog: what the
@@ -229,7 +231,7 @@ TEST(Session, AnotherProgramsChangeWaitsForTheOpenDialog) {
     QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
     FakeUi ui;
     DeckSession session(settings, ui);
-    ASSERT_TRUE(session.document().openFile(path));
+    ASSERT_TRUE(session.documentCommands().openFile(path));
     ui.dialogShown = true;
     ASSERT_TRUE(writeDeck("two"));
     QTest::qWait(1500);

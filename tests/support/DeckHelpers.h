@@ -15,7 +15,16 @@ inline void addCards(Deck& deck, std::initializer_list<const char*> indexes) {
     const bool modified = deck.isModified();
     for (const char* index : indexes)
         deck.AppendCard(index);
-    deck.setModified(modified);
+    if (!modified)
+        deck.markClean();
+}
+
+// A block of cards with these indexes and bodies.
+inline CardBlock cardsOf(std::initializer_list<std::pair<const char*, const char*>> cards) {
+    CardBlock block;
+    for (const auto& [index, body] : cards)
+        block.append(index, body);
+    return block;
 }
 
 // The indexes from the front card on.
@@ -33,17 +42,33 @@ using Indexes = std::vector<std::string>;
 inline void putBody(Deck& deck, int k, std::string_view text) {
     const bool modified = deck.isModified();
     deck.setBody(k, text);
-    deck.setModified(modified);
+    if (!modified)
+        deck.markClean();
 }
 inline void putIndex(Deck& deck, int k, std::string_view text) {
     const bool modified = deck.isModified();
     deck.setIndex(k, text);
-    deck.setModified(modified);
+    if (!modified)
+        deck.markClean();
 }
 inline void putTag(Deck& deck, int k, std::int32_t tag) {
     const bool modified = deck.isModified();
     deck.setTag(k, tag);
-    deck.setModified(modified);
+    if (!modified)
+        deck.markClean();
+}
+
+// The deck as it is, but not saved: as if it had come back from a recovery copy. The cards of
+// a deck in index order, and their order, stay; they are cards made anew.
+inline void makeUnsaved(Deck& deck) {
+    const int n = deck.count();
+    const int first = deck.firstInIndexOrder();
+    CardBlock cards;
+    for (int i = 0; i < n; ++i)
+        cards.append(deck.card((first + i) % n));
+    const Deck::Batch batch(deck);
+    deck.replaceCards(std::move(cards), Deck::State::Unsaved);
+    deck.BringCardToFront((n - first) % (n == 0 ? 1 : n));
 }
 
 // A file's bytes, built in tests byte by byte.

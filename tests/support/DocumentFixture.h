@@ -1,8 +1,10 @@
 #pragma once
 
 #include "FakeUi.h"
-#include "files/Document.h"
 #include "files/Profile.h"
+#include "files/Worker.h"
+#include "session/Document.h"
+#include "session/DocumentCommands.h"
 #include "support/DeckHelpers.h"
 
 #include <QFile>
@@ -10,6 +12,16 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+// A deck's document and its commands, with a worker of their own.
+struct DocumentOf {
+    Worker worker;
+    Document document;
+    DocumentCommands commands;
+    DocumentOf(Deck& deck, UserInterface& ui, Profile& profile)
+        : document(deck, ui, worker)
+        , commands(document, deck, ui, profile, worker) {}
+};
 
 // A deck, its document and settings in a temporary folder, with a scripted user.
 class DocumentFixture : public testing::Test {
@@ -19,7 +31,9 @@ protected:
     Profile profile{settings};
     Deck deck;
     FakeUi ui;
-    Document doc{deck, ui, profile};
+    DocumentOf documents{deck, ui, profile};
+    Document& document = documents.document;
+    DocumentCommands& doc = documents.commands;
 
     DocumentFixture() { ui.watch(deck); }
 
@@ -41,7 +55,7 @@ protected:
         addCards(other, indexes);
         FakeUi quiet;
         Profile p(settings);
-        Document d(other, quiet, p);
-        ASSERT_TRUE(d.WriteDeckFile(file));
+        DocumentOf d(other, quiet, p);
+        ASSERT_TRUE(d.commands.WriteDeckFile(file));
     }
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "deck/Deck.h"
-#include "output/PrintPage.h"
-#include "session/UserInterface.h"
+#include "ports/PrintPage.h"
+#include "ports/UserInterface.h"
 
 #include <gtest/gtest.h>
 

@@ -128,7 +128,7 @@ TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
     showCards({"Apple", "Banana", "Cherry"});
     QTest::keyClick(editor(), Qt::Key_B, Qt::ControlModifier);
     EXPECT_EQ(indexes().front(), "Banana");
-    frame->deck().setModified(false);
+    frame->deck().markClean();
 
     // Ctrl+Q: no card begins with q; nothing moves, but the editor is reloaded.
     putBody(frame->deck(), 0, "some text");
@@ -228,7 +228,7 @@ TEST_F(Cascade, EditsWithoutTypedCharactersSurviveARotation) {
 TEST_F(Cascade, UndoIsStoredAndMarksTheDeck) {
     showCards({"a"});
     QTest::keyClicks(editor(), QStringLiteral("xy"));
-    frame->deck().setModified(false); // as after a save
+    frame->deck().markClean(); // as after a save
     frame->runCommand(Cmd::Undo);
     EXPECT_EQ(body(), "");
     EXPECT_TRUE(frame->deck().isModified());
@@ -351,7 +351,7 @@ TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
         const Deck::Batch loading(frame->deck());
         addCards(frame->deck(), {"Apple", "Kiwi"});
         putBody(frame->deck(), 0, "as loaded");
-        frame->deck().setModified(false);
+        frame->deck().markClean();
     }
     frame->updateCommandStates();
     EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
@@ -364,7 +364,8 @@ TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
     frame->action(Cmd::RestoreCard)->trigger();
     EXPECT_EQ(body(), "as loaded");
     EXPECT_EQ(editor()->toPlainText(), QStringLiteral("as loaded"));
-    EXPECT_TRUE(frame->deck().isModified());
+    // The card is as it was loaded again, and so is the deck.
+    EXPECT_FALSE(frame->deck().isModified());
     frame->updateCommandStates();
     EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
 }

@@ -211,7 +211,7 @@ TEST_F(Frame, ADisabledAcceleratorDoesNothing) {
 
 TEST_F(Frame, OpenShowsTheCountAtOnce) {
     showCards({"a", "b", "c"});
-    Document& doc = frame->document();
+    DocumentCommands& doc = frame->session().documentCommands();
     ASSERT_TRUE(doc.WriteDeckFile(path("three.qrx")));
     frame->runCommand(Cmd::New);
     script.choose(path("three.qrx"));
@@ -308,7 +308,7 @@ TEST_F(Frame, WindowPositionIsRestoredAndStoredOnlyInTheNormalState) {
 
 TEST_F(Frame, StartupLoad) {
     showCards({"b", "a"});
-    ASSERT_TRUE(frame->document().WriteDeckFile(path("start.qrx")));
+    ASSERT_TRUE(frame->session().documentCommands().WriteDeckFile(path("start.qrx")));
     makeFrame();
     frame->startupLoad(path("start.qrx"));
     EXPECT_EQ(indexes(), (Indexes{"a", "b"}));
@@ -339,7 +339,7 @@ TEST_F(Frame, ClosingSequence) {
 
     makeFrame();
     showCards({"keep me"});
-    frame->deck().setModified(true);
+    makeUnsaved(frame->deck());
     script.answer(Answer::Cancel);
     EXPECT_FALSE(frame->close());
     EXPECT_TRUE(frame->isVisible());
@@ -357,7 +357,7 @@ TEST_F(Frame, ClosingSequence) {
 
     makeFrame();
     showCards({"discard"});
-    frame->deck().setModified(true);
+    makeUnsaved(frame->deck());
     script.answer(Answer::No);
     EXPECT_TRUE(frame->close());
     EXPECT_EQ(script.messages.back().text, QStringLiteral("Save Changes ?"));
@@ -367,7 +367,7 @@ TEST_F(Frame, ClosingSequence) {
 
 TEST_F(Frame, ExitRunsTheClosingSequence) {
     showCards({"a"});
-    frame->deck().setModified(true);
+    makeUnsaved(frame->deck());
     script.answer(Answer::Cancel);
     frame->runCommand(Cmd::Exit);
     EXPECT_TRUE(frame->isVisible());
@@ -411,12 +411,12 @@ TEST_F(Frame, RecentFilesAndDropsOpenDecks) {
     frame->updateCommandStates();
     EXPECT_FALSE(frame->recentFilesMenu()->isEnabled()); // nothing yet
     showCards({"a"});
-    ASSERT_TRUE(frame->document().WriteDeckFile(path("R&D.qrx")));
+    ASSERT_TRUE(frame->session().documentCommands().WriteDeckFile(path("R&D.qrx")));
     frame->deck().RemoveAllCards();
 
     // A file dropped on the window opens, after the save prompt.
     frame->deck().AppendCard("unsaved");
-    frame->deck().setModified(true);
+    makeUnsaved(frame->deck());
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path("R&D.qrx"))});
     // Dropped on the body editor, which never takes a file's name as text: the window opens it.

@@ -31,7 +31,7 @@ protected:
     void titled(std::initializer_list<const char*> cards) {
         showCards(cards);
         script.choose(path("deck.qrx"));
-        ASSERT_TRUE(frame->document().SaveAs());
+        ASSERT_TRUE(frame->session().documentCommands().SaveAs());
         dialogs.pdfPath = pdf();
     }
 };

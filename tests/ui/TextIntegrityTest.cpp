@@ -18,7 +18,7 @@ protected:
     std::string body(int k = 0) const { return std::string(frame->deck().card(k).bodyText()); }
     void load(const std::string& bytes) {
         putBody(frame->deck(), 0, bytes);
-        frame->deck().setModified(false);
+        frame->deck().markClean();
     }
     void sendKey(Qt::Key key, Qt::KeyboardModifiers mods, const QString& text) {
         QKeyEvent press(QEvent::KeyPress, key, mods, text);

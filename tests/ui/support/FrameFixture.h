@@ -31,7 +31,7 @@ protected:
     void SetUp() override { makeFrame(); }
     void TearDown() override {
         if (frame)
-            frame->deck().setModified(false);
+            frame->deck().markClean();
         frame.reset();
         session.reset();
     }
@@ -50,7 +50,7 @@ protected:
     // Fills the deck as a loaded file would and shows it.
     void showCards(std::initializer_list<const char*> indexes) {
         addCards(frame->deck(), indexes);
-        frame->deck().setModified(false);
+        frame->deck().markClean();
     }
 
     CardWindow* front() const { return frame->cardStack()->front(); }

@@ -1,9 +1,10 @@
 #include "DeckCommands.h"
 
-#include "CharacterSet.h"
-#include "Deck.h"
-#include "session/CommandBinder.h"
-#include "session/UserInterface.h"
+#include "deck/CharacterSet.h"
+#include "deck/Deck.h"
+#include "ports/CommandBinder.h"
+#include "ports/Questions.h"
+#include "ports/WindowStatus.h"
 
 namespace {
 
@@ -13,9 +14,11 @@ std::string_view view(const QByteArray& bytes) {
 
 } // namespace
 
-DeckCommands::DeckCommands(Deck& deck, UserInterface& ui, const CharacterSet& characterSet)
+DeckCommands::DeckCommands(Deck& deck, Questions& questions, WindowStatus& window,
+                           const CharacterSet& characterSet)
     : m_deck(deck)
-    , m_ui(ui)
+    , m_questions(questions)
+    , m_window(window)
     , m_characterSet(characterSet)
     , m_walk(deck, characterSet) {
     m_deck.addObserver(this);
@@ -47,12 +50,18 @@ void DeckCommands::bindCommands(CommandBinder& binder) {
 }
 
 void DeckCommands::warn(const QString& text, const QString& caption) {
-    m_ui.messageBox(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
+    m_questions.messageBox(text, caption, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void DeckCommands::deckChanged(DeckChanges changes) {
     if (changes & (DeckChange::Front | DeckChange::Count))
         frontCardShown();
+}
+
+void DeckCommands::cardReplaced(const Card& before, const Card& after) {
+    // An edit makes the card anew; it is still the card that came to the front.
+    if (m_restore.card == &before)
+        m_restore.card = &after;
 }
 
 void DeckCommands::frontCardShown() {
@@ -91,22 +100,21 @@ void DeckCommands::resort(const Card& card) {
 void DeckCommands::Duplicate() {
     if (m_deck.isEmpty())
         return;
-    CardBlock one(1);
-    const Card& added = one.append(m_deck.card(0));
+    CardBlock one;
+    one.append(m_deck.card(0));
     const Deck::Batch batch(m_deck);
     m_deck.appendCards(std::move(one));
-    resort(added);
+    resort(m_deck.card(m_deck.count() - 1));
 }
 
 void DeckCommands::Undelete() {
-    if (!m_deck.hasDeletedCard())
-        return;
     const Deck::Batch batch(m_deck);
-    resort(m_deck.Undelete());
+    if (const Card* card = m_deck.Undelete())
+        resort(*card);
 }
 
 void DeckCommands::Add() {
-    const auto typed = m_ui.indexDialog(IndexDialogMode::AddCard, QByteArray());
+    const auto typed = m_questions.indexDialog(IndexDialogMode::AddCard, QByteArray());
     if (!typed)
         return;
     m_newIndex = m_characterSet.cut(*typed, Card::MaxIndexLength);
@@ -124,8 +132,9 @@ void DeckCommands::Delete() {
     if (m_deck.isEmpty())
         return;
     const QString index = m_characterSet.decode(m_deck.card(0).indexText());
-    if (m_ui.messageBox(QStringLiteral("Delete \"%1\" ?").arg(index), QStringLiteral("Delete Card"),
-                        MessageIcon::Question, MessageButtons::YesNo) == Answer::Yes)
+    if (m_questions.messageBox(QStringLiteral("Delete \"%1\" ?").arg(index),
+                               QStringLiteral("Delete Card"), MessageIcon::Question,
+                               MessageButtons::YesNo) == Answer::Yes)
         m_deck.RemoveFrontCard();
 }
 
@@ -134,7 +143,7 @@ void DeckCommands::EditIndex() {
         return;
     const std::string_view index = m_deck.card(0).indexText();
     const QByteArray old(index.data(), static_cast<qsizetype>(index.size()));
-    const auto typed = m_ui.indexDialog(IndexDialogMode::EditIndex, old);
+    const auto typed = m_questions.indexDialog(IndexDialogMode::EditIndex, old);
     if (!typed)
         return;
     const QByteArray text = m_characterSet.cut(*typed, Card::MaxIndexLength);
@@ -152,7 +161,7 @@ void DeckCommands::EditIndex() {
 }
 
 void DeckCommands::GoTo() {
-    const auto typed = m_ui.indexDialog(IndexDialogMode::GotoIndex, QByteArray());
+    const auto typed = m_questions.indexDialog(IndexDialogMode::GotoIndex, QByteArray());
     if (!typed)
         return;
     if (typed->isEmpty()) {
@@ -186,11 +195,11 @@ void DeckCommands::FindNext(const QByteArray& text) {
     case FindWalk::Result::Found:
         // The Find dialog keeps the keyboard, so Enter there finds the next occurrence and
         // never types over this one.
-        m_ui.selectBodyBytes(match.start, match.start + match.length);
+        m_window.selectBodyBytes(match.start, match.start + match.length);
         break;
     case FindWalk::Result::EndOfSelection:
-        m_ui.messageBox(QStringLiteral("End of Selection"), QStringLiteral("Quorix Info"),
-                        MessageIcon::Exclamation, MessageButtons::Ok);
+        m_questions.messageBox(QStringLiteral("End of Selection"), QStringLiteral("Quorix Info"),
+                               MessageIcon::Exclamation, MessageButtons::Ok);
         break;
     case FindWalk::Result::EmptyDeck:
     case FindWalk::Result::NothingToFind:

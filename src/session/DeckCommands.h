@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FindWalk.h"
+#include "deck/FindWalk.h"
 
 #include <QByteArray>
 
@@ -9,7 +9,8 @@
 class CharacterSet;
 class CommandBinder;
 class Deck;
-class UserInterface;
+class Questions;
+class WindowStatus;
 
 // The commands that change or move through the deck by its index lines and bodies: Add,
 // Delete, Edit Index, Go To, Find Next, and the moves of the card stack (a click on a card,
@@ -17,7 +18,8 @@ class UserInterface;
 // the views follow it.
 class DeckCommands : private DeckObserver {
 public:
-    DeckCommands(Deck& deck, UserInterface& ui, const CharacterSet& characterSet);
+    DeckCommands(Deck& deck, Questions& questions, WindowStatus& window,
+                 const CharacterSet& characterSet);
     ~DeckCommands() override;
 
     void Add();
@@ -50,6 +52,7 @@ public:
 
 private:
     void deckChanged(DeckChanges changes) override;
+    void cardReplaced(const Card& before, const Card& after) override;
     // A card that has just come to the front is remembered as it is now, for Restore Card.
     void frontCardShown();
     void warn(const QString& text, const QString& caption);
@@ -65,7 +68,8 @@ private:
     };
 
     Deck& m_deck;
-    UserInterface& m_ui;
+    Questions& m_questions;
+    WindowStatus& m_window;
     const CharacterSet& m_characterSet;
     QByteArray m_newIndex; // the text last typed for Add
     FindWalk m_walk;
