@@ -1,7 +1,7 @@
 #include "InPlaceWrite.h"
 
 #include "FileNames.h"
-#include "SafeWriteUnix.h"
+#include "SafeWriteParts.h"
 #include "StateFolder.h"
 
 #include <QDir>
@@ -22,13 +22,6 @@ using namespace SafeWrite::Unix;
 namespace {
 
 const QByteArray Heading = "Quorix save in place";
-
-Result failure(Failure kind, const QString& reason) {
-    Result r;
-    r.failure = kind;
-    r.reason = reason;
-    return r;
-}
 
 bool writeNote(const QByteArray& path, const QByteArray& text) {
     const int fd = open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -62,14 +55,14 @@ Result write(const QByteArray& target, const struct stat& old,
              const std::function<bool(QIODevice&)>& fill, const Options& options, QString* why) {
     const QString folderName = StateFolder::recovery();
     if (!StateFolder::makePrivate(folderName, why))
-        return failure(Failure::WouldLoseAttributes, *why);
+        return failed(Failure::WouldLoseAttributes, *why);
     const QByteArray folder = FileNames::encode(folderName);
 
     // The new bytes, whole and on the disk.
     NewFile fresh = makeNewFile(folder, 0600, true, "new-");
     if (!fresh.ok()) {
         *why = systemReason(errno);
-        return failure(Failure::WouldLoseAttributes, *why);
+        return failed(Failure::WouldLoseAttributes, *why);
     }
     Result result = fillNewFile(fresh, fill, options);
     if (!result.ok) {
@@ -102,7 +95,7 @@ Result write(const QByteArray& target, const struct stat& old,
         discard(kept);
         discard(fresh);
         *why = systemReason(error);
-        return failure(Failure::WouldLoseAttributes, *why);
+        return failed(Failure::WouldLoseAttributes, *why);
     }
     syncFolder(folder);
     const auto cleanUp = [&] {
@@ -113,14 +106,14 @@ Result write(const QByteArray& target, const struct stat& old,
     };
     if (options.mayReplace && !options.mayReplace()) {
         cleanUp();
-        return failure(Failure::Declined, {});
+        return failed(Failure::Declined, {});
     }
 
     const int fd = open(target.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         error = errno;
         cleanUp();
-        return failure(Failure::Io, systemReason(error));
+        return failed(Failure::Io, systemReason(error));
     }
 #ifdef Q_OS_LINUX
     // The room first: a full disk then says so before a byte of the file has changed.
@@ -129,7 +122,7 @@ Result write(const QByteArray& target, const struct stat& old,
         error = errno;
         close(fd);
         cleanUp();
-        return failure(Failure::Io, systemReason(error));
+        return failed(Failure::Io, systemReason(error));
     }
 #endif
     const int from = open(fresh.name.constData(), O_RDONLY | O_CLOEXEC);
@@ -148,13 +141,13 @@ Result write(const QByteArray& target, const struct stat& old,
         close(fd);
         if (restored) {
             cleanUp();
-            return failure(Failure::Io, systemReason(error));
+            return failed(Failure::Io, systemReason(error));
         }
         const QString keptName = FileNames::display(FileNames::decode(kept.name));
         kept.name.clear(); // stays
         close(kept.fd);
         kept.fd = -1;
-        return failure(
+        return failed(
             Failure::Io,
             systemReason(error) +
                 QStringLiteral("\nThe file's old contents are kept in %1.").arg(keptName));

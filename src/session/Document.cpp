@@ -11,37 +11,40 @@
 namespace {
 
 // Where the front card of a deck read again is: the same card (its index, body and tag, the
-// same one among cards alike), else the card with its index or its body, else none.
+// same one among cards alike), else the card in its place among those with its index (its body
+// was changed), else the one card with its body (its index was changed), else none.
 struct FrontCard {
     std::string index;
     std::string body;
     std::int32_t tag = 0;
-    int alikeBefore = 0; // cards with the same index, body and tag before it in index order
+    int alikeBefore = 0;     // cards with the same index, body and tag before it in index order
+    int sameIndexBefore = 0; // cards with the same index before it
 
     static std::optional<FrontCard> of(const Deck& deck) {
         if (deck.isEmpty())
             return std::nullopt;
         const Card& front = deck.card(0);
-        FrontCard f{std::string(front.indexText()), std::string(front.bodyText()), front.tag(), 0};
+        FrontCard f{std::string(front.indexText()), std::string(front.bodyText()), front.tag(), 0,
+                    0};
         for (int k = deck.firstInIndexOrder(); k != 0; k = (k + 1) % deck.count()) {
-            if (deck.card(k).sameAs(front))
-                ++f.alikeBefore;
+            f.alikeBefore += deck.card(k).sameAs(front) ? 1 : 0;
+            f.sameIndexBefore += deck.card(k).indexText() == f.index ? 1 : 0;
         }
         return f;
     }
 
     int findIn(const Deck& deck) const {
-        int alike = 0, byIndex = -1, byBody = -1, bodies = 0;
+        int alike = 0, sameIndex = 0, byIndex = -1, byBody = -1, bodies = 0;
         const int n = deck.count();
         for (int i = 0, k = deck.firstInIndexOrder(); i < n; ++i, k = (k + 1) % n) {
             const Card& c = deck.card(k);
-            const bool sameIndex = c.indexText() == index;
-            const bool sameBody = c.bodyText() == body;
-            if (sameIndex && sameBody && c.tag() == tag && alike++ == alikeBefore)
+            const bool indexAlike = c.indexText() == index;
+            const bool bodyAlike = c.bodyText() == body;
+            if (indexAlike && bodyAlike && c.tag() == tag && alike++ == alikeBefore)
                 return k;
-            if (sameIndex && byIndex < 0)
+            if (indexAlike && sameIndex++ == sameIndexBefore)
                 byIndex = k;
-            if (sameBody && !sameIndex) {
+            if (bodyAlike && !indexAlike) {
                 byBody = k;
                 ++bodies;
             }

@@ -148,7 +148,7 @@ void RecoveryCopy::writeCopy() {
     });
 }
 
-void RecoveryCopy::settle(const Place& place) {
+void RecoveryCopy::settle(const Place& place, bool tell) {
     if (place == m_place)
         return;
     // A copy that moved leaves nothing behind where it was.
@@ -156,7 +156,8 @@ void RecoveryCopy::settle(const Place& place) {
     m_place = place;
     if (place.folder != StateFolder::recovery()) {
         m_profile.addRecoveryPlace(place.folder);
-        tellElsewhere(place.deckFile());
+        if (tell)
+            tellElsewhere(place.deckFile());
     }
 }
 
@@ -168,7 +169,7 @@ void RecoveryCopy::written(const std::optional<Place>& place, const QString& why
         if (place)
             removePlace(*place); // the changes were saved or discarded meanwhile
     } else if (place) {
-        settle(*place);
+        settle(*place, true);
         m_toldFailure = false;
     } else if (!m_toldFailure) {
         m_toldFailure = true;
@@ -194,7 +195,7 @@ std::optional<QString> RecoveryCopy::writeNow(QString* why) {
             *why = reason;
         return std::nullopt;
     }
-    settle(*place);
+    settle(*place, false); // the caller says where it went
     m_dirty = false;
     return place->deckFile();
 }

@@ -75,7 +75,8 @@ private:
     QStringList folders() const;
     void written(const std::optional<Place>& place, const QString& why, quint64 generation,
                  quint64 job);
-    void settle(const Place& place);
+    // The copy is now at place; said on standard error when it is not where it belongs.
+    void settle(const Place& place, bool tell);
     QString id();
 
     Deck& m_deck;

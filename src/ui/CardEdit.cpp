@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
+#include <QScrollBar>
 
 namespace {
 
@@ -78,6 +79,37 @@ void CardEdit::setBody(std::string_view bytes) {
     // then it follows what the document shows.
     if (editorText() != m_body.text())
         m_body.follow(editorText(), 0, static_cast<int>(document()->characterCount()));
+}
+
+void CardEdit::reloadBody(std::string_view bytes) {
+    const QString before = editorText();
+    // As numbers: a cursor follows the document, which the load replaces.
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+    const int scroll = verticalScrollBar()->value();
+    setBody(bytes);
+    const QString after = editorText();
+    // What stands before and after the change stays in place; a position inside it goes to
+    // the change's end.
+    qsizetype prefix = 0;
+    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const auto moved = [&](int position) {
+        if (position <= prefix)
+            return position;
+        if (position >= before.size() - suffix)
+            return static_cast<int>(position + after.size() - before.size());
+        return static_cast<int>(after.size() - suffix);
+    };
+    QTextCursor cursor(document());
+    cursor.setPosition(moved(anchor));
+    cursor.setPosition(moved(position), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(scroll);
 }
 
 QByteArray CardEdit::selectedBytes() const {

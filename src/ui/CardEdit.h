@@ -20,6 +20,9 @@ public:
 
     // Loads a card's body; this is not an edit.
     void setBody(std::string_view bytes);
+    // Loads the body of the same card as read again from its file: the cursor, the selection
+    // and the scroll stay where they were in the text, moved only by what changed before them.
+    void reloadBody(std::string_view bytes);
     // The bytes the card holds: those last loaded, or of the last edit.
     const QByteArray& storedBody() const { return m_stored; }
     // The stored bytes of the selection up to its first line break; Find starts with it.

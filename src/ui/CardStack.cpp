@@ -85,7 +85,10 @@ void CardStack::RelabelCards(DeckChanges changes) {
         created = true;
         Q_EMIT frontCardCreated(m_front);
     }
-    m_front->relabel(created || (changes & (DeckChange::Front | DeckChange::Count)));
+    // A deck read again from its file keeps its front card: the user goes on typing there.
+    const bool reread = changes & DeckChange::Reread;
+    m_front->relabel(created || (!reread && (changes & (DeckChange::Front | DeckChange::Count))),
+                     reread);
     update();
     // Every card's place may have changed: readers ask again.
     if (QAccessible::isActive()) {

@@ -81,14 +81,19 @@ void CardWindow::StoreBody() {
     m_deck.setBody(0, std::string_view(body.constData(), static_cast<std::size_t>(body.size())));
 }
 
-void CardWindow::relabel(bool anotherCard) {
+void CardWindow::relabel(bool anotherCard, bool reread) {
     update(0, 0, Width, HeaderHeight + 2);
     if (m_deck.isEmpty())
         return;
     const std::string_view body = m_deck.card(0).bodyText();
     const QByteArray& shown = m_editor->storedBody();
-    if (anotherCard ||
-        body != std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())))
+    const bool differs =
+        body != std::string_view(shown.constData(), static_cast<std::size_t>(shown.size()));
+    if (anotherCard)
+        m_editor->setBody(body);
+    else if (differs && reread)
+        m_editor->reloadBody(body);
+    else if (differs)
         m_editor->setBody(body);
     // A screen reader names the body after its card.
     m_editor->setAccessibleName(m_characterSet.decode(m_deck.card(0).indexText()));

@@ -33,8 +33,9 @@ public:
     void StoreBody();
     // Redraws the header from card 0 and loads its body into the editor: always when another
     // card came to the front, and otherwise only when the card's body is not what the editor
-    // shows (a Restore Card), so that the user's own typing keeps its undo steps.
-    void relabel(bool anotherCard);
+    // shows (a Restore Card, the card read again from its file), so that the user's own typing
+    // keeps its undo steps. A card read again keeps the cursor where it was.
+    void relabel(bool anotherCard, bool reread = false);
     // The index as the header shows it: cut to 32 characters and "...".
     QString headerText(std::string_view index) const;
 

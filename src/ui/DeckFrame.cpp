@@ -1,6 +1,5 @@
 #include "DeckFrame.h"
 
-#include "AboutDialog.h"
 #include "CardEdit.h"
 #include "CardMenu.h"
 #include "CardStack.h"
@@ -8,13 +7,11 @@
 #include "CommandActions.h"
 #include "DeckStatusBar.h"
 #include "Dialogs.h"
-#include "EditCommands.h"
 #include "FindDialog.h"
-#include "HelpWindow.h"
+#include "FrameCommands.h"
 #include "IndexList.h"
 #include "IndexListModel.h"
 #include "RecentFilesMenu.h"
-#include "TagDialog.h"
 #include "WindowPort.h"
 #include "WindowPos.h"
 #include "files/FileNames.h"
@@ -76,7 +73,7 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     m_actions->addSubmenuAfter(Cmd::Open, m_recentMenu);
     connect(m_recentMenu, &RecentFilesMenu::fileChosen, this, &DeckFrame::openRecent);
     connect(m_actions, &CommandActions::statesUpdating, m_recentMenu, &RecentFilesMenu::refresh);
-    bindCommands();
+    FrameCommands::bind(*this, m_port);
     connect(m_list->filterBox(), &QLineEdit::textChanged, m_actions, &CommandActions::updateSoon);
     // The enable states follow every change to the deck and the document. Cards that come or
     // go, and the document, change what the keys may do: those are followed at once, so that
@@ -98,62 +95,6 @@ DeckFrame::~DeckFrame() {
     m_port.attach(nullptr, nullptr, {}, {});
     // The views read the deck: they go first.
     delete takeCentralWidget();
-}
-
-void DeckFrame::bindCommands() {
-    m_session.bindCommands(*m_actions);
-    // The Edit commands act on the field the user sees: in the list view its filter box, never
-    // the body of a card that is not on the screen.
-    auto* edit = new EditCommands(
-        [this]() -> QWidget* {
-            if (isListShown())
-                return m_list->filterBox();
-            return m_stack->front() ? m_stack->front()->editor() : nullptr;
-        },
-        this);
-    edit->bindCommands(*m_actions);
-    connect(edit, &EditCommands::statesChanged, m_actions, &CommandActions::updateSoon);
-
-    // The commands on the front card act on the card the list shows as current; with no card
-    // shown there is none.
-    for (int id : {Cmd::EditIndex, Cmd::Delete, Cmd::Duplicate, Cmd::RestoreCard, Cmd::PrintCard,
-                   Cmd::SendCard})
-        m_actions->restrict(id, [this] { return !isListShown() || m_list->showsFrontCard(); });
-    for (auto [id, rows] : {std::pair(Cmd::NextCard, 1), std::pair(Cmd::PreviousCard, -1)}) {
-        m_actions->bind(
-            id,
-            [this, rows] {
-                if (isListShown())
-                    m_list->moveCurrent(rows);
-                else if (rows > 0)
-                    m_session.commands().Next();
-                else
-                    m_session.commands().Previous();
-            },
-            [this] { return !m_session.deck().isEmpty(); });
-    }
-
-    const auto cards = [this] { return !m_session.deck().isEmpty(); };
-    m_actions->bind(Cmd::Exit, [this] { close(); });
-    m_actions->bind(
-        Cmd::Find, [this] { showFind(); }, cards);
-    m_actions->bind(Cmd::ViewCards, [this] { showView(false); });
-    // F6 switches between the two views.
-    m_actions->bind(Cmd::ViewList, [this] { showView(!isListShown()); });
-    m_actions->bindChecked(Cmd::ViewCards, [this] { return !isListShown(); });
-    m_actions->bindChecked(Cmd::ViewList, [this] { return isListShown(); });
-    m_actions->bind(
-        Cmd::Tag, [this] { TagDialog::run(this, m_session.deck(), m_session.characterSet()); },
-        cards);
-    m_actions->bind(Cmd::Restore, [this] {
-        WindowPos::restore(*this);
-        m_stack->LayoutCardWindows();
-    });
-    m_actions->bind(Cmd::HelpContents, [this] { HelpWindow::open(this, m_port); });
-    m_actions->bind(Cmd::About, [this] {
-        const KeyboardReturn back(this);
-        AboutDialog(this).exec();
-    });
 }
 
 QAction* DeckFrame::action(int commandId) const {

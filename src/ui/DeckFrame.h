@@ -63,6 +63,8 @@ public:
     void ShowStatusMessage(const QString& text);
     // The editor's card menu at a point of the screen.
     CardMenu* showCardMenu(const QPoint& globalPos);
+    // Edit > Find: the Find dialog, with a new search from the front card.
+    void showFind();
 
 protected:
     bool event(QEvent* event) override;
@@ -71,13 +73,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void bindCommands();
     void openFile(const QString& path);
     void openRecent(const QString& path);
     void onFrontCardCreated(CardWindow* front);
     void onCardButton(int id);
     void onCommitData(QSessionManager& manager);
-    void showFind();
 
     DeckSession& m_session;
     WindowPort& m_port;

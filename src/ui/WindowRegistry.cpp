@@ -2,19 +2,24 @@
 
 #include "files/FileNames.h"
 #include "files/SafeWrite.h"
+#include "files/StateFolder.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 #ifdef QUORIX_HAVE_X11
 #include <QGuiApplication>
@@ -23,7 +28,21 @@
 
 namespace {
 
-constexpr int AnswerMs = 2000;
+// However busy the other window, the one asking never waits longer than this.
+constexpr int AnswerMs = 250;
+
+// The process a socket or claim names ("window-<pid>"), and whether it is gone.
+bool programGone(const QByteArray& serverName) {
+#ifdef Q_OS_UNIX
+    const QByteArray base = serverName.mid(serverName.lastIndexOf('/') + 1);
+    bool ok = false;
+    const qint64 pid = base.startsWith("window-") ? base.mid(7).toLongLong(&ok) : 0;
+    return ok && pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+#else
+    (void)serverName;
+    return false;
+#endif
+}
 
 void comeForward(QWidget* window) {
     if (window->isMinimized())
@@ -49,6 +68,18 @@ QByteArray readClaim(const QString& file) {
     return f.open(QIODevice::ReadOnly) ? f.read(4096).trimmed() : QByteArray();
 }
 
+// A folder that is the user's own and no one else's.
+bool isPrivateFolder(const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat st {};
+    return lstat(FileNames::encode(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+#else
+    (void)path;
+    return true;
+#endif
+}
+
 } // namespace
 
 WindowRegistry::WindowRegistry(QObject* parent)
@@ -61,8 +92,37 @@ WindowRegistry::~WindowRegistry() {
 }
 
 QString WindowRegistry::folder() {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/quorix");
+    // Only a folder that is the user's own and no one else's is used: in a folder another
+    // user made, the windows of this one would find no claims, or false ones. Without a runtime
+    // folder of the session's own, one is made in the temporary folder, else in the state
+    // folder.
+    QStringList candidates;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && isPrivateFolder(runtime))
+        candidates << runtime + QStringLiteral("/quorix");
+#ifdef Q_OS_UNIX
+    candidates << QDir::tempPath() + QStringLiteral("/quorix-runtime-%1").arg(geteuid());
+#endif
+    candidates << StateFolder::recovery() + QStringLiteral("/../runtime");
+    for (const QString& candidate : candidates) {
+        if (StateFolder::makePrivate(QDir::cleanPath(candidate)))
+            return QDir::cleanPath(candidate);
+    }
+    return QString();
+}
+
+void WindowRegistry::removeStale() {
+    // What crashed programs left: their sockets, and the claims that name them.
+    const QDir dir(folder());
+    for (const QString& name : dir.entryList({QStringLiteral("window-*")}, QDir::System)) {
+        if (programGone(name.toUtf8()))
+            QFile::remove(dir.filePath(name));
+    }
+    for (const QString& name : dir.entryList({QStringLiteral("deck-*")}, QDir::Files)) {
+        const QByteArray server = readClaim(dir.filePath(name));
+        if (server.isEmpty() || programGone(server) || !QFile::exists(QString::fromUtf8(server)))
+            QFile::remove(dir.filePath(name));
+    }
 }
 
 QString WindowRegistry::claimFile(const QString& path) {
@@ -80,9 +140,9 @@ QString WindowRegistry::claimFile(const QString& path) {
 
 void WindowRegistry::setWindow(QWidget* window) {
     m_window = window;
-    if (m_server.isListening())
+    if (m_server.isListening() || folder().isEmpty())
         return;
-    QDir().mkpath(folder());
+    removeStale();
     const QString name =
         folder() + QStringLiteral("/window-%1").arg(QCoreApplication::applicationPid());
     QLocalServer::removeServer(name);
@@ -95,16 +155,23 @@ bool WindowRegistry::bringForward(const QString& path) {
     const QByteArray server = readClaim(file);
     if (server.isEmpty() || server == m_server.fullServerName().toUtf8())
         return false;
+    if (programGone(server)) {
+        QFile::remove(file);
+        return false;
+    }
+    const QDeadlineTimer deadline(AnswerMs);
     QLocalSocket socket;
     socket.connectToServer(QString::fromUtf8(server));
-    if (!socket.waitForConnected(AnswerMs)) {
-        QFile::remove(file); // its program is gone
+    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
+        if (socket.error() != QLocalSocket::SocketTimeoutError)
+            QFile::remove(file); // its program is gone
         return false;
     }
     socket.write("raise " + QFileInfo(file).fileName().toUtf8() + '\n');
     socket.flush();
     QByteArray answer;
-    while (!answer.contains('\n') && socket.waitForReadyRead(AnswerMs))
+    while (!answer.contains('\n') && !deadline.hasExpired() &&
+           socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))))
         answer += socket.readAll();
     if (answer.trimmed() == "yes")
         return true;

@@ -25,11 +25,13 @@ public:
     bool bringForward(const QString& path) override;
     void holding(const QString& path) override;
 
-    // $XDG_RUNTIME_DIR/quorix.
+    // $XDG_RUNTIME_DIR/quorix, or another folder that is the user's alone; empty when none
+    // can be had (one window per deck is then not kept).
     static QString folder();
 
 private:
     static QString claimFile(const QString& path);
+    static void removeStale();
     void onConnection();
     void release();
 

@@ -144,6 +144,20 @@ TEST(Deck, IndexSearchesLookWhereTheyShould) {
     addCards(one, {"cat"});
     EXPECT_FALSE(one.JumpToInitial('c'));
     EXPECT_FALSE(one.BringExactIndexToFront("cat"));
+
+    // Any byte may be asked for: only the letters A-Z pair with their small letters.
+    Deck bytes;
+    addCards(bytes, {"a", "[x", "{y", "\xe9t\xe9", "\xc9t\xe9"});
+    EXPECT_TRUE(bytes.JumpToInitial('{'));
+    EXPECT_EQ(bytes.card(0).indexText(), "{y");
+    EXPECT_TRUE(bytes.JumpToInitial('['));
+    EXPECT_EQ(bytes.card(0).indexText(), "[x");
+    EXPECT_TRUE(bytes.JumpToInitial('\xc9'));
+    EXPECT_EQ(bytes.card(0).indexText(), "\xc9t\xe9");
+    EXPECT_TRUE(bytes.JumpToInitial('\xe9'));
+    EXPECT_EQ(bytes.card(0).indexText(), "\xe9t\xe9");
+    EXPECT_FALSE(bytes.JumpToInitial('\0'));
+    EXPECT_FALSE(bytes.JumpToInitial('\x7f'));
 }
 
 TEST(Deck, RemovingCards) {
@@ -165,6 +179,64 @@ TEST(Deck, RemovingCards) {
     EXPECT_EQ(indexesOf(deck), (Indexes{"A", "B", "C"}));
     deck.RemoveAllCards();
     EXPECT_TRUE(deck.isEmpty());
+    // Nothing to bring back is nothing done.
+    EXPECT_FALSE(deck.hasDeletedCard());
+    EXPECT_EQ(deck.Undelete(), nullptr);
+    EXPECT_TRUE(deck.isEmpty());
+}
+
+// A listener that stops listening while it is told, or makes another stop, never makes the
+// others miss the news.
+TEST(Deck, ListenersMayStopListeningWhileTheyAreTold) {
+    Deck deck;
+    struct Listener : DeckObserver {
+        Deck* deck = nullptr;
+        DeckObserver* alsoRemove = nullptr;
+        int told = 0;
+        void deckChanged(DeckChanges) override {
+            ++told;
+            deck->removeObserver(this);
+            if (alsoRemove)
+                deck->removeObserver(alsoRemove);
+        }
+    } first, second, third;
+    for (Listener* l : {&first, &second, &third}) {
+        l->deck = &deck;
+        deck.addObserver(l);
+    }
+    second.alsoRemove = &third;
+    deck.AppendCard("a");
+    EXPECT_EQ(first.told, 1);
+    EXPECT_EQ(second.told, 1);
+    EXPECT_EQ(third.told, 0); // it had stopped listening before its turn
+    deck.AppendCard("b");
+    EXPECT_EQ(first.told + second.told + third.told, 2);
+}
+
+// The deck knows what was saved: an edit that puts a card back as it was is no change, and a
+// copy of the deck for another thread stays as it was while the deck changes.
+TEST(Deck, TheSavedStateAndSnapshots) {
+    Deck deck;
+    addCards(deck, {"a", "b"});
+    putBody(deck, 0, "saved");
+    EXPECT_FALSE(deck.isModified());
+    const DeckSnapshot before = deck.snapshot();
+    deck.setBody(0, "typed");
+    EXPECT_TRUE(deck.isModified());
+    deck.setIndex(1, "c");
+    deck.setBody(0, "saved");
+    EXPECT_TRUE(deck.isModified());
+    deck.setIndex(1, "b");
+    EXPECT_FALSE(deck.isModified());
+    EXPECT_EQ(before.card(0).bodyText(), "saved");
+    EXPECT_EQ(deck.savedState().card(1).indexText(), "b");
+    // Cards that came or went keep it modified until it is saved.
+    deck.AppendCard("d");
+    deck.BringCardToFront(2);
+    deck.RemoveFrontCard();
+    EXPECT_TRUE(deck.isModified());
+    deck.markClean();
+    EXPECT_FALSE(deck.isModified());
 }
 
 TEST(Deck, ObserverHearsOfEveryCardBeforeItGoes) {

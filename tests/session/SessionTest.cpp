@@ -6,6 +6,7 @@
 #include "session/SignalPipe.h"
 #include "support/DeckHelpers.h"
 #include "support/FakeUi.h"
+#include "support/StateHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,18 +121,6 @@ TEST(Session, EveryChangeIsAnnouncedOncePerBatchAndTheFlagWhenItFlips) {
 
 // A copy left by a program that has ended comes back whole, as a modified deck of its file;
 // one that cannot be read is set aside with a message, never loaded half or deleted.
-// The state folder of one test, given back as it was afterwards.
-class StateHome {
-public:
-    explicit StateHome(const QString& path)
-        : m_was(qgetenv("XDG_STATE_HOME")) {
-        qputenv("XDG_STATE_HOME", QFile::encodeName(path));
-    }
-    ~StateHome() { qputenv("XDG_STATE_HOME", m_was); }
-
-private:
-    QByteArray m_was;
-};
 
 TEST(Recovery, WorkComesBackAfterTheProgramEndedAndADamagedCopyIsSetAside) {
     QTemporaryDir dir;

@@ -1,3 +1,4 @@
+#include "files/DeckFile.h"
 #include "support/FrameFixture.h"
 #include "support/TypeText.h"
 #include "ui/CardButton.h"
@@ -368,4 +369,44 @@ TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
     EXPECT_FALSE(frame->deck().isModified());
     frame->updateCommandStates();
     EXPECT_FALSE(frame->action(Cmd::RestoreCard)->isEnabled());
+}
+
+// Another program's change read in while the user works in a card: the same card stays in
+// front, even when its index was renamed or others share it, and the cursor, the selection and
+// the scroll stay where the user was.
+TEST_F(Cascade, AReloadKeepsTheCardTheCursorAndTheSelection) {
+    const QString file = path("shared.qrx");
+    const auto writeFile = [&](std::initializer_list<std::pair<const char*, const char*>> cards) {
+        Deck other;
+        other.appendCards(cardsOf(cards));
+        other.SortByIndex();
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(DeckFile::write(other, out));
+    };
+    writeFile({{"Same", "first"}, {"Same", "second line one\r\nline two"}, {"Zed", "z"}});
+    ASSERT_TRUE(frame->session().documentCommands().openFile(file));
+    QTest::mouseClick(frame->cardStack(), Qt::LeftButton, {},
+                      frame->cardStack()->cardRect(1).topLeft() + QPoint(40, 8));
+    ASSERT_EQ(frame->deck().card(0).bodyText(), "second line one\r\nline two");
+    QTextCursor cursor = editor()->textCursor();
+    cursor.setPosition(7);
+    cursor.setPosition(11, QTextCursor::KeepAnchor); // "line"
+    editor()->setTextCursor(cursor);
+
+    // Text inserted before the selection moves it along; the front card is the second "Same".
+    writeFile({{"Same", "first"}, {"Same", "NEW second line one\r\nline two"}, {"Zed", "z!"}});
+    ASSERT_EQ(frame->session().documentCommands().reloadIfChanged(),
+              DocumentCommands::Reload::Reloaded);
+    EXPECT_EQ(frame->deck().card(0).bodyText(), "NEW second line one\r\nline two");
+    EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("line"));
+    EXPECT_TRUE(editor()->hasFocus());
+
+    // Renamed by the other program: still that card, found by its body.
+    writeFile({{"Same", "first"}, {"Renamed", "NEW second line one\r\nline two"}, {"Zed", "z!"}});
+    frame->session().documentCommands().reloadIfChanged();
+    EXPECT_EQ(frame->deck().card(0).indexText(), "Renamed");
+    EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("line"));
+    QTest::keyClicks(editor(), QStringLiteral("word"));
+    EXPECT_EQ(frame->deck().card(0).bodyText(), "NEW second word one\r\nline two");
 }

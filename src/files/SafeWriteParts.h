@@ -7,6 +7,14 @@
 #include <QByteArray>
 #include <QIODevice>
 
+namespace SafeWrite {
+
+// The device's reason for a failed write, or a plain one where it gives none.
+QString reasonOf(const QIODevice& device);
+Result failed(Failure failure, const QString& reason);
+
+} // namespace SafeWrite
+
 namespace SafeWrite::Unix {
 
 QString systemReason(int error);
