@@ -30,17 +30,21 @@ const Card* Card::make(char* at, std::string_view index, std::string_view body, 
     put16(at + 4, word & 0xFFFF);
     put16(at + 6, word >> 16);
     char* text = at + HeaderSize;
-    std::memcpy(text, kept.index.data(), kept.index.size());
+    // An empty text may have no memory at all behind it.
+    if (!kept.index.empty())
+        std::memcpy(text, kept.index.data(), kept.index.size());
     for (std::size_t i = 0; i < kept.index.size(); ++i) {
         if (static_cast<unsigned char>(text[i]) < 0x20)
             text[i] = ' ';
     }
-    std::memcpy(text + kept.index.size(), kept.body.data(), kept.body.size());
+    if (!kept.body.empty())
+        std::memcpy(text + kept.index.size(), kept.body.data(), kept.body.size());
     return Card::at(at);
 }
 
 void storeTextField(char* field, std::size_t size, std::string_view text) {
     const std::string_view kept = upToZero(text, size - 1);
-    std::memcpy(field, kept.data(), kept.size());
+    if (!kept.empty())
+        std::memcpy(field, kept.data(), kept.size());
     std::memset(field + kept.size(), 0, size - kept.size());
 }

@@ -50,7 +50,8 @@ void Deck::changed(DeckChanges changes) {
 
 void Deck::structureChanged(DeckChanges changes) {
     m_unsavedStructure = true;
-    m_changed.clear(); // modified until saved, whatever the texts
+    m_savedOf.clear(); // modified until saved, whatever the texts
+    m_differing = 0;
     changed(changes);
 }
 
@@ -134,14 +135,17 @@ void Deck::replaceCard(int k, std::string_view index, std::string_view body, std
         m_singles.erase(it);
     }
     if (!m_unsavedStructure) {
-        // Every card is a saved one or stands in for one.
+        // Every card is a saved one, or stands in for one.
         const Card* saved = old;
-        if (auto it = m_changed.find(old); it != m_changed.end()) {
+        if (auto it = m_savedOf.find(old); it != m_savedOf.end()) {
             saved = it->second;
-            m_changed.erase(it);
+            if (!old->sameContentAs(*saved))
+                --m_differing;
+            m_savedOf.erase(it);
         }
+        m_savedOf.emplace(now, saved);
         if (!now->sameContentAs(*saved))
-            m_changed.emplace(now, saved);
+            ++m_differing;
     }
     tellObservers([old, now](DeckObserver* o) { o->cardReplaced(*old, *now); });
     changed(change);
@@ -252,7 +256,8 @@ void Deck::RemoveAllCards() {
         changed(DeckChange::Count | DeckChange::Front);
     }
     m_unsavedStructure = isModified();
-    m_changed.clear();
+    m_savedOf.clear();
+    m_differing = 0;
     m_ring = std::make_shared<Ring>();
     m_deleted.clear();
     m_deleted.shrink_to_fit();
@@ -287,7 +292,8 @@ void Deck::replaceCards(CardBlock cards, State state) {
 
 void Deck::markClean() {
     m_unsavedStructure = false;
-    m_changed.clear();
+    m_savedOf.clear();
+    m_differing = 0;
     m_saved = snapshot();
     changed({});
 }

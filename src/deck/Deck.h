@@ -97,7 +97,7 @@ public:
     void replaceCards(CardBlock cards, State state);
     // The deck is now what its file holds: the one way the deck becomes unmodified.
     void markClean();
-    bool isModified() const { return m_unsavedStructure || !m_changed.empty(); }
+    bool isModified() const { return m_unsavedStructure || m_differing > 0; }
 
     // The deck as it is now, for another thread.
     DeckSnapshot snapshot() const;
@@ -151,8 +151,10 @@ private:
     DeckSnapshot m_saved;
     // Cards came or went since the deck was saved.
     bool m_unsavedStructure = false;
-    // Otherwise: the cards edited since, each with its saved version.
-    std::unordered_map<const Card*, const Card*> m_changed;
+    // Otherwise: the cards edited since, each with its saved version (which the saved state
+    // keeps alive), and how many of them differ from it.
+    std::unordered_map<const Card*, const Card*> m_savedOf;
+    int m_differing = 0;
 
     std::vector<DeckObserver*> m_observers;
     int m_batches = 0;

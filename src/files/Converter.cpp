@@ -42,8 +42,10 @@ const char* const Usage =
     "\n"
     "The cards come out in the order Quorix shows them after opening IN: sorted by\n"
     "index, the first card in front. An existing OUT is replaced only when the whole\n"
-    "output has been written; a damaged or unknown IN never produces an OUT, and OUT\n"
-    "may not be IN itself. Pictures and objects in card files are not converted.\n"
+    "output has been written, keeps its owner, group, permissions and attributes, and\n"
+    "is never written when it is read-only; a damaged or unknown IN never produces an\n"
+    "OUT, and OUT may not be IN itself. Pictures and objects in card files are not\n"
+    "converted.\n"
     "Texts are kept as the bytes the files hold; a text longer than a card holds\n"
     "(511 bytes) is shortened, and quorix-convert says so.\n";
 
@@ -141,10 +143,20 @@ std::optional<Failure> writeOutput(const QString& path, const Deck& deck,
         return Failure{path, QStringLiteral("--utf8 applies to .txt and .csv only")};
     else
         return Failure{path, QStringLiteral("unknown output type (use .qrx, .txt or .csv)")};
+    // Over an existing file, the same care as a save: the file stays what it was.
     const SafeWrite::Result written = SafeWrite::writeFile(path, write);
-    if (!written.ok)
+    switch (written.failure) {
+    case SafeWrite::Failure::None:
+        return std::nullopt;
+    case SafeWrite::Failure::ReadOnly:
+        return Failure{path, QStringLiteral("read-only: ") + written.reason};
+    case SafeWrite::Failure::WouldLoseAttributes:
+        return Failure{path, QStringLiteral("it could not be written and keep %1; nothing was "
+                                            "written")
+                                 .arg(written.reason)};
+    default:
         return Failure{path, written.reason};
-    return std::nullopt;
+    }
 }
 
 int fail(QTextStream& err, const Failure& failure) {

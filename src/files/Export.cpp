@@ -67,12 +67,39 @@ void exportDeck(const Deck& deck, const CharacterSet& characterSet, UserInterfac
     if (!path)
         return;
     const Encoding encoding = chosen == 1 ? Encoding::Utf8 : Encoding::DeckCharacterSet;
-    const SafeWrite::Result written = SafeWrite::writeFile(
-        *path, [&](QIODevice& device) { return write(deck, device, characterSet, encoding); });
-    if (!written.ok)
-        ui.standardMessageBox(QStringLiteral("Cannot write the file \"%1\".\n%2")
-                                  .arg(FileNames::display(*path), written.reason),
-                              MessageIcon::Stop);
+    // Over an existing file, the same care as a save: the file stays what it was, and one the
+    // user may not write is never replaced.
+    SafeWrite::Options options;
+    for (;;) {
+        const SafeWrite::Result written = SafeWrite::writeFile(
+            *path, [&](QIODevice& device) { return write(deck, device, characterSet, encoding); },
+            options);
+        const QString name = FileNames::display(*path);
+        switch (written.failure) {
+        case SafeWrite::Failure::None:
+            return;
+        case SafeWrite::Failure::WouldLoseAttributes:
+            if (ui.choiceBox(QStringLiteral("Quorix cannot write the file \"%1\" and keep what "
+                                            "it has: %2.\nIts old contents cannot be kept safe "
+                                            "while it is written: %3\n\nWrite it all the same?")
+                                 .arg(name, written.reason, written.detail),
+                             QStringLiteral("Quorix"), MessageIcon::Exclamation,
+                             {QStringLiteral("&Write"), QStringLiteral("Cancel")}, 1) != 0)
+                return;
+            options.mayLoseAttributes = true;
+            continue;
+        case SafeWrite::Failure::ReadOnly:
+            ui.standardMessageBox(
+                QStringLiteral("The file \"%1\" is read-only: Quorix may not write to it.")
+                    .arg(name));
+            return;
+        default:
+            ui.standardMessageBox(
+                QStringLiteral("Cannot write the file \"%1\".\n%2").arg(name, written.reason),
+                MessageIcon::Stop);
+            return;
+        }
+    }
 }
 
 } // namespace

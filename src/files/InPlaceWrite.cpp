@@ -116,9 +116,10 @@ Result write(const QByteArray& target, const struct stat& old,
         return failed(Failure::Io, systemReason(error));
     }
 #ifdef Q_OS_LINUX
-    // The room first: a full disk then says so before a byte of the file has changed.
-    if (size > old.st_size && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
+    // The room first, holes of a sparse file included: a full disk then says so before a byte
+    // of the file has changed.
+    if (size > 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS && errno != EINVAL) {
         error = errno;
         close(fd);
         cleanUp();
@@ -154,7 +155,7 @@ Result write(const QByteArray& target, const struct stat& old,
     }
     close(fd);
     cleanUp();
-    return Result{true, Failure::None, {}, {}};
+    return Result{true, Failure::None, {}, {}, {}};
 }
 
 QStringList finishInterrupted() {

@@ -86,7 +86,7 @@ Result replaceByRename(NewFile& file, const QByteArray& target, bool exists, qin
     constexpr qint64 SlowToFree = qint64(16) << 20;
     const int held =
         exists && oldSize >= SlowToFree ? open(target.constData(), O_RDONLY | O_CLOEXEC) : -1;
-    Result result{true, Failure::None, {}, {}};
+    Result result{true, Failure::None, {}, {}, {}};
     if (held >= 0)
         result.replaced = std::make_shared<HeldFile>(held);
     if (close(file.fd) != 0) {
@@ -173,8 +173,11 @@ Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fil
     if (result.ok || result.failure != Failure::WouldLoseAttributes)
         return result;
     // The state folder cannot keep the old bytes: replacing the file is the only way left.
-    if (!options.mayLoseAttributes)
-        return failed(Failure::WouldLoseAttributes, lost.isEmpty() ? why : lost);
+    if (!options.mayLoseAttributes) {
+        result = failed(Failure::WouldLoseAttributes, lost.isEmpty() ? why : lost);
+        result.detail = why;
+        return result;
+    }
     NewFile file = makeNewFile(folder, mode, false, ".quorix-save-");
     if (!file.ok())
         return failed(Failure::Io, systemReason(errno));
@@ -244,7 +247,7 @@ Result writeFile(const QString& path, const std::function<bool(QIODevice&)>& fil
         file.cancelWriting();
         return failed(Failure::Io, reason);
     }
-    return Result{true, Failure::None, {}, {}};
+    return Result{true, Failure::None, {}, {}, {}};
 }
 
 bool isReadOnly(const QString&, QString*) {

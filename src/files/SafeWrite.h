@@ -68,6 +68,8 @@ struct Result {
     bool ok = false;
     Failure failure = Failure::None;
     QString reason; // empty when ok
+    // WouldLoseAttributes: why the old bytes could not be kept safe for a write in place.
+    QString detail;
     std::shared_ptr<HeldFile> replaced;
 };
 

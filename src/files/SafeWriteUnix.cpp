@@ -121,7 +121,7 @@ Result fillNewFile(NewFile& file, const std::function<bool(QIODevice&)>& fill,
         return failed(Failure::Io, systemReason(errno)); // room claimed for more than came
     if (syncData(file.fd) != 0)
         return failed(Failure::Io, systemReason(errno));
-    return Result{true, Failure::None, {}, {}};
+    return Result{true, Failure::None, {}, {}, {}};
 }
 
 int copyContents(int from, int to, qint64 size) {

@@ -36,8 +36,11 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     m_reloadRetry.setInterval(400);
     connect(&m_reloadRetry, &QTimer::timeout, this, &DeckSession::onFileChanged);
     connect(&m_recovery, &RecoveryCopy::failed, this, [this](const QString& reason) {
-        m_ui.statusMessage(
-            QStringLiteral("Quorix cannot keep a recovery copy of unsaved work: %1").arg(reason));
+        // Said once, and not in passing: a crash now would lose the work.
+        m_ui.standardMessageBox(QStringLiteral("Quorix cannot keep a recovery copy of your "
+                                               "unsaved work: no folder takes it.\n%1\n\nSave "
+                                               "the deck to keep your work safe.")
+                                    .arg(reason));
     });
 }
 
@@ -159,8 +162,10 @@ void DeckSession::offerRecovery() {
         RecoveryCopies::leftOver(elsewhere, &setAside);
     for (const RecoveryCopies::Found& copy : copies) {
         const QString& path = copy.note.deckPath;
-        const QString deck = path.isEmpty()
-                                 ? QStringLiteral("an untitled deck")
+        const QString deck = path.isEmpty() ? QStringLiteral("an untitled deck")
+                             : copy.note.imported
+                                 ? QStringLiteral("the deck imported from the card file \"%1\"")
+                                       .arg(FileNames::display(path))
                                  : QStringLiteral("the deck \"%1\"").arg(FileNames::display(path));
         const QString when =
             QLocale().toString(copy.note.lastChange.toLocalTime(), QLocale::LongFormat);

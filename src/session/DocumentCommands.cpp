@@ -180,8 +180,10 @@ bool DocumentCommands::write(const QString& path, bool savedAs, bool ownFile) {
             return offerSaveAsForReadOnly(path);
         case SafeWrite::Failure::WouldLoseAttributes:
             if (m_ui.choiceBox(QStringLiteral("Quorix cannot save the deck \"%1\" and keep "
-                                              "what the file has: %2.\n\nSave it all the same?")
-                                   .arg(FileNames::display(path), w.result.reason),
+                                              "what the file has: %2.\nIts old contents cannot "
+                                              "be kept safe while it is written: %3\n\nSave it "
+                                              "all the same?")
+                                   .arg(FileNames::display(path), w.result.reason, w.result.detail),
                                QStringLiteral("Quorix"), MessageIcon::Exclamation,
                                {QStringLiteral("&Save"), QStringLiteral("Cancel")}, 1) != 0)
                 return false;

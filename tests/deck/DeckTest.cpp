@@ -228,6 +228,11 @@ TEST(Deck, TheSavedStateAndSnapshots) {
     EXPECT_TRUE(deck.isModified());
     deck.setIndex(1, "b");
     EXPECT_FALSE(deck.isModified());
+    // Away from the saved text again, and back (an undo, a redo, an undo).
+    deck.setBody(0, "again");
+    EXPECT_TRUE(deck.isModified());
+    deck.setBody(0, "saved");
+    EXPECT_FALSE(deck.isModified());
     EXPECT_EQ(before.card(0).bodyText(), "saved");
     EXPECT_EQ(deck.savedState().card(1).indexText(), "b");
     // Cards that came or went keep it modified until it is saved.

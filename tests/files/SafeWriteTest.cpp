@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QProcess>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -16,6 +17,7 @@
 #include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 // A forked child ends without the leak check: the parent's other threads (a pool's idle
@@ -223,5 +225,125 @@ TEST_F(SafeWriting, AHugeFileThatIsNoCardFileCostsNoMemory) {
             leaveChild(opened && grownKb < allowedKb ? 0 : 1);
         };
         EXPECT_EXIT(import(), testing::ExitedWithCode(0), "grew");
+    }
+}
+
+// A save keeps the file what it was: its owner, group and mode, every name it has, its
+// extended attributes; and it never replaces a file the user may not write.
+class KeptFile : public SafeWriting {
+protected:
+    static constexpr uid_t Nobody = 65534;
+    struct stat statOf(const char* name) {
+        struct stat st {};
+        EXPECT_EQ(stat(QFile::encodeName(path(name)).constData(), &st), 0);
+        return st;
+    }
+    void SetUp() override {
+        SafeWriting::SetUp();
+        QDir().mkdir(path("state"));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(path("state")));
+        writeDeck(path("deck.qrx"), {"old"});
+        addCards(deck, {"a", "new", "deck"});
+        deck.SortByIndex();
+        makeUnsaved(deck);
+    }
+};
+
+TEST_F(KeptFile, OwnerGroupModeLinksAndAttributesStay) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "files of another owner need root to make";
+    const QByteArray file = QFile::encodeName(path("deck.qrx"));
+    ASSERT_EQ(chown(file.constData(), Nobody, Nobody), 0);
+    ASSERT_EQ(chmod(file.constData(), 0660), 0);
+    ASSERT_EQ(link(file.constData(), QFile::encodeName(path("other name.qrx")).constData()), 0);
+    const struct stat before = statOf("deck.qrx");
+    ASSERT_TRUE(doc.WriteDeckFile(path("deck.qrx")));
+    const struct stat after = statOf("deck.qrx");
+    EXPECT_EQ(after.st_uid, Nobody);
+    EXPECT_EQ(after.st_gid, Nobody);
+    EXPECT_EQ(after.st_mode & 07777, 0660u);
+    EXPECT_EQ(after.st_ino, before.st_ino); // written in place
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(read(path("other name.qrx")), bytes({"a", "deck", "new"}));
+    // Nothing is left in the state folder once the bytes are in.
+    EXPECT_TRUE(QDir(path("state/quorix/recovery")).entryList(QDir::Files).isEmpty());
+
+    // The user's own file is replaced by a new one that keeps its attributes.
+    ASSERT_EQ(unlink(QFile::encodeName(path("other name.qrx")).constData()), 0);
+    ASSERT_EQ(chown(file.constData(), 0, 0), 0);
+    if (setxattr(file.constData(), "user.origin", "synced", 6, 0) != 0)
+        GTEST_SKIP() << "the file system keeps no extended attributes";
+    makeUnsaved(deck);
+    ASSERT_TRUE(doc.WriteDeckFile(path("deck.qrx")));
+    char value[16] = {};
+    EXPECT_EQ(getxattr(file.constData(), "user.origin", value, sizeof value), 6);
+    EXPECT_STREQ(value, "synced");
+    EXPECT_EQ(statOf("deck.qrx").st_mode & 07777, 0660u);
+}
+
+TEST_F(KeptFile, AFileTheUserMayNotWriteIsNeverReplaced) {
+    const QByteArray file = QFile::encodeName(path("deck.qrx"));
+    const QByteArray before = read(path("deck.qrx"));
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0777), 0); // the folder allows
+    ASSERT_EQ(chmod(file.constData(), 0644), 0);
+    deck.markClean();
+    ASSERT_TRUE(doc.openFile(path("deck.qrx")));
+    deck.setBody(0, "mine");
+    const auto saveAsAnotherUser = [&] {
+        if (geteuid() == 0 && (setgid(Nobody) != 0 || setuid(Nobody) != 0))
+            leaveChild(2);
+        if (geteuid() != 0 && access(file.constData(), W_OK) == 0)
+            chmod(file.constData(), 0444); // an ordinary user's own read-only deck
+        ui.pick(1);                        // Cancel, instead of Save As
+        const bool saved = doc.Save();
+        const FakeUi::Message& box = ui.messages.back();
+        leaveChild(!saved && box.caption == QLatin1String("Quorix") &&
+                           box.icon == MessageIcon::Exclamation &&
+                           box.text.contains(QLatin1String("read-only")) &&
+                           box.text.contains(path("deck.qrx")) && deck.isModified()
+                       ? 0
+                       : 1);
+    };
+    EXPECT_EXIT(saveAsAnotherUser(), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(read(path("deck.qrx")), before);
+    chmod(QFile::encodeName(dir.path()).constData(), 0700);
+}
+
+// A write in place that fails in the middle (a file-size limit reached there) puts the old
+// bytes back; one that is cut short by a crash is finished from the kept bytes at the next
+// start. Either way the file holds its old contents or its new ones, never a mix.
+TEST_F(KeptFile, AnInPlaceWriteCutShortLeavesOldOrNewNeverAMix) {
+    const QByteArray file = QFile::encodeName(path("deck.qrx"));
+    // A second name: the file is written in place.
+    ASSERT_EQ(link(file.constData(), QFile::encodeName(path("twin.qrx")).constData()), 0);
+    const QByteArray old = read(path("deck.qrx"));
+    const QByteArray fresh = bytes({"a", "deck", "new"});
+    ASSERT_GT(fresh.size(), old.size() + 512);
+    for (const bool crash : {false, true}) {
+        const auto writeUnderLimit = [&] {
+            if (!crash)
+                SafeWrite::ignoreFileSizeSignal();
+            const auto fill = [&](QIODevice& device) {
+                const bool ok = device.write(fresh) == fresh.size();
+                // The new bytes are whole; the limit falls inside the file's own write.
+                const rlimit limit{static_cast<rlim_t>(old.size() + 512),
+                                   static_cast<rlim_t>(old.size() + 512)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                return ok;
+            };
+            const SafeWrite::Result r = SafeWrite::writeFile(path("deck.qrx"), fill);
+            leaveChild(!r.ok && r.reason == QLatin1String("File too large") ? 0 : 1);
+        };
+        if (crash) {
+            EXPECT_EXIT(writeUnderLimit(), testing::KilledBySignal(SIGXFSZ), "");
+            EXPECT_NE(read(path("deck.qrx")), old); // a mix, until the next start
+            EXPECT_EQ(SafeWrite::finishInterruptedWrites(), QStringList{path("deck.qrx")});
+            EXPECT_EQ(read(path("deck.qrx")), fresh);
+        } else {
+            EXPECT_EXIT(writeUnderLimit(), testing::ExitedWithCode(0), "");
+            EXPECT_EQ(read(path("deck.qrx")), old);
+        }
+        EXPECT_EQ(read(path("twin.qrx")), read(path("deck.qrx")));
+        EXPECT_TRUE(QDir(path("state/quorix/recovery")).entryList(QDir::Files).isEmpty());
     }
 }
