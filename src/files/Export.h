@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-struct Card;
+class Card;
 class CharacterSet;
 class Deck;
 class Profile;
