@@ -1,12 +1,16 @@
 #include "CharacterSet.h"
 
+#include "IndexOrder.h"
+#include "WindowsCodePages.h"
+
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
-#include <QStringEncoder>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -15,7 +19,7 @@ namespace {
 
 struct CodePage {
     int number;
-    const char* converter; // Qt's name for it
+    const char* converter; // Qt's name for it, whose double-byte pairs are Windows' own
     const char* name;
 };
 
@@ -45,6 +49,29 @@ const CodePage* findCodePage(int number) {
     return nullptr;
 }
 
+// Beyond the published tables: characters that today's keyboards and input methods of a
+// page's own languages type where its users' text has always held another character of the
+// page, stored as that one (or as its best fit): Romanian s and t with comma below as the
+// cedilla forms, Persian digits as the digits Arabic ones best-fit to, and the characters a
+// Japanese input method types where CP932 holds its own variants (the wave dash, the minus,
+// the double vertical line, cent, pound, em dash, broken bar).
+struct Typed {
+    int codePage;
+    char16_t unicode;
+    char16_t as;
+};
+constexpr Typed TypedAs[] = {
+    {1250, 0x0218, 0x015E}, {1250, 0x0219, 0x015F}, {1250, 0x021A, 0x0162}, {1250, 0x021B, 0x0163},
+    {1254, 0x0218, 0x015E}, {1254, 0x0219, 0x015F}, {1254, 0x021A, 0x0162}, {1254, 0x021B, 0x0163},
+    {1256, 0x06F0, 0x0030}, {1256, 0x06F1, 0x0031}, {1256, 0x06F2, 0x0032}, {1256, 0x06F3, 0x0033},
+    {1256, 0x06F4, 0x0034}, {1256, 0x06F5, 0x0035}, {1256, 0x06F6, 0x0036}, {1256, 0x06F7, 0x0037},
+    {1256, 0x06F8, 0x0038}, {1256, 0x06F9, 0x0039}, {932, 0x301C, 0xFF5E},  {932, 0x2016, 0x2225},
+    {932, 0x2212, 0xFF0D},  {932, 0x00A2, 0xFFE0},  {932, 0x00A3, 0xFFE1},  {932, 0x2014, 0x2015},
+    {932, 0x00A6, 0xFFE4},
+};
+
+constexpr std::size_t MaxVariants = 8;
+
 } // namespace
 
 struct CharacterSet::Tables {
@@ -57,110 +84,146 @@ struct CharacterSet::Tables {
     std::vector<char16_t> pairs;
     // A character's bytes: below 0x100 one byte, otherwise lead << 8 | trail.
     QHash<char16_t, quint16> bytesOf;
+    // The bytes Windows writes for a character the set does not hold.
+    QHash<char16_t, quint16> bestFit;
+    // Characters that stand for a lead byte without its trail byte; never typed.
+    QSet<char16_t> standIns;
+    // Double-byte sets with characters held twice: each pair as the pair Windows writes for
+    // its character (0 where it is that pair itself). Empty for every other set.
+    std::vector<quint16> canonical;
     // Searching: each byte of a one-byte character folded, and the bytes that fold to a value.
     std::array<unsigned char, 256> fold{};
-    std::array<std::array<unsigned char, 4>, 256> unfold{};
+    std::array<std::array<unsigned char, MaxVariants>, 256> unfold{};
     std::array<unsigned char, 256> unfoldCount{};
+
+    // Shared by every deck of the set: the tables outlive them all.
+    std::shared_ptr<const IndexOrder> order;
 
     explicit Tables(const CodePage& page);
     void buildFolding();
+    // An index with every pair of a character held twice as the pair Windows writes for it.
+    static std::string canonicalIndex(const void* tables, std::string_view index);
+    quint16 canonicalPair(quint16 pair) const {
+        return canonical.empty() || canonical[pair] == 0 ? pair : canonical[pair];
+    }
 };
 
 CharacterSet::Tables::Tables(const CodePage& page)
     : codePage(page.number)
     , name(QString::fromLatin1(page.name)) {
-    QStringDecoder decoder(page.converter, QStringDecoder::Flag::Stateless);
-    // What Qt's converter gives for bytes it has no character for: U+FFFD, or SUB.
-    const auto defined = [](QStringView c, char16_t sub) {
-        return c.size() == 1 && c[0] != QChar::ReplacementCharacter && c[0].unicode() != 0 &&
-               (c[0].unicode() != 0x1A || sub == 0x1A);
-    };
-    std::array<bool, 256> undefined{};
-    for (int b = 1; b < 256; ++b) {
-        const char byte = static_cast<char>(b);
-        const QString c = decoder.decode(QByteArrayView(&byte, 1));
-        if (defined(c, static_cast<char16_t>(b)))
-            single[static_cast<std::size_t>(b)] = c[0].unicode();
-        else
-            undefined[static_cast<std::size_t>(b)] = true;
+    const WindowsCodePages::Page* windows = WindowsCodePages::find(page.number);
+    // Every single byte as Windows reads it; a byte it gives no character of its own begins a
+    // pair.
+    for (int b = 0; b < 256; ++b) {
+        single[static_cast<std::size_t>(b)] = windows->singles[b];
+        lead[static_cast<std::size_t>(b)] = b != 0 && windows->singles[b] == 0;
     }
-    // A lead byte is one that begins characters of two bytes. Each candidate pair is decoded
-    // on its own line, so that a pair that is none cannot swallow its neighbour.
+    // The pairs, each decoded on its own line, so that a pair that is none cannot swallow its
+    // neighbour.
+    QStringDecoder decoder(page.converter, QStringDecoder::Flag::Stateless);
     for (int l = 0x81; l < 0x100; ++l) {
+        if (!lead[static_cast<std::size_t>(l)])
+            continue;
         QByteArray line;
         for (int t = 0x40; t < 0x100; ++t)
             line.append(static_cast<char>(l)).append(static_cast<char>(t)).append('\n');
         const QString text = decoder.decode(line);
         const QList<QStringView> decoded = QStringView(text).split(u'\n');
-        // A list that lost its alignment has no pair in it.
         if (decoded.size() != 0xC0 + 1)
-            continue;
+            continue; // a list that lost its alignment has no pair in it
         for (int t = 0x40; t < 0x100; ++t) {
             const QStringView c = decoded[t - 0x40];
-            if (!defined(c, 0))
+            if (c.size() != 1 || c[0] == QChar::ReplacementCharacter || c[0].unicode() == 0)
                 continue;
             if (pairs.empty())
                 pairs.assign(0x10000, 0);
-            lead[static_cast<std::size_t>(l)] = true;
             pairs[static_cast<std::size_t>(l << 8 | t)] = c[0].unicode();
         }
     }
     doubleByte = !pairs.empty();
 
-    // Bytes without a character of their own (and lead bytes on their own) get one of the
-    // private use area that no mapping of this set uses, from its top down.
     QSet<char16_t> used;
-    for (int b = 1; b < 256; ++b)
-        used.insert(single[static_cast<std::size_t>(b)]);
-    for (char16_t c : pairs)
-        used.insert(c);
-    char16_t spare = 0xF8FF;
     for (int b = 1; b < 256; ++b) {
-        if (!undefined[static_cast<std::size_t>(b)] && !lead[static_cast<std::size_t>(b)])
-            continue;
-        while (used.contains(spare))
-            --spare;
-        single[static_cast<std::size_t>(b)] = spare--;
-    }
-
-    // A character's bytes: where a set has it twice, the bytes Qt's converter writes for it.
-    std::vector<char16_t> characters;
-    std::vector<quint16> firstBytes;
-    for (int b = 1; b < 256; ++b) {
-        const char16_t c = single[static_cast<std::size_t>(b)];
-        if (!bytesOf.contains(c)) {
-            bytesOf.insert(c, static_cast<quint16>(b));
-            characters.push_back(c);
+        if (!lead[static_cast<std::size_t>(b)]) {
+            used.insert(single[static_cast<std::size_t>(b)]);
+            bytesOf.insert(single[static_cast<std::size_t>(b)], static_cast<quint16>(b));
         }
     }
     for (std::size_t p = 0; p < pairs.size(); ++p) {
         if (pairs[p] != 0 && !bytesOf.contains(pairs[p])) {
+            used.insert(pairs[p]);
             bytesOf.insert(pairs[p], static_cast<quint16>(p));
-            characters.push_back(pairs[p]);
         }
     }
-    QString all;
-    for (char16_t c : characters)
-        all.append(QChar(c)).append(u'\n');
-    QStringEncoder encoder(page.converter, QStringEncoder::Flag::Stateless);
-    const QByteArray encoded = encoder.encode(all);
-    const QList<QByteArray> each = encoded.split('\n');
-    if (each.size() == static_cast<qsizetype>(characters.size()) + 1) {
-        for (std::size_t i = 0; i < characters.size(); ++i) {
-            const QByteArray& bytes = each[static_cast<qsizetype>(i)];
-            const auto b0 = static_cast<unsigned char>(bytes.isEmpty() ? 0 : bytes[0]);
-            const auto b1 = static_cast<unsigned char>(bytes.size() < 2 ? 0 : bytes[1]);
-            if (bytes.size() == 2 && !pairs.empty() &&
-                pairs[static_cast<std::size_t>(b0 << 8 | b1)] == characters[i])
-                bytesOf.insert(characters[i], static_cast<quint16>(b0 << 8 | b1));
-            else if (bytes.size() == 1 && single[b0] == characters[i])
-                bytesOf.insert(characters[i], b0);
+    for (int i = 0; i < windows->preferredCount; ++i)
+        bytesOf.insert(windows->preferred[i].unicode, windows->preferred[i].bytes);
+    for (int i = 0; i < windows->bestFitCount; ++i) {
+        if (!bytesOf.contains(windows->bestFit[i].unicode))
+            bestFit.insert(windows->bestFit[i].unicode, windows->bestFit[i].bytes);
+    }
+    for (const Typed& t : TypedAs) {
+        if (t.codePage != codePage || bytesOf.contains(t.unicode) || bestFit.contains(t.unicode))
+            continue;
+        if (const auto held = bytesOf.constFind(t.as); held != bytesOf.cend())
+            bestFit.insert(t.unicode, *held);
+        else if (const auto fit = bestFit.constFind(t.as); fit != bestFit.cend())
+            bestFit.insert(t.unicode, *fit);
+    }
+
+    // A lead byte alone gets a character of the private use area that no mapping of this set
+    // uses, from its top down.
+    char16_t spare = 0xF8FF;
+    for (int b = 1; b < 256; ++b) {
+        if (!lead[static_cast<std::size_t>(b)])
+            continue;
+        while (used.contains(spare) || bestFit.contains(spare))
+            --spare;
+        single[static_cast<std::size_t>(b)] = spare;
+        bytesOf.insert(spare, static_cast<quint16>(b)); // stored text gives its byte back
+        standIns.insert(spare--);
+    }
+
+    // A pair of a character held twice reads as the pair Windows writes for it.
+    for (std::size_t p = 0; p < pairs.size(); ++p) {
+        if (pairs[p] == 0)
+            continue;
+        const quint16 written = bytesOf.value(pairs[p]);
+        if (written != p && written >= 0x100) {
+            if (canonical.empty())
+                canonical.assign(0x10000, 0);
+            canonical[p] = written;
         }
     }
     buildFolding();
+    order =
+        canonical.empty()
+            ? ByteIndexOrder::plain()
+            : std::make_shared<const ByteIndexOrder>(
+                  canonicalIndex, std::shared_ptr<const void>(std::shared_ptr<const void>(), this));
+}
+
+std::string CharacterSet::Tables::canonicalIndex(const void* tables, std::string_view index) {
+    const auto& t = *static_cast<const Tables*>(tables);
+    std::string out(index);
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+        const auto l = static_cast<unsigned char>(out[i]);
+        if (!t.lead[l])
+            continue;
+        const auto pair = static_cast<quint16>(l << 8 | static_cast<unsigned char>(out[i + 1]));
+        if (t.pairs[pair] == 0)
+            continue; // a lead byte alone; the next byte is a character of its own
+        const quint16 written = t.canonicalPair(pair);
+        out[i] = static_cast<char>(written >> 8);
+        out[++i] = static_cast<char>(written & 0xFF);
+    }
+    return out;
 }
 
 void CharacterSet::Tables::buildFolding() {
+    const auto byteOf = [this](char16_t c) -> int {
+        const auto it = bytesOf.constFind(c);
+        return it != bytesOf.cend() && *it < 0x100 ? *it : -1;
+    };
     // Every letter of a one-byte set that has its capital in the same set folds to it (for
     // Windows-1252: a-z, à-þ but ÷, š, œ, ž and ÿ). A double-byte set folds a-z alone: its other
     // letters are characters of two bytes, whose second byte may look like a letter.
@@ -169,14 +232,27 @@ void CharacterSet::Tables::buildFolding() {
         fold[byte] = (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 0x20) : byte;
         if (doubleByte || b < 0x80)
             continue;
-        const QChar capital = QChar(single[byte]).toUpper();
-        const auto it = bytesOf.constFind(capital.unicode());
-        if (capital != QChar(single[byte]) && it != bytesOf.cend() && *it < 0x100)
-            fold[byte] = static_cast<unsigned char>(*it);
+        QChar c(single[byte]);
+        // Greek readers take an accented vowel for the same letter: its base's capital.
+        if (codePage == 1253 && c.decompositionTag() == QChar::Canonical)
+            c = QString(c).normalized(QString::NormalizationForm_D).at(0);
+        const int capital = byteOf(c.toUpper().unicode());
+        if (capital >= 0 && capital != b)
+            fold[byte] = static_cast<unsigned char>(capital);
+    }
+    if (codePage == 1254) {
+        // Turkish: i and İ are one letter, ı and I another.
+        fold['i'] = static_cast<unsigned char>(byteOf(u'\u0130'));
+        fold[static_cast<unsigned char>(byteOf(u'\u0131'))] = 'I';
+    } else if (codePage == 1251) {
+        // Russian readers take ё for е.
+        const auto ie = static_cast<unsigned char>(byteOf(u'\u0415'));
+        fold[static_cast<unsigned char>(byteOf(u'\u0451'))] = ie;
+        fold[static_cast<unsigned char>(byteOf(u'\u0401'))] = ie;
     }
     for (int b = 0; b < 256; ++b) {
         const unsigned char f = fold[static_cast<std::size_t>(b)];
-        if (unfoldCount[f] < unfold[f].size())
+        if (unfoldCount[f] < MaxVariants)
             unfold[f][unfoldCount[f]++] = static_cast<unsigned char>(b);
     }
 }
@@ -202,19 +278,40 @@ CharacterSet CharacterSet::forCodePage(int codePage) {
 
 int CharacterSet::codePageForLocale(const QString& locale) {
     const QString name = locale.section(u'.', 0, 0).section(u'@', 0, 0);
+    const QString modifier = locale.section(u'@', 1).toLower();
     const QString language = name.section(u'_', 0, 0).toLower();
     const QString territory = name.section(u'_', 1, 1).toUpper();
+    const bool latin = modifier.startsWith(QLatin1String("latin"));
+    const bool cyrillic = modifier.startsWith(QLatin1String("cyrillic"));
+    // The languages whose script decides: Windows gives each script its own code page.
     if (language == QLatin1String("zh"))
-        return territory == QLatin1String("TW") || territory == QLatin1String("HK") ? 950 : 936;
+        return territory == QLatin1String("TW") || territory == QLatin1String("HK") ||
+                       territory == QLatin1String("MO")
+                   ? 950
+                   : 936;
+    if (language == QLatin1String("sr"))
+        return latin || territory == QLatin1String("ME") ? 1250 : 1251;
+    if (language == QLatin1String("bs"))
+        return cyrillic ? 1251 : 1250;
+    if (language == QLatin1String("az"))
+        return cyrillic ? 1251 : territory == QLatin1String("IR") ? 1256 : 1254;
+    if (language == QLatin1String("uz"))
+        return cyrillic ? 1251 : 1254;
+    if (language == QLatin1String("be"))
+        return latin ? 1250 : 1251;
+    if (language == QLatin1String("tt"))
+        return modifier == QLatin1String("iqtelif") ? 1254 : 1251;
+    if (language == QLatin1String("ku"))
+        return territory == QLatin1String("TR") ? 1254 : 1256;
     static const struct {
         int codePage;
         const char* languages;
-    } table[] = {{1250, "cs hu pl ro sk sl hr sq bs"},
-                 {1251, "ru uk be bg sr mk"},
+    } table[] = {{1250, "cs hu pl ro sk sl hr sq hsb dsb tk"},
+                 {1251, "ru uk bg mk kk ky mn tg ba sah cv os"},
                  {1253, "el"},
-                 {1254, "tr az"},
-                 {1255, "he"},
-                 {1256, "ar fa ur"},
+                 {1254, "tr"},
+                 {1255, "he yi"},
+                 {1256, "ar fa ur ps ug ckb sd prs"},
                  {1257, "et lv lt"},
                  {1258, "vi"},
                  {874, "th"},
@@ -330,11 +427,98 @@ std::optional<QByteArray> CharacterSet::encode(QStringView text) const {
     return bytes;
 }
 
+std::optional<QByteArray> CharacterSet::bytesOfCluster(QStringView cluster) const {
+    const Tables& t = *m_tables;
+    const auto held = [&](QStringView text) -> std::optional<QByteArray> {
+        for (QChar c : text) {
+            if (t.standIns.contains(c.unicode()))
+                return std::nullopt; // stands for a lone lead byte, which typing never makes
+        }
+        return encode(text);
+    };
+    if (auto bytes = held(cluster))
+        return bytes;
+    const QString composed = cluster.toString().normalized(QString::NormalizationForm_C);
+    if (auto bytes = held(composed))
+        return bytes;
+    // A letter the set holds as a base with marks: the largest part of it the set holds as one
+    // character, then each remaining mark (ế in Vietnamese as ê and the combining acute).
+    const QString decomposed = composed.normalized(QString::NormalizationForm_D);
+    const QStringView base =
+        QStringView(decomposed).left(decomposed.at(0).isHighSurrogate() ? 2 : 1);
+    const QStringView marks = QStringView(decomposed).mid(base.size());
+    if (!marks.isEmpty() && marks.size() <= 6) {
+        const int n = static_cast<int>(marks.size());
+        for (int count = n; count >= 0; --count) {
+            for (unsigned mask = 0; mask < (1u << n); ++mask) {
+                if (std::popcount(mask) != count)
+                    continue;
+                QString part = base.toString();
+                QString rest;
+                for (int i = 0; i < n; ++i)
+                    (mask & (1u << i) ? part : rest) += marks[i];
+                const auto first = held(part.normalized(QString::NormalizationForm_C));
+                const auto others = held(rest);
+                if (first && others && first->size() <= 2)
+                    return *first + *others;
+            }
+        }
+    }
+    // Windows' best fit, for a character it has one for.
+    if (composed.size() == 1) {
+        const auto it = t.bestFit.constFind(composed.at(0).unicode());
+        if (it != t.bestFit.cend()) {
+            QByteArray bytes;
+            if (*it >= 0x100)
+                bytes.append(static_cast<char>(*it >> 8));
+            bytes.append(static_cast<char>(*it & 0xFF));
+            return bytes;
+        }
+    }
+    return std::nullopt;
+}
+
+CharacterSet::Converted CharacterSet::convertInput(QStringView text) const {
+    Converted out;
+    const QString whole = text.toString();
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, whole);
+    qsizetype start = 0;
+    for (qsizetype end = clusters.toNextBoundary(); end != -1 && start < whole.size();
+         end = clusters.toNextBoundary()) {
+        const QStringView cluster = QStringView(whole).mid(start, end - start);
+        start = end;
+        if (const auto bytes = bytesOfCluster(cluster)) {
+            out.bytes += *bytes;
+        } else if (!out.leftOut.contains(cluster)) {
+            out.leftOut += cluster;
+        }
+    }
+    out.stored =
+        decode(std::string_view(out.bytes.constData(), static_cast<std::size_t>(out.bytes.size())));
+    return out;
+}
+
 int CharacterSet::byteLength(QStringView text) const {
     int size = 0;
     for (QChar c : text)
         size += std::max(1, encodedSize(c));
     return size;
+}
+
+QString CharacterSet::fit(QStringView text, int maxBytes) const {
+    if (byteLength(text) <= maxBytes)
+        return text.toString();
+    const QString whole = text.toString();
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, whole);
+    qsizetype start = 0;
+    int size = 0;
+    for (qsizetype end = clusters.toNextBoundary(); end > start; end = clusters.toNextBoundary()) {
+        size += byteLength(QStringView(whole).mid(start, end - start));
+        if (size > maxBytes)
+            break;
+        start = end;
+    }
+    return whole.left(start);
 }
 
 std::string_view CharacterSet::cut(std::string_view bytes, std::size_t maxBytes) const {
@@ -360,14 +544,21 @@ QByteArray CharacterSet::cut(const QByteArray& bytes, int maxBytes) const {
 }
 
 QByteArray CharacterSet::foldForSearch(std::string_view text) const {
+    const Tables& t = *m_tables;
     QByteArray out(text.data(), static_cast<qsizetype>(text.size()));
     for (std::size_t i = 0; i < text.size();) {
         if (characterSize(text, i) == 2) {
+            // A character held twice is looked for as the pair Windows writes for it.
+            const quint16 pair =
+                t.canonicalPair(static_cast<quint16>(static_cast<unsigned char>(text[i]) << 8 |
+                                                     static_cast<unsigned char>(text[i + 1])));
+            out[static_cast<qsizetype>(i)] = static_cast<char>(pair >> 8);
+            out[static_cast<qsizetype>(i + 1)] = static_cast<char>(pair & 0xFF);
             i += 2; // the trail byte of a character is no letter of its own
             continue;
         }
         out[static_cast<qsizetype>(i)] =
-            static_cast<char>(m_tables->fold[static_cast<unsigned char>(text[i])]);
+            static_cast<char>(t.fold[static_cast<unsigned char>(text[i])]);
         ++i;
     }
     return out;
@@ -384,6 +575,10 @@ std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded,
     };
 
     if (t.doubleByte) {
+        const auto pairAt = [](std::string_view s, std::size_t at) {
+            return static_cast<quint16>(static_cast<unsigned char>(s[at]) << 8 |
+                                        static_cast<unsigned char>(s[at + 1]));
+        };
         // Only whole characters match: walk the bytes a character at a time.
         for (std::size_t at = from; at + m <= bytes.size();
              at += static_cast<std::size_t>(characterSize(bytes, at))) {
@@ -392,7 +587,7 @@ std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded,
                 const int size = characterSize(folded, j);
                 if (characterSize(bytes, at + j) != size)
                     break;
-                if (size == 2 ? (bytes[at + j] != folded[j] || bytes[at + j + 1] != folded[j + 1])
+                if (size == 2 ? t.canonicalPair(pairAt(bytes, at + j)) != pairAt(folded, j)
                               : !same(bytes[at + j], folded[j]))
                     break;
                 j += static_cast<std::size_t>(size);
@@ -413,7 +608,7 @@ std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded,
         const void* hit = std::memchr(p, c, static_cast<std::size_t>(last - p));
         return hit ? static_cast<const char*>(hit) : last;
     };
-    std::array<const char*, 4> at{};
+    std::array<const char*, MaxVariants> at{};
     for (int v = 0; v < variants; ++v)
         at[static_cast<std::size_t>(v)] =
             next(begin + from, t.unfold[first][static_cast<std::size_t>(v)]);
@@ -434,4 +629,8 @@ std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded,
                     next(p + 1, t.unfold[first][static_cast<std::size_t>(v)]);
         }
     }
+}
+
+std::shared_ptr<const IndexOrder> CharacterSet::indexOrder() const {
+    return m_tables->order;
 }

@@ -9,15 +9,22 @@
 #include <string_view>
 #include <vector>
 
+class IndexOrder;
+
 // The character set of a deck's texts: a Windows code page. Card texts are bytes and stay
 // bytes; this is the one place that knows how they are shown, how typed text becomes bytes,
 // where a character begins, and which letters count as the same when searching.
 //
+// It converts as Windows does: every byte as MultiByteToWideChar reads it (control bytes and
+// undefined bytes included), and typed text as WideCharToMultiByte writes it, with the bytes it
+// prefers for a character the page holds twice and its best-fit bytes for characters the page
+// does not hold (WindowsCodePages). A letter the page holds as a base with combining marks is
+// stored so, as Windows stores it.
+//
 // A value: cheap to copy, the tables shared. Every byte sequence decodes, and decoding then
-// encoding gives the same bytes back (but for the few characters a double-byte set holds
-// twice, which come back as the bytes Windows writes for them): a byte the code page leaves
-// undefined is shown as a character of the private use area that no mapping of the set uses,
-// and encodes to that byte again.
+// encoding gives the same bytes back (but for a character held twice, which comes back as the
+// bytes Windows writes): a lead byte without its trail byte is shown as a character of the
+// private use area that no mapping of the set uses, which typing can never produce.
 class CharacterSet {
 public:
     // Windows-1252.
@@ -27,8 +34,8 @@ public:
     static bool isSupported(int codePage);
     // Every supported code page, in the order the menu lists them.
     static const std::vector<int>& codePages();
-    // The code page of a locale's language ("ru_RU.UTF-8", "zh_TW", "C"): the one its Windows
-    // used; 1252 for every other.
+    // The code page of a locale ("ru_RU.UTF-8", "sr_RS@latin", "zh_TW", "C"): the ANSI code page
+    // Windows gives its language in its script; 1252 for every other.
     static int codePageForLocale(const QString& locale);
     // The same for this program's locale, from LC_ALL, LC_CTYPE or LANG, the first one set.
     static int localeCodePage();
@@ -39,14 +46,29 @@ public:
     bool isDoubleByte() const;
 
     QString decode(std::string_view bytes) const;
-    // Nothing when a character has no byte in the set, or is NUL: such input is refused,
-    // never stored as '?'.
+    // The bytes of text made only of characters the set holds as they are; nothing when a
+    // character has no bytes of its own, or is NUL. For text that is already stored text (what
+    // the editor shows).
     std::optional<QByteArray> encode(QStringView text) const;
-    // The bytes one character takes: 1 or 2, or 0 when the set cannot hold it.
+
+    // What typed or pasted text becomes: each character as Windows would store it (as it is,
+    // as a base with marks, or by its best fit), the characters the set cannot hold at all left
+    // out. stored is the text of the bytes, which the editor then shows.
+    struct Converted {
+        QByteArray bytes;
+        QString stored;
+        QString leftOut; // each character left out once, in order
+    };
+    Converted convertInput(QStringView text) const;
+
+    // The bytes a stored character takes: 1 or 2, or 0 when the set cannot hold it as it is.
     int encodedSize(QChar c) const;
-    bool canEncode(QChar c) const { return encodedSize(c) > 0; }
-    // The bytes text takes when stored; a character the set cannot hold counts as one.
+    // The bytes stored text takes; a character the set cannot hold counts as one.
     int byteLength(QStringView text) const;
+
+    // The longest start of stored text that takes at most maxBytes bytes, cut between
+    // characters as a reader sees them: a letter keeps its marks.
+    QString fit(QStringView text, int maxBytes) const;
 
     // The bytes of the character that starts at bytes[at]: 2 for a lead byte with its trail
     // byte, otherwise 1.
@@ -55,8 +77,10 @@ public:
     std::string_view cut(std::string_view bytes, std::size_t maxBytes) const;
     QByteArray cut(const QByteArray& bytes, int maxBytes) const;
 
-    // Searching takes a capital and its small letter as the same letter. Text to search for is
-    // folded once; find() folds the searched bytes as it goes.
+    // Searching takes a capital and its small letter as the same letter, as the set's language
+    // pairs them (Turkish dotted and dotless i, Greek accented vowels and final sigma, Russian
+    // ё and е), and a character held twice as one. Text to search for is folded once; find()
+    // folds the searched bytes as it goes.
     QByteArray foldForSearch(std::string_view text) const;
     // Where the folded text occurs in bytes, at or after from (a character's start), starting
     // on a character and never inside one; npos when nowhere.
@@ -65,11 +89,16 @@ public:
         return find(bytes, folded) != std::string_view::npos;
     }
 
+    // The order of index texts in a deck of this set: bytes, the capitals A-Z as small letters,
+    // a character held twice as one.
+    std::shared_ptr<const IndexOrder> indexOrder() const;
+
     bool operator==(const CharacterSet& other) const { return codePage() == other.codePage(); }
 
     struct Tables;
 
 private:
     explicit CharacterSet(std::shared_ptr<const Tables> tables);
+    std::optional<QByteArray> bytesOfCluster(QStringView cluster) const;
     std::shared_ptr<const Tables> m_tables;
 };

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-Deck::Deck() {
+Deck::Deck()
+    : m_order(ByteIndexOrder::plain()) {
     m_ring = std::make_shared<Ring>();
     m_saved.m_ring = std::make_shared<Ring>();
 }
@@ -170,10 +171,17 @@ void Deck::setTag(int k, std::int32_t tag) {
                     (tag != 0) != c.isTagged() ? DeckChange::Tags : DeckChange{});
 }
 
+void Deck::setIndexOrder(std::shared_ptr<const IndexOrder> order) {
+    if (order == m_order)
+        return;
+    m_order = std::move(order);
+    SortByIndex();
+}
+
 void Deck::SortByIndex() {
     normalize();
     // Files are saved in deck order: sorted, and turned to the card that was in front.
-    const std::size_t start = indexOrderStart(*m_ring);
+    const std::size_t start = m_order->start(*m_ring);
     if (start == 0)
         return;
     Ring& r = ring();
@@ -183,7 +191,7 @@ void Deck::SortByIndex() {
         changed(DeckChange::Order | DeckChange::Front);
         return;
     }
-    const std::vector<std::uint32_t> order = indexOrder(r);
+    const std::vector<std::uint32_t> order = m_order->order(r);
     Ring sorted(order.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         sorted[i] = r[order[i]];
@@ -200,7 +208,7 @@ void Deck::BringCardToFront(int k) {
 
 bool Deck::BringIndexToFront(std::string_view text) {
     for (int i = 0, n = count(); i < n; ++i) {
-        if (CompareIndexes(card(i).indexText(), text) == 0) {
+        if (m_order->compare(card(i).indexText(), text) == 0) {
             BringCardToFront(i);
             return true;
         }

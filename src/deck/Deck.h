@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CardRing.h"
+#include "IndexOrder.h"
 
 #include <QFlags>
 #include <QtGlobal>
@@ -69,11 +70,15 @@ public:
     void setBody(int k, std::string_view text);
     void setTag(int k, std::int32_t tag);
 
-    // Stable sort by CompareIndexes; position 0 becomes the smallest index.
+    // Stable sort by the deck's index order (CompareIndexes, unless its character set says
+    // otherwise); position 0 becomes the smallest index.
     void SortByIndex();
+    // The order SortByIndex sorts by; a new one sorts the deck by it.
+    void setIndexOrder(std::shared_ptr<const IndexOrder> order);
+    const IndexOrder& indexOrder() const { return *m_order; }
     // Rotates so that card k becomes card 0; the cyclic order stays.
     void BringCardToFront(int k);
-    // First card from position 0 on whose index equals the text by CompareIndexes.
+    // First card from position 0 on whose index equals the text by the index order.
     bool BringIndexToFront(std::string_view text);
     // First card from position 1 on whose index equals the text byte for byte.
     bool BringExactIndexToFront(std::string_view text);
@@ -156,6 +161,7 @@ private:
     std::unordered_map<const Card*, const Card*> m_savedOf;
     int m_differing = 0;
 
+    std::shared_ptr<const IndexOrder> m_order;
     std::vector<DeckObserver*> m_observers;
     int m_batches = 0;
     DeckChanges m_pending;

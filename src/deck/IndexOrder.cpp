@@ -65,8 +65,6 @@ void radixSort(Entry* entries, Entry* scratch, std::size_t n) {
 
 // The entries are sorted by the word at `at`: each run of equal words is sorted by the rest of
 // the keys, equal keys staying in position order.
-std::vector<std::uint32_t> stableOrder(std::span<const Card* const> cards);
-
 void sortRuns(Entry* entries, Entry* scratch, std::size_t n, int at, const std::vector<Key>& keys) {
     const int rest = at + 8;
     for (std::size_t first = 0; first < n;) {
@@ -119,47 +117,59 @@ int CompareIndexes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-namespace {
-
-std::vector<std::uint32_t> stableOrder(std::span<const Card* const> cards) {
-    std::vector<std::uint32_t> order(cards.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<std::uint32_t>(i);
-    std::stable_sort(order.begin(), order.end(), [cards](std::uint32_t a, std::uint32_t b) {
-        return CompareIndexes(cards[a]->indexText(), cards[b]->indexText()) < 0;
-    });
-    return order;
-}
-
-} // namespace
-
-std::size_t indexOrderStart(std::span<const Card* const> cards) {
+std::size_t IndexOrder::start(std::span<const Card* const> cards) const {
     const std::size_t n = cards.size();
-    std::size_t start = 0;
+    std::size_t first = 0;
     for (std::size_t i = 1; i < n; ++i) {
         prefetchIndex(cards, i);
-        if (CompareIndexes(cards[i - 1]->indexText(), cards[i]->indexText()) > 0) {
-            if (start != 0)
+        if (compare(cards[i - 1]->indexText(), cards[i]->indexText()) > 0) {
+            if (first != 0)
                 return n; // a second step down: not one turned sequence
-            start = i;
+            first = i;
         }
     }
     // Turned: the last index must come before the first, or a stable sort would put the
     // equal cards from the start first.
-    if (start != 0 && CompareIndexes(cards[n - 1]->indexText(), cards[0]->indexText()) >= 0)
+    if (first != 0 && compare(cards[n - 1]->indexText(), cards[0]->indexText()) >= 0)
         return n;
-    return start;
+    return first;
 }
 
-std::vector<std::uint32_t> indexOrder(std::span<const Card* const> cards) {
+std::vector<std::uint32_t> IndexOrder::order(std::span<const Card* const> cards) const {
+    std::vector<std::uint32_t> positions(cards.size());
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        positions[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(positions.begin(), positions.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return compare(cards[a]->indexText(), cards[b]->indexText()) < 0;
+    });
+    return positions;
+}
+
+std::shared_ptr<const IndexOrder> ByteIndexOrder::plain() {
+    static const auto order = std::make_shared<const ByteIndexOrder>();
+    return order;
+}
+
+int ByteIndexOrder::compare(std::string_view a, std::string_view b) const {
+    if (!m_keyBytes)
+        return CompareIndexes(a, b);
+    return CompareIndexes(m_keyBytes(m_context.get(), a), m_keyBytes(m_context.get(), b));
+}
+
+std::vector<std::uint32_t> ByteIndexOrder::order(std::span<const Card* const> cards) const {
     const std::size_t n = cards.size();
     std::vector<Key> keys(n);
     std::vector<Entry> entries(n);
+    std::string converted;
     for (std::size_t i = 0; i < n; ++i) {
         prefetchIndex(cards, i);
-        const std::string_view text = cards[i]->indexText();
+        std::string_view text = cards[i]->indexText();
+        if (m_keyBytes) {
+            converted = m_keyBytes(m_context.get(), text);
+            text = converted;
+        }
         if (text.size() >= KeySize)
-            return stableOrder(cards); // longer than a key holds (not of a code-page deck)
+            return IndexOrder::order(cards); // longer than a key holds
         Key& key = keys[i];
         std::size_t b = 0;
         for (; b < text.size(); ++b)

@@ -3,7 +3,9 @@
 #include "Card.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,11 +18,41 @@ constexpr unsigned char foldIndexByte(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 0x20) : c;
 }
 
-// Where the cards, read from there round to the start again, are in the order a stable sort
-// by CompareIndexes gives: 0 when they are in index order already, the place of the smallest
-// index for a sorted deck that was turned (as a deck saved with another card in front), and
-// cards.size() when only a sort can tell.
-std::size_t indexOrderStart(std::span<const Card* const> cards);
-// The positions of the cards in index order, cards of equal indexes in the order given: what a
-// stable sort by CompareIndexes gives, at a fraction of its cost.
-std::vector<std::uint32_t> indexOrder(std::span<const Card* const> cards);
+// The order of the index texts of a deck, which its character set decides.
+class IndexOrder {
+public:
+    virtual ~IndexOrder() = default;
+    // Negative, zero or positive, like strcmp.
+    virtual int compare(std::string_view a, std::string_view b) const = 0;
+
+    // Where the cards, read from there round to the start again, are in the order a stable
+    // sort gives: 0 when they are in index order already, the place of the smallest index for a
+    // sorted deck that was turned (as a deck saved with another card in front), and
+    // cards.size() when only a sort can tell.
+    std::size_t start(std::span<const Card* const> cards) const;
+    // The positions of the cards in index order, cards of equal indexes in the order given: what
+    // a stable sort by compare() gives.
+    virtual std::vector<std::uint32_t> order(std::span<const Card* const> cards) const;
+};
+
+// CompareIndexes, on each index's bytes as keyBytes gives them (for a double-byte set, every
+// character held twice as the bytes Windows writes for it). Sorts by a radix of folded keys,
+// at a fraction of a comparison sort's cost.
+class ByteIndexOrder : public IndexOrder {
+public:
+    using KeyBytes = std::string (*)(const void* context, std::string_view index);
+    ByteIndexOrder() = default;
+    ByteIndexOrder(KeyBytes keyBytes, std::shared_ptr<const void> context)
+        : m_keyBytes(keyBytes)
+        , m_context(std::move(context)) {}
+
+    int compare(std::string_view a, std::string_view b) const override;
+    std::vector<std::uint32_t> order(std::span<const Card* const> cards) const override;
+
+    // The plain order of CompareIndexes.
+    static std::shared_ptr<const IndexOrder> plain();
+
+private:
+    KeyBytes m_keyBytes = nullptr;
+    std::shared_ptr<const void> m_context;
+};

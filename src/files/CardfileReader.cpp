@@ -229,7 +229,7 @@ CardData readData(Source& in, qint64 p, qint64 end, bool rrg) {
     return data;
 }
 
-Result readCards(Source& in) {
+Result readCards(Source& in, const CharacterSet& characterSet) {
     Result result;
     char signature[3];
     if (!in.get(0, signature, 3)) {
@@ -295,7 +295,9 @@ Result readCards(Source& in) {
 
     for (int k = 0; k < present && !in.failed(); ++k) {
         const char* entry = entries.constData() + k * EntrySize;
-        const std::string_view index(entry + EntryIndexText, IndexTextSize);
+        // An index that fills its entry ends between characters as well.
+        std::string_view index(entry + EntryIndexText, IndexTextSize);
+        index = characterSet.cut(index.substr(0, index.find('\0')), IndexTextSize);
         const qint64 p = offsets[static_cast<std::size_t>(k)];
         const CardData& d = data[static_cast<std::size_t>(k)];
         // A card whose data begins inside the picture or object of the card before it (as that
@@ -312,7 +314,8 @@ Result readCards(Source& in) {
         const qint64 available = std::clamp<qint64>(end - d.textAt, 0, d.length);
         if (available < d.length)
             ++result.shortCards; // the text does not fit its card's data: what is there comes in
-        // No more than a body holds; the card cuts at the first NUL and at 511 bytes.
+        // No more than a body holds; the card cuts at the first NUL and at 511 bytes, between
+        // two characters of the set.
         char text[Card::MaxBodyLength + 1];
         const qint64 size = std::min<qint64>(available, Card::MaxBodyLength + 1);
         std::string_view body;
@@ -321,7 +324,7 @@ Result readCards(Source& in) {
             const std::size_t zero = body.find('\0');
             if (available > Card::MaxBodyLength || zero != std::string_view::npos)
                 ++result.shortenedTexts;
-            body = body.substr(0, std::min<std::size_t>(zero, Card::MaxBodyLength));
+            body = characterSet.cut(body.substr(0, zero), Card::MaxBodyLength);
         }
         result.cards.append(index, body);
     }
@@ -345,14 +348,14 @@ Status recognise(QByteArrayView firstBytes) {
     return Status::NotACardFile;
 }
 
-Result parse(QByteArrayView bytes) {
+Result parse(QByteArrayView bytes, const CharacterSet& characterSet) {
     MemorySource in(bytes);
-    return readCards(in);
+    return readCards(in, characterSet);
 }
 
-Result read(QIODevice& device) {
+Result read(QIODevice& device, const CharacterSet& characterSet) {
     DeviceSource in(device);
-    return readCards(in);
+    return readCards(in, characterSet);
 }
 
 } // namespace CardfileReader

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "deck/CardBlock.h"
+#include "deck/CharacterSet.h"
 
 #include <QByteArrayView>
 
@@ -16,7 +17,8 @@ class QIODevice;
 //   text. The object's size is stored nowhere: it is passed over by parsing it.
 // A third, "DKO" (Unicode), is recognised and refused.
 //
-// Only the index line and the text of a card are taken; pictures and objects are left out.
+// Only the index line and the text of a card are taken; pictures and objects are left out. A
+// text longer than a card holds is cut between characters of the deck's character set.
 // The file is read where it is needed (the signature first), never whole, and a damaged file
 // never makes the reader look outside the file; no card takes another card's bytes:
 // - a card whose index entry does not lie wholly in the file is not imported, and neither are
@@ -54,8 +56,8 @@ struct Result {
 // The status the first bytes of a file say: Ok for a card file this reader reads.
 Status recognise(QByteArrayView firstBytes);
 
-Result parse(QByteArrayView bytes);
+Result parse(QByteArrayView bytes, const CharacterSet& characterSet = CharacterSet());
 // Reads from a device with random access (an open file), never more than it needs.
-Result read(QIODevice& device);
+Result read(QIODevice& device, const CharacterSet& characterSet);
 
 } // namespace CardfileReader

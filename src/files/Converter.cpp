@@ -64,8 +64,8 @@ QString countOf(int n, const char* what) {
 }
 
 std::optional<Failure> readCardFile(QFile& file, const QString& path, Deck& deck,
-                                    QTextStream& err) {
-    CardfileReader::Result result = CardfileReader::read(file);
+                                    const CharacterSet& characterSet, QTextStream& err) {
+    CardfileReader::Result result = CardfileReader::read(file, characterSet);
     switch (result.status) {
     case CardfileReader::Status::Ok:
         break;
@@ -101,14 +101,15 @@ std::optional<Failure> readCardFile(QFile& file, const QString& path, Deck& deck
 
 // Reads IN into the deck in the order the program shows it, whatever its name says; a
 // failure explains itself.
-std::optional<Failure> readInput(const QString& path, Deck& deck, QTextStream& err) {
+std::optional<Failure> readInput(const QString& path, Deck& deck, const CharacterSet& characterSet,
+                                 QTextStream& err) {
     QFile file;
     QString error;
     if (!openForReading(file, path, &error))
         return Failure{path, error};
     const QByteArray head = file.peek(4);
     if (CardfileReader::recognise(head) != CardfileReader::Status::NotACardFile) {
-        if (auto failure = readCardFile(file, path, deck, err))
+        if (auto failure = readCardFile(file, path, deck, characterSet, err))
             return failure;
     } else {
         DeckFile::ReadResult read = DeckFile::read(file);
@@ -121,6 +122,7 @@ std::optional<Failure> readInput(const QString& path, Deck& deck, QTextStream& e
                                                       "or damaged")};
         deck.appendCards(std::move(read.cards));
     }
+    deck.setIndexOrder(characterSet.indexOrder());
     deck.SortByIndex();
     return std::nullopt;
 }
@@ -220,7 +222,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err) {
                     {args[1], QStringLiteral("is the input file itself; nothing was written")});
     const CharacterSet characterSet = CharacterSet::forCodePage(codePage);
     Deck deck;
-    if (auto failure = readInput(in, deck, err))
+    if (auto failure = readInput(in, deck, characterSet, err))
         return fail(err, *failure);
     if (list) {
         for (int k = 0; k < deck.count(); ++k)

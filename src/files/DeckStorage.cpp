@@ -49,13 +49,13 @@ Read readDeck(const QString& path) {
     return read;
 }
 
-Imported readCardFile(const QString& path) {
+Imported readCardFile(const QString& path, const CharacterSet& characterSet) {
     Imported imported;
     QFile file;
     if (!openForReading(file, path, &imported.reason))
         return imported;
     imported.opened = true;
-    imported.result = CardfileReader::read(file);
+    imported.result = CardfileReader::read(file, characterSet);
     if (imported.result.status == CardfileReader::Status::ReadError)
         imported.reason = file.errorString();
     return imported;

@@ -36,7 +36,7 @@ struct Imported {
     QString reason;
     CardfileReader::Result result;
 };
-Imported readCardFile(const QString& path);
+Imported readCardFile(const QString& path, const CharacterSet& characterSet);
 
 struct Written {
     SafeWrite::Result result;

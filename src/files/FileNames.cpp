@@ -233,6 +233,20 @@ bool exists(const QString& path) {
 #endif
 }
 
+QString target(const QString& path) {
+#ifdef Q_OS_UNIX
+    char* real = realpath(encode(path).constData(), nullptr);
+    if (!real)
+        return path;
+    const QString resolved = decode(QByteArrayView(real));
+    std::free(real);
+    return resolved;
+#else
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+#endif
+}
+
 bool sameFile(const QString& a, const QString& b) {
 #ifdef Q_OS_UNIX
     struct stat sa {};

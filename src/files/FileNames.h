@@ -36,6 +36,10 @@ QString absolute(const QString& path);
 QString toStored(const QString& name);
 QString fromStored(const QString& stored);
 
+// The path of the file a path leads to, every symbolic link on the way followed; the path as
+// it is when it leads nowhere.
+QString target(const QString& path);
+
 // Whether anything is there by that name.
 bool exists(const QString& path);
 // Whether the two paths name one file: the same path, a symbolic link to it, or a hard

@@ -108,15 +108,16 @@ void Profile::removeRecoveryPlace(const QString& folder) {
 }
 
 int Profile::characterSetOf(const QString& path) const {
+    const QString file = FileNames::target(path);
     for (const QString& entry : m_settings.value(CharacterSetsKey).toStringList()) {
-        if (FileNames::fromStored(entry.section(u' ', 1)) == path)
+        if (FileNames::fromStored(entry.section(u' ', 1)) == file)
             return entry.section(u' ', 0, 0).toInt();
     }
     return 0;
 }
 
 void Profile::setCharacterSetOf(const QString& path, int codePage) {
-    const QString stored = FileNames::toStored(path);
+    const QString stored = FileNames::toStored(FileNames::target(path));
     QStringList entries{QString::number(codePage) + u' ' + stored};
     for (const QString& entry : m_settings.value(CharacterSetsKey).toStringList()) {
         if (entry.section(u' ', 1) != stored && entries.size() < MaxCharacterSets)

@@ -36,7 +36,8 @@ public:
     void addRecoveryPlace(const QString& folder);
     void removeRecoveryPlace(const QString& folder);
 
-    // The code page a deck was last shown in, by its absolute path; 0 for a deck not seen.
+    // The code page a deck was last shown in, by the file its path leads to; 0 for a deck not
+    // seen.
     int characterSetOf(const QString& path) const;
     void setCharacterSetOf(const QString& path, int codePage);
 

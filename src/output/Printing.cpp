@@ -6,6 +6,9 @@
 #include "ports/PrintPage.h"
 #include "ports/UserInterface.h"
 
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -68,52 +71,66 @@ int layoutBody(PrintPage* page, std::string_view body, const CharacterSet& chara
     const int softLimit = box.right - (box.right - box.left) / 10 - mcw;
     const int hardLimit = box.right - mcw;
     int y = box.top;
-    int penX = box.left;
-    if (page)
-        page->penMoveTo(box.left, box.top);
     if (body.empty())
         return box.top;
 
-    const auto draw = [&](std::string_view character) {
-        if (page) {
-            for (QChar c : characterSet.decode(character))
-                page->penDraw(c);
-            penX = page->penX();
-        } else {
-            penX += mcw;
-        }
+    // One character of text for each character of the set (a pair of bytes is one).
+    const QString text = characterSet.decode(body);
+    const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    const auto rightToLeftFrom = [&](qsizetype at) {
+        qsizetype end = at;
+        while (end < text.size() && !isBreak(text[end]))
+            ++end;
+        return QStringView(text).mid(at, end - at).isRightToLeft();
     };
-    std::size_t i = 0;
-    while (i < body.size()) {
-        const char c = body[i];
-        if (c == '\t') {
-            draw(" ");
-            draw(" ");
-        } else if (c != '\r' && c != '\n') {
-            // A character of two bytes is drawn, and counted, as one.
-            const auto size = static_cast<std::size_t>(characterSet.characterSize(body, i));
-            draw(body.substr(i, size));
-            i += size - 1;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    QString line;
+    int penX = box.left;
+    bool rightToLeft = rightToLeftFrom(0);
+    const auto add = [&](QStringView part) {
+        line += part;
+        penX = page ? box.left + page->textWidth(line) : penX + mcw * static_cast<int>(part.size());
+    };
+    const auto endLine = [&] {
+        if (page && !line.isEmpty())
+            page->lineAt(box.left, box.right, y, line, rightToLeft);
+        line.clear();
+        penX = box.left;
+    };
+
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        qsizetype next = i + 1;
+        if (c == u'\t') {
+            add(u"  ");
+        } else if (!isBreak(c)) {
+            // A letter goes with its marks: drawn, and counted, together.
+            clusters.setPosition(i);
+            next = std::max(next, clusters.toNextBoundary());
+            add(QStringView(text).mid(i, next - i));
         }
         // A CR LF pair counts as one LF. A lone CR is a line break of its own and keeps the
-        // byte after it; a CR that ends the body ends the text.
-        char test = c;
-        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
-            test = body[++i];
+        // character after it; a CR that ends the body ends the text.
+        QChar test = c;
+        if (c == u'\r' && next < text.size() && text[next] == u'\n')
+            test = text[next++];
+        const bool paragraphEnds = isBreak(test);
         const bool lineBreak =
-            penX >= hardLimit || test == '\r' || test == '\n' || (penX >= softLimit && test == ' ');
-        ++i;
+            penX >= hardLimit || paragraphEnds || (penX >= softLimit && test == u' ');
+        i = next;
         if (lineBreak) {
+            endLine();
             y += lh;
-            penX = box.left;
-            if (page && nextPage && i < body.size() && y + lh > page->height())
+            if (paragraphEnds)
+                rightToLeft = rightToLeftFrom(i);
+            if (page && nextPage && i < text.size() && y + lh > page->height())
                 y = nextPage();
-            if (page)
-                page->penMoveTo(box.left, y);
-            if (i < body.size() && body[i] == ' ')
+            if (i < text.size() && text[i] == u' ')
                 ++i; // one blank only
         }
     }
+    endLine();
     return y;
 }
 

@@ -27,10 +27,12 @@ struct TextBox {
 using NextPage = std::function<int()>;
 
 // Lays a body out in the box and returns the y of the top of its last line. With a page it
-// draws, character by character; without one it measures, counting every character as
-// maxCharWidth wide. A line ends after the first blank that brings the pen to the soft
-// limit, after any character that reaches the hard limit, and at every line break. When
-// drawing with nextPage, a line that would cross the page's edge goes to the next page.
+// draws, each line whole, measuring it as drawn; without one it measures, counting every
+// character as maxCharWidth wide. A line ends after the first blank that brings it to the
+// soft limit, after any character (with its marks) that reaches the hard limit, and at every
+// line break. A paragraph whose first letter is of a right-to-left script is laid out from
+// the right. When drawing with nextPage, a line that would cross the page's edge goes to the
+// next page.
 int layoutBody(PrintPage* page, std::string_view body, const CharacterSet& characterSet,
                const TextBox& box, int maxCharWidth, int lineHeight, const NextPage& nextPage = {});
 

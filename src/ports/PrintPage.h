@@ -3,8 +3,8 @@
 #include <QString>
 
 // A page to print on, in the printer's own units (its pixels). Text is drawn with one font,
-// whose line height and widest character the layout needs; single characters go through a
-// pen that moves on by each character's width.
+// whose line height and widest character the layout needs. A line is always drawn whole, so
+// that it is shaped, its marks sit on their letters and it reads in bidirectional order.
 class PrintPage {
 public:
     virtual ~PrintPage() = default;
@@ -25,8 +25,9 @@ public:
 
     // Text with its top-left corner at (x, y).
     virtual void textAt(int x, int y, const QString& text) = 0;
-    virtual void penMoveTo(int x, int y) = 0;
-    // Draws one character at the pen and moves the pen right by its width.
-    virtual void penDraw(QChar c) = 0;
-    virtual int penX() const = 0;
+    // The width of text drawn as one line.
+    virtual int textWidth(const QString& text) const = 0;
+    // A line of a paragraph between left and right with its top at y; a line of a
+    // right-to-left paragraph is ordered and aligned from the right.
+    virtual void lineAt(int left, int right, int y, const QString& text, bool rightToLeft) = 0;
 };

@@ -26,6 +26,10 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     , m_mail(m_characterSet)
     , m_recovery(m_deck, m_document, m_characterSet, m_profile, m_worker) {
     m_deck.addObserver(&m_relay);
+    m_deck.setIndexOrder(m_characterSet.indexOrder());
+    m_documentCommands.setCharacterSetFor([this](const QString& path, Document::Origin origin) {
+        return CharacterSet::forCodePage(codePageFor(path, origin, 0));
+    });
     connect(&m_document, &Document::fileTaken, this, &DeckSession::onFileTaken);
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
     connect(&m_document.guard(), &FileGuard::changed, this, [this] {
@@ -68,31 +72,32 @@ void DeckSession::setCharacterSet(int codePage) {
     if (codePage == m_characterSet.codePage())
         return;
     m_characterSet = CharacterSet::forCodePage(codePage);
+    // A set that holds characters twice orders both spellings as one.
+    m_deck.setIndexOrder(m_characterSet.indexOrder());
     Q_EMIT characterSetChanged();
 }
 
-void DeckSession::onFileTaken(Document::Origin origin, int codePage) {
-    const QString path = m_document.filePath();
+int DeckSession::codePageFor(const QString& path, Document::Origin origin, int typedIn) const {
     const int remembered = path.isEmpty() ? 0 : m_profile.characterSetOf(path);
     switch (origin) {
     case Document::Origin::SavedAs:
-        setCharacterSet(m_characterSet.codePage());
-        break;
-    case Document::Origin::ImportedByCommand:
-        setCharacterSet(remembered ? remembered : m_characterSet.codePage());
-        break;
     case Document::Origin::Reread:
-        break; // the same deck, in the set it is shown in
+        return m_characterSet.codePage(); // the same deck, in the set it is shown in
+    case Document::Origin::ImportedByCommand:
+        return remembered ? remembered : m_characterSet.codePage();
     case Document::Origin::Recovered:
-        if (CharacterSet::isSupported(codePage)) {
-            setCharacterSet(codePage); // the set the work was typed in
-            break;
-        }
+        if (CharacterSet::isSupported(typedIn))
+            return typedIn; // the set the work was typed in
         [[fallthrough]];
     default:
-        setCharacterSet(remembered ? remembered : CharacterSet::localeCodePage());
-        break;
+        return remembered ? remembered : CharacterSet::localeCodePage();
     }
+}
+
+void DeckSession::onFileTaken(Document::Origin origin, int codePage) {
+    if (origin == Document::Origin::Reread)
+        return;
+    setCharacterSet(codePageFor(m_document.filePath(), origin, codePage));
 }
 
 void DeckSession::onFileChanged() {

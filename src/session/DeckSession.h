@@ -76,6 +76,8 @@ private:
     // A deck just opened, made or imported is shown in the set it was last shown in; one not
     // seen before in the locale's (the open deck's, for a card file imported by the command).
     void onFileTaken(Document::Origin origin, int codePage);
+    // The set a file is shown in, by the way it came (typedIn: the set of recovered work).
+    int codePageFor(const QString& path, Document::Origin origin, int typedIn) const;
     // Brings back the work of a copy; false when its cards could not be read.
     bool recover(const RecoveryCopies::Found& found);
     // Hears the deck and passes it on as signals.

@@ -103,7 +103,7 @@ void Document::takeOver(Takeover t) {
             // Gone: the card that now stands where it stood in index order comes forward.
             for (int i = 0, n = m_deck.count(); i < n; ++i) {
                 const int at = (m_deck.firstInIndexOrder() + i) % n;
-                if (CompareIndexes(m_deck.card(at).indexText(), front->index) >= 0) {
+                if (m_deck.indexOrder().compare(m_deck.card(at).indexText(), front->index) >= 0) {
                     m_deck.BringCardToFront(at);
                     break;
                 }

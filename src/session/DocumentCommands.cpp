@@ -295,7 +295,7 @@ void DocumentCommands::Merge() {
 }
 
 bool DocumentCommands::importCardFile(const QString& path, Document::Origin origin) {
-    DeckStorage::Imported read = DeckStorage::readCardFile(path);
+    DeckStorage::Imported read = DeckStorage::readCardFile(path, m_characterSetFor(path, origin));
     switch (read.opened ? read.result.status : CardfileReader::Status::ReadError) {
     case CardfileReader::Status::Ok:
         break;

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class CommandBinder;
 class Profile;
 class UserInterface;
@@ -64,6 +66,14 @@ public:
     // New, Open, Save, Save As, Merge and the card-file import.
     void bindCommands(CommandBinder& binder);
 
+    // The character set a card file will be shown in, taken from the file and the way it
+    // comes: a text too long for a card is cut between its characters. Windows-1252 unless
+    // set.
+    using CharacterSetFor = std::function<CharacterSet(const QString& path, Document::Origin)>;
+    void setCharacterSetFor(CharacterSetFor characterSetFor) {
+        m_characterSetFor = std::move(characterSetFor);
+    }
+
 private:
     enum class Go { Ahead, SaveElsewhere, Stop };
     // Before the deck's own file is written: whether it may be, by what the file is now.
@@ -86,4 +96,7 @@ private:
     // was there): a change after that asks again.
     bool m_agreed = false;
     std::optional<FileStamp> m_agreedTo;
+    CharacterSetFor m_characterSetFor = [](const QString&, Document::Origin) {
+        return CharacterSet();
+    };
 };

@@ -7,7 +7,11 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 namespace {
 
@@ -43,11 +47,49 @@ bool typesText(const QKeyEvent* event) {
            (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
 }
 
+// The plain text layout aligns every paragraph to the left: this one aligns each to the side
+// its first letter is read from, as it lays the paragraph out and wherever it is measured.
+class ReadingLayout : public QPlainTextDocumentLayout {
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+    QRectF blockBoundingRect(const QTextBlock& block) const override {
+        const QRectF rect = QPlainTextDocumentLayout::blockBoundingRect(block);
+        align(block);
+        return rect;
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override {
+        QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        for (QTextBlock block = document()->findBlock(from);
+             block.isValid() && block.position() <= from + added; block = block.next())
+            align(block);
+    }
+
+private:
+    static void align(const QTextBlock& block) {
+        QTextLayout* layout = block.layout();
+        if (!layout)
+            return;
+        const Qt::Alignment side = block.text().isRightToLeft() ? Qt::AlignRight | Qt::AlignAbsolute
+                                                                : Qt::AlignLeft | Qt::AlignAbsolute;
+        QTextOption option = layout->textOption();
+        if (option.alignment() != side) {
+            option.setAlignment(side);
+            layout->setTextOption(option);
+        }
+    }
+};
+
 } // namespace
 
 CardEdit::CardEdit(const CharacterSet& characterSet, QWidget* parent)
     : QPlainTextEdit(parent)
     , m_characterSet(characterSet) {
+    auto* text = new QTextDocument(this);
+    text->setDocumentLayout(new ReadingLayout(text));
+    setDocument(text);
     setFrameStyle(QFrame::NoFrame);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -154,25 +196,45 @@ void CardEdit::refuse(const QString& reason) {
 QString CardEdit::admit(const QString& text, bool overwriting) {
     int left = room(overwriting);
     QString out;
-    bool dropped = false;
+    QString leftOut;
     bool cut = false;
-    for (QChar c : withPlainBreaks(text)) {
-        if (c != u'\n' && !m_characterSet.canEncode(c)) {
-            dropped = true;
-            continue;
+    // Each line as the set stores it (its own characters, a base with marks, a best fit); the
+    // breaks as breaks. What does not fit is cut between characters.
+    const QStringList lines = withPlainBreaks(text).split(u'\n');
+    for (qsizetype i = 0; i < lines.size() && !cut; ++i) {
+        if (i > 0) {
+            if (m_body.insertedSize(u'\n') > left) {
+                cut = true;
+                break;
+            }
+            left -= m_body.insertedSize(u'\n');
+            out += u'\n';
         }
-        const int size = m_body.insertedSize(c);
-        if (size > left) {
-            cut = true;
-            break;
+        const CharacterSet::Converted line = m_characterSet.convertInput(lines[i]);
+        for (QChar c : line.leftOut) {
+            if (!leftOut.contains(c))
+                leftOut += c;
         }
-        left -= size;
-        out += c;
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, line.stored);
+        qsizetype start = 0;
+        for (qsizetype end = clusters.toNextBoundary(); end > start;
+             start = end, end = clusters.toNextBoundary()) {
+            const QString cluster = line.stored.mid(start, end - start);
+            int size = 0;
+            for (QChar c : cluster)
+                size += m_body.insertedSize(c);
+            if (size > left) {
+                cut = true;
+                break;
+            }
+            left -= size;
+            out += cluster;
+        }
     }
     if (cut)
-        refuse(InputHints::tooLong());
-    else if (dropped)
-        refuse(InputHints::notInCodePage(m_characterSet));
+        refuse(InputHints::tooLong(m_characterSet));
+    else if (!leftOut.isEmpty())
+        refuse(InputHints::notInCodePage(m_characterSet, leftOut));
     return out;
 }
 
@@ -243,7 +305,7 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
 
     if (enter) {
         if (room(false) < m_body.insertedSize(u'\n')) {
-            refuse(InputHints::tooLong());
+            refuse(InputHints::tooLong(m_characterSet));
             event->accept();
             return;
         }
@@ -347,7 +409,8 @@ void CardEdit::onContentsChanged() {
         // past it, the card keeps the text it has, and the user is told.
         const QByteArray keep = m_stored;
         setBody(std::string_view(keep.constData(), static_cast<std::size_t>(keep.size())));
-        refuse(bytes ? InputHints::tooLong() : InputHints::notInCodePage(m_characterSet));
+        refuse(bytes ? InputHints::tooLong(m_characterSet)
+                     : InputHints::notInCodePage(m_characterSet, QString()));
         return;
     }
     if (*bytes != m_stored) {

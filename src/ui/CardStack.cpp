@@ -4,6 +4,7 @@
 #include "CardEdit.h"
 #include "CardStackAccessible.h"
 #include "CardWindow.h"
+#include "ReadingDirection.h"
 #include "deck/CharacterSet.h"
 #include "output/Mail.h"
 #include "session/DeckSession.h"
@@ -117,6 +118,11 @@ const QStaticText& CardStack::header(const QString& text) {
             m_headers.clear();
         QStaticText laidOut(text);
         laidOut.setTextFormat(Qt::PlainText);
+        if (text.isRightToLeft()) {
+            // Read from the right edge of the band.
+            laidOut.setTextOption(ReadingDirection::option(Qt::RightToLeft));
+            laidOut.setTextWidth(CardWindow::Width - 4);
+        }
         laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
         it = m_headers.insert(text, laidOut);
     }
@@ -152,7 +158,7 @@ void CardStack::paintEvent(QPaintEvent* event) {
         const QRect textArea(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2);
         const QStaticText& text = header(m_characterSet.decode(m_deck.card(k).indexText()));
         // A text wider than the band is cut at its edge, as the card shows it.
-        const bool tooWide = text.size().width() > textArea.width();
+        const bool tooWide = text.size().width() > textArea.width() || text.textWidth() > 0;
         if (tooWide) {
             p.save();
             p.setClipRect(textArea, Qt::IntersectClip);

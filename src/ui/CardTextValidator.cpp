@@ -16,11 +16,11 @@ bool isBreak(QChar c) {
 } // namespace
 
 CardTextValidator::CardTextValidator(const CharacterSet& characterSet, int maxBytes,
-                                     const QString& tooLong, QObject* parent)
+                                     const char* what, QObject* parent)
     : QValidator(parent)
     , m_characterSet(characterSet)
     , m_maxBytes(maxBytes)
-    , m_tooLong(tooLong) {}
+    , m_what(what) {}
 
 void CardTextValidator::tell(const QString& reason) const {
     QApplication::beep();
@@ -41,31 +41,29 @@ QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
             input.truncate(firstBreak);
         }
     }
-    bool foreign = false;
-    for (qsizetype i = 0; i < input.size();) {
-        const QChar c = input[i];
-        const bool control = c.unicode() < 0x20 || isBreak(c);
-        if (control || !m_characterSet.canEncode(c)) {
-            foreign = foreign || !control;
-            input.remove(i, 1);
-            if (i < pos)
-                --pos;
-        } else {
-            ++i;
-        }
+    // Text before the cursor holds what was just put in; each side is stored as the set
+    // stores typed text, control characters left out without a word.
+    const auto converted = [this](QString text) {
+        text.removeIf([](QChar c) { return c.unicode() < 0x20 || isBreak(c); });
+        return m_characterSet.convertInput(text);
+    };
+    const CharacterSet::Converted before = converted(input.left(pos));
+    const CharacterSet::Converted after = converted(input.mid(pos));
+    QString leftOut = before.leftOut;
+    for (QChar c : after.leftOut) {
+        if (!leftOut.contains(c))
+            leftOut += c;
     }
     // What does not fit goes from the end of the text just put in, which ends at the cursor.
-    bool cut = false;
-    while (m_characterSet.byteLength(input) > m_maxBytes) {
-        const qsizetype at = pos > 0 ? pos - 1 : input.size() - 1;
-        input.remove(at, 1);
-        if (at < pos)
-            --pos;
-        cut = true;
-    }
+    const QString rest = m_characterSet.fit(after.stored, m_maxBytes);
+    const QString kept =
+        m_characterSet.fit(before.stored, m_maxBytes - m_characterSet.byteLength(rest));
+    const bool cut = kept.size() < before.stored.size() || rest.size() < after.stored.size();
+    input = kept + rest;
+    pos = static_cast<int>(kept.size());
     if (cut)
-        tell(m_tooLong);
-    else if (foreign)
-        tell(InputHints::notInCodePage(m_characterSet));
+        tell(InputHints::limit(m_characterSet, m_what, m_maxBytes));
+    else if (!leftOut.isEmpty())
+        tell(InputHints::notInCodePage(m_characterSet, leftOut));
     return Acceptable;
 }

@@ -6,14 +6,15 @@ class CharacterSet;
 
 // Keeps a one-line box (an index, a text to find, the filter) to what a card field holds: at
 // most the given number of bytes in the deck's character set, one line, no control
-// characters. A pasted line break ends the pasted text there; characters the set cannot hold
-// are left out, and so is the end of what was typed or pasted beyond the limit; the box says
-// so, with a beep and a tip under it, and tells whoever listens.
+// characters, text stored as the set stores typed text. A pasted line break ends the pasted
+// text there; characters the set cannot hold are left out, and so is the end of what was typed or
+// pasted beyond the limit; the box says so, with a beep and a tip under it, and tells whoever
+// listens.
 class CardTextValidator : public QValidator {
     Q_OBJECT
 public:
-    // tooLong: what the user is told when text was cut at the limit.
-    CardTextValidator(const CharacterSet& characterSet, int maxBytes, const QString& tooLong,
+    // what: the box as the user is told about its limit ("An index").
+    CardTextValidator(const CharacterSet& characterSet, int maxBytes, const char* what,
                       QObject* parent);
     State validate(QString& input, int& pos) const override;
 
@@ -25,5 +26,5 @@ private:
 
     const CharacterSet& m_characterSet;
     int m_maxBytes;
-    QString m_tooLong;
+    const char* m_what;
 };

@@ -4,6 +4,7 @@
 #include "CardColors.h"
 #include "CardEdit.h"
 #include "CommandTable.h"
+#include "ReadingDirection.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
 
@@ -130,7 +131,8 @@ void CardWindow::paintEvent(QPaintEvent*) {
         p.setClipRect(client(0, 0, IndexClipRight, HeaderHeight));
         p.setPen(colors.headerInk);
         p.setFont(font());
-        p.drawText(indexTextRect(), Qt::AlignLeft | Qt::AlignTop, shownIndex());
+        const QString index = shownIndex();
+        p.drawText(indexTextRect(), ReadingDirection::drawFlags(index) | Qt::AlignTop, index);
     }
     p.restore();
     // The border last, over anything that a fractional scale factor rounded onto it.
@@ -151,8 +153,10 @@ QRect CardWindow::indexTextRect() const {
 QRect CardWindow::tooltipArea() const {
     // Only over the index itself: the buttons have tips of their own.
     const QRect text = indexTextRect();
-    const int width = fontMetrics().horizontalAdvance(shownIndex());
-    return QRect(text.topLeft(), QSize(std::min(width, text.width()), fontMetrics().height()));
+    const QString index = shownIndex();
+    const int width = std::min(fontMetrics().horizontalAdvance(index), text.width());
+    const int left = index.isRightToLeft() ? text.right() + 1 - width : text.left();
+    return QRect(left, text.top(), width, fontMetrics().height());
 }
 
 void CardWindow::mousePressEvent(QMouseEvent* event) {

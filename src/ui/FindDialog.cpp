@@ -1,7 +1,6 @@
 #include "FindDialog.h"
 
 #include "CardTextValidator.h"
-#include "InputHints.h"
 #include "deck/CharacterSet.h"
 #include "session/DeckSession.h"
 
@@ -23,8 +22,7 @@ FindDialog::FindDialog(QWidget* parent, const CharacterSet& characterSet)
     , m_findNext(new QPushButton(QStringLiteral("&Find Next"), this)) {
     setWindowTitle(QStringLiteral("Find"));
     setModal(false);
-    m_edit->setValidator(new CardTextValidator(characterSet, MaxFindText,
-                                               InputHints::boxTooLong(MaxFindText), m_edit));
+    m_edit->setValidator(new CardTextValidator(characterSet, MaxFindText, "This box", m_edit));
 
     auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
     label->setBuddy(m_edit);

@@ -2,7 +2,6 @@
 
 #include "CardTextValidator.h"
 #include "DialogUnits.h"
-#include "InputHints.h"
 #include "deck/Card.h"
 #include "deck/CharacterSet.h"
 
@@ -25,8 +24,8 @@ IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMod
     label->setBuddy(m_edit);
 
     m_edit->setGeometry(du.rect(13, 13, 139, 12));
-    m_edit->setValidator(new CardTextValidator(characterSet, Card::MaxIndexLength,
-                                               InputHints::indexTooLong(), m_edit));
+    m_edit->setValidator(
+        new CardTextValidator(characterSet, Card::MaxIndexLength, "An index", m_edit));
     m_edit->setText(characterSet.decode(std::string_view(text.constData(), text.size())));
     m_edit->selectAll();
 

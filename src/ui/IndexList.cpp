@@ -2,18 +2,34 @@
 
 #include "CardTextValidator.h"
 #include "IndexListModel.h"
-#include "InputHints.h"
+#include "ReadingDirection.h"
 #include "deck/CharacterSet.h"
 #include "session/DeckSession.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace {
+
 constexpr int MaxFilter = 127;
-}
+
+// Each index in the direction its first letter is read, from the side it is read from.
+class ReadingDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->direction = ReadingDirection::of(option->text);
+        option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter; // the leading side
+    }
+};
+
+} // namespace
 
 IndexList::IndexList(DeckSession& session, QWidget* parent)
     : QWidget(parent)
@@ -25,12 +41,12 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
     , m_list(new QListView(this)) {
     m_filter->setPlaceholderText(QStringLiteral("Type to keep only the cards that hold the text"));
     m_filter->setClearButtonEnabled(true);
-    auto* validator = new CardTextValidator(m_characterSet, MaxFilter,
-                                            InputHints::boxTooLong(MaxFilter), m_filter);
+    auto* validator = new CardTextValidator(m_characterSet, MaxFilter, "This box", m_filter);
     connect(validator, &CardTextValidator::refused, this, &IndexList::inputRefused);
     m_filter->setValidator(validator);
     m_filter->setAccessibleName(QStringLiteral("Filter"));
     m_list->setModel(m_model);
+    m_list->setItemDelegate(new ReadingDelegate(m_list));
     m_list->setUniformItemSizes(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,5 +1,6 @@
 #include "QtPrintPage.h"
 
+#include "ReadingDirection.h"
 #include "files/FileNames.h"
 
 #include <QDir>
@@ -86,8 +87,16 @@ bool QtPrintPage::finish() {
 }
 
 void QtPrintPage::drawPage(QPainter& painter, const Page& page) const {
-    for (const Text& t : page)
-        painter.drawText(QPoint(t.x, t.y + m_ascent), t.text);
+    // A line of a paragraph takes the paragraph's direction, whatever its own first word.
+    const QTextOption fromTheLeft = ReadingDirection::option(Qt::LeftToRight);
+    const QTextOption fromTheRight = ReadingDirection::option(Qt::RightToLeft);
+    for (const Text& t : page) {
+        if (t.right > t.x)
+            painter.drawText(QRectF(t.x, t.y, t.right - t.x, m_lineHeight), t.text,
+                             t.rightToLeft ? fromTheRight : fromTheLeft);
+        else
+            painter.drawText(QPoint(t.x, t.y + m_ascent), t.text);
+    }
 }
 
 void QtPrintPage::textAt(int x, int y, const QString& text) {
@@ -95,12 +104,7 @@ void QtPrintPage::textAt(int x, int y, const QString& text) {
         m_pages.back().push_back({x, y, text});
 }
 
-void QtPrintPage::penMoveTo(int x, int y) {
-    m_penX = x;
-    m_penY = y;
-}
-
-void QtPrintPage::penDraw(QChar c) {
-    textAt(m_penX, m_penY, QString(c));
-    m_penX += m_metrics.horizontalAdvance(c);
+void QtPrintPage::lineAt(int left, int right, int y, const QString& text, bool rightToLeft) {
+    if (!m_pages.empty())
+        m_pages.back().push_back({left, y, text, right, rightToLeft});
 }

@@ -30,9 +30,8 @@ public:
     bool finish() override;
 
     void textAt(int x, int y, const QString& text) override;
-    void penMoveTo(int x, int y) override;
-    void penDraw(QChar c) override;
-    int penX() const override { return m_penX; }
+    int textWidth(const QString& text) const override { return m_metrics.horizontalAdvance(text); }
+    void lineAt(int left, int right, int y, const QString& text, bool rightToLeft) override;
 
     static QFont printFont();
     // Before the print dialog: the PDF file it offers is named after the deck (deck.pdf, or
@@ -44,6 +43,8 @@ private:
         int x;
         int y;
         QString text;
+        int right = 0; // a right-to-left line ends here
+        bool rightToLeft = false;
     };
     using Page = std::vector<Text>;
     void drawPage(QPainter& painter, const Page& page) const;
@@ -56,8 +57,6 @@ private:
     int m_lineHeight;
     int m_maxCharWidth;
     int m_ascent;
-    int m_penX = 0;
-    int m_penY = 0;
     std::vector<Page> m_pages;
     bool m_finished = false;
 };

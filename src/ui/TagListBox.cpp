@@ -2,6 +2,7 @@
 
 #include "LeafAccessible.h"
 #include "Pictures.h"
+#include "ReadingDirection.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -199,8 +200,9 @@ void TagItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->drawPixmap(r.topLeft(), pic);
     r.setLeft(r.left() + picSize.width() + 5);
     painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
-    painter->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      index.data(Qt::DisplayRole).toString());
+    const QString text = index.data(Qt::DisplayRole).toString();
+    painter->drawText(r, ReadingDirection::drawFlags(text) | Qt::AlignVCenter | Qt::TextSingleLine,
+                      text);
     // The keyboard's place, while the list has the keyboard: a dotted frame round the item.
     if (option.state & QStyle::State_HasFocus) {
         QPen pen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));

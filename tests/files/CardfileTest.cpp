@@ -310,6 +310,13 @@ TEST(CardfileReader, EachCardReadsOnlyItsOwnData) {
     EXPECT_EQ(shortened.shortenedTexts, 2);
     EXPECT_FALSE(shortened.damaged());
     EXPECT_EQ(shortened.cards.cards()[0]->bodyText().size(), 511u);
+    // A text of two-byte characters ends between two of them, never on a lone lead byte.
+    QByteArray kana;
+    while (kana.size() < 600)
+        kana += "\x82\xa0";
+    const auto japanese =
+        CardfileReader::parse(cardfile({{"\x82\xa0", kana, {}}}), CharacterSet::forCodePage(932));
+    EXPECT_EQ(japanese.cards.cards()[0]->bodyText(), kana.left(510).toStdString());
     // Too short to hold its card count: no card file, never "1 card cut off".
     EXPECT_EQ(CardfileReader::parse(QByteArray("MGC\x01", 4)).status,
               CardfileReader::Status::NotACardFile);

@@ -207,7 +207,7 @@ TEST_F(SafeWriting, AHugeFileThatIsNoCardFileCostsNoMemory) {
             getrusage(RUSAGE_SELF, &before);
             QFile file;
             const bool opened = openForReading(file, path("big.crd"));
-            const auto result = CardfileReader::read(file);
+            const auto result = CardfileReader::read(file, CharacterSet());
             rusage after{};
             getrusage(RUSAGE_SELF, &after);
             const long grownKb = after.ru_maxrss - before.ru_maxrss;

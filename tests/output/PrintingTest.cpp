@@ -13,8 +13,7 @@
 
 namespace {
 
-// A page with fixed character widths that records every line drawn: text at a point, and the
-// characters of the pen gathered into runs from where the pen was placed.
+// A page with fixed character widths that records every line drawn where it starts.
 class FixedPage : public PrintPage {
 public:
     struct Line {
@@ -47,20 +46,13 @@ public:
     void textAt(int x, int y, const QString& text) override {
         lines.push_back({pages, x, y, text.toStdString()});
     }
-    void penMoveTo(int x, int y) override {
-        m_penX = x;
-        m_penY = y;
-        m_run = nullptr;
+    int textWidth(const QString& text) const override {
+        return m_cw * static_cast<int>(text.size());
     }
-    void penDraw(QChar c) override {
-        if (!m_run) {
-            lines.push_back({pages, m_penX, m_penY, {}});
-            m_run = &lines.back().text;
-        }
-        *m_run += static_cast<char>(c.toLatin1());
-        m_penX += m_cw;
+    void lineAt(int left, int right, int y, const QString& text, bool rightToLeft) override {
+        const int x = rightToLeft ? right - textWidth(text) : left;
+        lines.push_back({pages, x, y, text.toStdString()});
     }
-    int penX() const override { return m_penX; }
 
     std::vector<Line> lines;
     int pages = 0;
@@ -70,8 +62,6 @@ public:
 
 private:
     int m_w, m_h, m_lh, m_cw, m_mcw;
-    int m_penX = 0, m_penY = 0;
-    std::string* m_run = nullptr;
 };
 
 using Line = FixedPage::Line;

@@ -3,6 +3,7 @@
 #include "ui/CommandTable.h"
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -150,4 +151,32 @@ TEST_F(PrintPdf, AnUnwritableFileSaysPrintFailed) {
     frame->runCommand(Cmd::PrintCard);
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0].text, QStringLiteral("Print Failed"));
+}
+
+// A Hebrew body prints as the screen shows it: read from the right, its words in order, its
+// line against the right margin (drawn a character at a time it came out left to right).
+TEST_F(PrintPdf, AHebrewLineReadsFromTheRight) {
+    if (QFontDatabase::families(QFontDatabase::Hebrew).isEmpty())
+        GTEST_SKIP() << "no font with Hebrew letters";
+    titled({"a"});
+    frame->session().setCharacterSet(1255);
+    putBody(frame->deck(), 0, "\xF9\xEC\xE5\xED \xF2\xE5\xEC\xED"); // שלום עולם
+    frame->runCommand(Cmd::PrintCard);
+    // The letters of the body's line (the only Hebrew on the page) from the right.
+    const QString boxes =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf(), QStringLiteral("-")});
+    std::vector<std::pair<double, QString>> letters;
+    const QRegularExpression word(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*>([^<]+)<"));
+    for (const auto& m : word.globalMatch(boxes)) {
+        if (m.captured(2).front().unicode() >= 0x0590 && m.captured(2).front().unicode() < 0x0600)
+            letters.emplace_back(m.captured(1).toDouble(), m.captured(2));
+    }
+    std::sort(letters.rbegin(), letters.rend());
+    QString fromTheRight;
+    for (const auto& letter : letters)
+        fromTheRight += letter.second;
+    EXPECT_EQ(fromTheRight, QStringLiteral("\u05e9\u05dc\u05d5\u05dd\u05e2\u05d5\u05dc\u05dd"))
+        << boxes.toStdString();
+    ASSERT_FALSE(letters.empty());
+    EXPECT_GT(letters.front().first, 400.0); // on a page 595 points wide: aligned right
 }
