@@ -110,7 +110,7 @@ void CardStack::resizeEvent(QResizeEvent* event) {
         m_front->editor()->setFocus();
 }
 
-const QStaticText& CardStack::header(const QString& text) {
+const QStaticText& CardStack::header(const QString& text, int width) {
     auto it = m_headers.find(text);
     if (it == m_headers.end()) {
         // Those of a few screens' worth of paints, not of every card ever shown.
@@ -121,7 +121,7 @@ const QStaticText& CardStack::header(const QString& text) {
         if (text.isRightToLeft()) {
             // Read from the right edge of the band.
             laidOut.setTextOption(ReadingDirection::option(Qt::RightToLeft));
-            laidOut.setTextWidth(CardWindow::Width - 4);
+            laidOut.setTextWidth(width);
         }
         laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
         it = m_headers.insert(text, laidOut);
@@ -156,7 +156,9 @@ void CardStack::paintEvent(QPaintEvent* event) {
                    band.bottom() + 1);
         p.setPen(colors.ink);
         const QRect textArea(band.left() + 2, band.top() + 2, band.width() - 2, band.height() - 2);
-        const QStaticText& text = header(m_characterSet.decode(m_deck.card(k).indexText()));
+        // A right-to-left index keeps the same margin from the right edge.
+        const QStaticText& text =
+            header(m_characterSet.decode(m_deck.card(k).indexText()), textArea.width() - 3);
         // A text wider than the band is cut at its edge, as the card shows it.
         const bool tooWide = text.size().width() > textArea.width() || text.textWidth() > 0;
         if (tooWide) {

@@ -57,7 +57,7 @@ protected:
 private:
     // The header of a card behind, laid out once: shaping a text is the dearest part of a
     // paint, and a rotation by one card brings one new header.
-    const QStaticText& header(const QString& text);
+    const QStaticText& header(const QString& text, int width);
 
     Deck& m_deck;
     const CharacterSet& m_characterSet;

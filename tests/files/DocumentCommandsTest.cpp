@@ -277,6 +277,12 @@ TEST_F(Commands, TheRecentDecksAreKeptInTheProfile) {
     EXPECT_EQ(profile.recentFiles().front(), odd);
     profile.removeRecentFile(odd);
     EXPECT_EQ(profile.recentFiles().front(), path("three.qrx"));
+    // A deck's set goes with the file, whatever path leads to it.
+    ASSERT_TRUE(QFile::link(path("two.qrx"), path("link.qrx")));
+    profile.setCharacterSetOf(path("two.qrx"), 1253);
+    EXPECT_EQ(profile.characterSetOf(path("link.qrx")), 1253);
+    profile.setCharacterSetOf(path("link.qrx"), 1251);
+    EXPECT_EQ(profile.characterSetOf(path("two.qrx")), 1251);
 }
 
 // Another program's change is never overwritten without a word, however it was made; the

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QHelpEvent>
 #include <QListView>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QToolTip>
 
@@ -409,4 +410,22 @@ TEST_F(Cascade, AReloadKeepsTheCardTheCursorAndTheSelection) {
     EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("line"));
     QTest::keyClicks(editor(), QStringLiteral("word"));
     EXPECT_EQ(frame->deck().card(0).bodyText(), "NEW second word one\r\nline two");
+}
+
+// A right-to-left paragraph reads from the right edge of the card, a left-to-right one from
+// the left, each on its own, as laid out again after typing.
+TEST_F(Cascade, EachParagraphIsAlignedToTheSideItIsReadFrom) {
+    showCards({"a"});
+    frame->session().setCharacterSet(1255);
+    putBody(frame->deck(), 0, "\xF9\xEC\xE5\xED\r\nABC"); // שלום, then ABC
+    const auto startOf = [this](int block) {
+        QTextCursor at(editor()->document()->findBlockByNumber(block));
+        editor()->setTextCursor(at);
+        return editor()->cursorRect().x();
+    };
+    const int middle = editor()->viewport()->width() / 2;
+    EXPECT_GT(startOf(0), middle);
+    EXPECT_LT(startOf(1), middle);
+    typeText(editor(), QStringLiteral("\u05d0"));
+    EXPECT_GT(startOf(1), middle); // now a Hebrew paragraph
 }
