@@ -40,6 +40,10 @@ QRect CardStack::cardRect(int k) const {
                  CardWindow::Height);
 }
 
+QSize CardStack::sizeHint() const {
+    return QSize(CardWindow::Width + 3 * Step, CardWindow::Height + 3 * Step);
+}
+
 int CardStack::visibleBackCards() const {
     // Card k shows while its bottom edge lies below the top of the area and its left edge
     // left of the right edge.

@@ -43,6 +43,8 @@ public:
     int backCardAt(const QPoint& point) const;
     // How many cards behind the front one can be seen at the current size.
     int visibleBackCards() const;
+    // Room for the front card and three cards behind it, whole: a cascade at first sight.
+    QSize sizeHint() const override;
 
 Q_SIGNALS:
     void frontCardCreated(CardWindow* front);

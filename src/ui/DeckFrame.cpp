@@ -34,7 +34,6 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     // The front card's index tip shows even while another program has the keyboard.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAcceptDrops(true); // a deck or card file dropped on the window opens
-    WindowPos::applyStartupPlacement(*this, session.profile().mainWindowPos());
 
     // Two views of the deck in one place: the cascade of cards, and the list of indexes.
     m_views = new QStackedWidget(this);
@@ -89,6 +88,8 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     });
     connect(qApp, &QGuiApplication::commitDataRequest, this, &DeckFrame::onCommitData);
     updateCommandStates();
+    // Once the menus and the status bar are in: the first size makes room for them.
+    WindowPos::applyStartupPlacement(*this, session.profile().mainWindowPos());
 }
 
 DeckFrame::~DeckFrame() {

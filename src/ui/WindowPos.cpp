@@ -116,19 +116,29 @@ QRect fit(const Placement& p, const QList<QRect>& screens, const QRect& fallback
     return QRect(x, y, w, h);
 }
 
-QRect startupRect() {
-    return QRect(QPoint(100, 100), QPoint(511, 367));
+QRect startupRect(const QWidget& window) {
+    // What the window asks for at the desktop's font (the cards it is meant to show), never
+    // less than the classic 412 x 268, and never more than the screen holds.
+    QRect r(QPoint(100, 100), window.sizeHint().expandedTo(QSize(412, 268)));
+    if (const QScreen* screen =
+            window.screen() ? window.screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        r.setSize(r.size().boundedTo(area.size()));
+        if (!area.contains(r))
+            r.moveTopLeft(area.topLeft());
+    }
+    return r;
 }
 
 void applyStartupPlacement(QWidget& window, const QString& stored) {
-    QRect r = startupRect();
+    QRect r = startupRect(window);
     if (const auto p = parse(stored)) {
         // The stored rectangle is kept when it fits a screen; a huge one or one off every
         // screen (a screen since unplugged) is brought back where the user can see it.
         QList<QRect> screens;
         for (const QScreen* screen : QGuiApplication::screens())
             screens << screen->availableGeometry();
-        r = fit(*p, screens, startupRect());
+        r = fit(*p, screens, r);
     }
     window.move(r.topLeft());
     window.resize(r.size().expandedTo(QSize(1, 1)));
@@ -143,7 +153,7 @@ std::optional<QString> placementOf(const QWidget& window) {
 
 void restore(QWidget& window) {
     window.setWindowState(window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    const QRect r = startupRect();
+    const QRect r = startupRect(window);
     window.move(r.topLeft());
     window.resize(r.size());
 }

@@ -29,8 +29,9 @@ QString format(const Placement& placement);
 // stored values are safe, however large.
 QRect fit(const Placement& placement, const QList<QRect>& screens, const QRect& fallback);
 
-// The main window's place before anything was stored, and after Window > Restore.
-QRect startupRect();
+// The main window's place before anything was stored, and after Window > Restore: at
+// (100, 100), as large as the window's size hint asks (412 x 268 at least), on the screen.
+QRect startupRect(const QWidget& window);
 // Puts the window at the stored placement, fitted to today's screens, or at startupRect().
 void applyStartupPlacement(QWidget& window, const QString& stored);
 // The placement to store for the window: nothing while it is minimized, maximized or full

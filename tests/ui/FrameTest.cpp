@@ -239,12 +239,22 @@ TEST_F(Frame, StatusMessagesReturnToReady) {
     EXPECT_EQ(bar->messageText(), QStringLiteral("Add a new card"));
 }
 
-TEST_F(Frame, RestoreUsesTheBuiltInRectangle) {
+// The first window, and Window > Restore, show the cascade: the front card and three behind
+// it whole, whatever the font makes of the menus and the status bar.
+TEST_F(Frame, RestoreShowsTheFrontCardAndThreeBehind) {
+    showCards({"a", "b", "c", "d", "e"});
+    const auto showsTheCascade = [this] {
+        const CardStack* stack = frame->cardStack();
+        return stack->rect().contains(stack->cardRect(3)) && frame->width() >= 412 &&
+               frame->height() >= 268;
+    };
+    EXPECT_TRUE(showsTheCascade());
     frame->move(300, 250);
     frame->resize(700, 500);
     frame->runCommand(Cmd::Restore);
+    QApplication::processEvents();
     EXPECT_EQ(frame->pos(), QPoint(100, 100));
-    EXPECT_EQ(frame->size(), QSize(412, 268));
+    EXPECT_TRUE(showsTheCascade());
 }
 
 TEST(WindowPosText, ReadsSixIntegersTheWayCDoes) {
@@ -284,7 +294,6 @@ TEST(WindowPosFit, StoredRectanglesAreKeptOnlyWhereTheyCanBeSeen) {
 
 TEST_F(Frame, WindowPositionIsRestoredAndStoredOnlyInTheNormalState) {
     EXPECT_EQ(frame->pos(), QPoint(100, 100)); // nothing stored yet
-    EXPECT_EQ(frame->size(), QSize(412, 268));
     frame->move(40, 30);
     frame->resize(500, 400);
     ASSERT_TRUE(frame->close());
