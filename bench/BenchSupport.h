@@ -4,6 +4,7 @@
 #include "files/Worker.h"
 #include "ports/PrintPage.h"
 #include "ports/UserInterface.h"
+#include "session/DeckCharacterSet.h"
 #include "session/Document.h"
 #include "session/DocumentCommands.h"
 
@@ -86,13 +87,19 @@ public:
 };
 
 // A deck's document and its commands, with a worker of their own.
+// It starts as a deck of a code page (Windows-1252 unless told), as the decks of the tests of
+// code-page behaviour are.
 struct DocumentOf {
     Worker worker;
     Document document;
+    DeckCharacterSet sets;
     DocumentCommands commands;
-    DocumentOf(Deck& deck, UserInterface& ui, Profile& profile)
+    DocumentOf(Deck& deck, UserInterface& ui, Profile& profile, int codePage = 1252)
         : document(deck, ui, worker)
-        , commands(document, deck, ui, profile, worker) {}
+        , sets(deck, document, profile, ui, codePage)
+        , commands(document, deck, ui, profile, worker, sets) {
+        QObject::connect(&document, &Document::fileTaken, &sets, &DeckCharacterSet::fileTaken);
+    }
 };
 
 } // namespace bench

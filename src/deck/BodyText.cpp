@@ -45,11 +45,19 @@ BodyText BodyText::fromBytes(std::string_view bytes, const CharacterSet& charact
 
 std::optional<QByteArray> BodyText::toBytes() const {
     QByteArray out;
-    out.reserve(storedSize());
+    out.reserve(m_text.size());
     std::size_t b = 0;
-    for (int at = 0; at < m_text.size(); ++at) {
-        const QChar c = m_text[at];
-        if (c == u'\n') {
+    int run = 0; // where the text since the last break began
+    for (int at = 0; at <= m_text.size(); ++at) {
+        if (at < m_text.size() && m_text[at] != u'\n')
+            continue;
+        // A run at a time: a character of two UTF-16 units is encoded whole.
+        const auto bytes = m_characterSet.encode(QStringView(m_text).mid(run, at - run));
+        if (!bytes)
+            return std::nullopt;
+        out += *bytes;
+        run = at + 1;
+        if (at < m_text.size()) {
             const Break kind = b < m_breaks.size() ? m_breaks[b] : Break::CrLf;
             if (kind == Break::Lf)
                 out += '\n';
@@ -58,17 +66,23 @@ std::optional<QByteArray> BodyText::toBytes() const {
             else
                 out += "\r\n";
             ++b;
-            continue;
         }
-        const auto bytes = m_characterSet.encode(QStringView(&c, 1));
-        if (!bytes)
-            return std::nullopt;
-        out += *bytes;
     }
     return out;
 }
 
+int BodyText::insertedSize(QStringView character) const {
+    if (m_characterSet.isUnicode())
+        return 1;
+    int size = 0;
+    for (QChar c : character)
+        size += c == u'\n' ? 2 : std::max(1, m_characterSet.encodedSize(c));
+    return size;
+}
+
 int BodyText::storedSize() const {
+    if (m_characterSet.isUnicode())
+        return m_characterSet.measure(m_text);
     int size = 0;
     std::size_t b = 0;
     for (int at = 0; at < m_text.size(); ++at) {
@@ -146,8 +160,10 @@ int BodyText::positionOfByte(std::string_view bytes, int byteOffset,
     for (std::size_t i = 0; i < end; ++position) {
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
             i += 2; // the pair is one break
+        else if (const int size = characterSet.characterSize(bytes, i); size == 4)
+            i += 4, ++position; // outside the BMP: two units of text
         else
-            i += static_cast<std::size_t>(characterSet.characterSize(bytes, i));
+            i += static_cast<std::size_t>(size);
     }
     return position;
 }

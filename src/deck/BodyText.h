@@ -27,7 +27,9 @@ public:
 
     // The stored bytes; nothing when a character has no byte in the set or is NUL.
     std::optional<QByteArray> toBytes() const;
-    // How many bytes toBytes() gives; a character it cannot store counts as one.
+    // How long the stored body is against a card's limit: the bytes toBytes() gives in a code
+    // page (a character it cannot store counts as one), the characters in Unicode (a break
+    // counts as one).
     int storedSize() const;
 
     // Replaces [position, position + removed) of the text by inserted, whose '\n' are new
@@ -43,10 +45,9 @@ public:
     static int positionOfByte(std::string_view bytes, int byteOffset,
                               const CharacterSet& characterSet = CharacterSet());
 
-    // Bytes one inserted character takes: a new break is CR LF.
-    int insertedSize(QChar c) const {
-        return c == u'\n' ? 2 : std::max(1, m_characterSet.encodedSize(c));
-    }
+    // What one inserted character (a letter with its marks, or '\n') adds to storedSize():
+    // in a code page its bytes, a new break being CR LF; in Unicode one.
+    int insertedSize(QStringView character) const;
 
 private:
     int breaksBefore(int position) const;

@@ -33,6 +33,10 @@ public:
     // reader fills with whole cards and then counts in with addWritten().
     char* room(std::size_t bytes);
     void addWritten(std::size_t bytes, std::size_t cards);
+    // For a reader that reads records as they are and checks them before it counts them in:
+    // the bytes so far, and the count of the cards they hold.
+    const char* data() const { return m_bytes; }
+    void countIn(std::size_t cards) { m_count += cards; }
     // Gives back the memory reserved beyond the cards.
     void shrink();
 

@@ -1,6 +1,8 @@
 #include "CharacterSet.h"
 
+#include "CollationOrder.h"
 #include "IndexOrder.h"
+#include "UnicodeText.h"
 #include "WindowsCodePages.h"
 
 #include <QHash>
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -78,6 +81,8 @@ struct CharacterSet::Tables {
     int codePage = 1252;
     QString name;
     bool doubleByte = false;
+    // Unicode: the search that folds as the locale pairs letters, and its collation.
+    std::optional<UnicodeText::Search> search;
     std::array<char16_t, 256> single{};
     std::array<bool, 256> lead{};
     // Double-byte sets: the character of lead << 8 | trail, 0 where the pair is none.
@@ -100,6 +105,8 @@ struct CharacterSet::Tables {
     std::shared_ptr<const IndexOrder> order;
 
     explicit Tables(const CodePage& page);
+    // Unicode, for a locale.
+    explicit Tables(const QString& locale);
     void buildFolding();
     // An index with every pair of a character held twice as the pair Windows writes for it.
     static std::string canonicalIndex(const void* tables, std::string_view index);
@@ -202,6 +209,14 @@ CharacterSet::Tables::Tables(const CodePage& page)
                   canonicalIndex, std::shared_ptr<const void>(std::shared_ptr<const void>(), this));
 }
 
+CharacterSet::Tables::Tables(const QString& locale)
+    : codePage(CharacterSet::Unicode)
+    , name(QStringLiteral("Unicode")) {
+    const QString language = locale.section(u'_', 0, 0).section(u'.', 0, 0).section(u'@', 0, 0);
+    search.emplace(language == QLatin1String("tr") || language == QLatin1String("az"));
+    order = std::make_shared<const CollationOrder>(locale);
+}
+
 std::string CharacterSet::Tables::canonicalIndex(const void* tables, std::string_view index) {
     const auto& t = *static_cast<const Tables*>(tables);
     std::string out(index);
@@ -263,7 +278,33 @@ CharacterSet::CharacterSet()
 CharacterSet::CharacterSet(std::shared_ptr<const Tables> tables)
     : m_tables(std::move(tables)) {}
 
+namespace {
+
+QString programLocale() {
+    for (const char* variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QStringLiteral("C");
+}
+
+} // namespace
+
+CharacterSet CharacterSet::unicode(const QString& locale) {
+    static std::mutex lock;
+    static std::map<QString, std::shared_ptr<const Tables>> built;
+    const QString name = locale.isEmpty() ? programLocale() : locale;
+    const std::lock_guard<std::mutex> guard(lock);
+    auto& tables = built[name];
+    if (!tables)
+        tables = std::make_shared<const Tables>(name);
+    return CharacterSet(tables);
+}
+
 CharacterSet CharacterSet::forCodePage(int codePage) {
+    if (codePage == Unicode)
+        return unicode();
     static std::mutex lock;
     static std::map<int, std::shared_ptr<const Tables>> built;
     const CodePage* page = findCodePage(codePage);
@@ -335,7 +376,7 @@ int CharacterSet::localeCodePage() {
 }
 
 bool CharacterSet::isSupported(int codePage) {
-    return findCodePage(codePage) != nullptr;
+    return codePage == Unicode || findCodePage(codePage) != nullptr;
 }
 
 const std::vector<int>& CharacterSet::codePages() {
@@ -360,7 +401,13 @@ bool CharacterSet::isDoubleByte() const {
     return m_tables->doubleByte;
 }
 
+bool CharacterSet::isUnicode() const {
+    return m_tables->search.has_value();
+}
+
 int CharacterSet::characterSize(std::string_view bytes, std::size_t at) const {
+    if (isUnicode())
+        return std::max(1, UnicodeText::sequenceAt(bytes, at));
     if (!m_tables->doubleByte || at + 1 >= bytes.size())
         return 1;
     const auto l = static_cast<unsigned char>(bytes[at]);
@@ -371,6 +418,8 @@ int CharacterSet::characterSize(std::string_view bytes, std::size_t at) const {
 }
 
 QString CharacterSet::decode(std::string_view bytes) const {
+    if (isUnicode())
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const Tables& t = *m_tables;
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
@@ -395,6 +444,8 @@ QString CharacterSet::decode(std::string_view bytes) const {
 
 int CharacterSet::encodedSize(QChar c) const {
     const char16_t u = c.unicode();
+    if (isUnicode())
+        return u == 0 || c.isSurrogate() ? 0 : u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
     if (u == 0)
         return 0;
     if (u < 0x80 && m_tables->single[u] == u)
@@ -406,6 +457,19 @@ int CharacterSet::encodedSize(QChar c) const {
 }
 
 std::optional<QByteArray> CharacterSet::encode(QStringView text) const {
+    if (isUnicode()) {
+        // Stored text as it is: only a NUL or a lone surrogate has no bytes.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (c.unicode() == 0)
+                return std::nullopt;
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (c.isSurrogate())
+                return std::nullopt;
+        }
+        return text.toUtf8();
+    }
     const Tables& t = *m_tables;
     QByteArray bytes;
     bytes.reserve(text.size());
@@ -480,6 +544,31 @@ std::optional<QByteArray> CharacterSet::bytesOfCluster(QStringView cluster) cons
 
 CharacterSet::Converted CharacterSet::convertInput(QStringView text) const {
     Converted out;
+    if (isUnicode()) {
+        // Every character but those a deck never stores, composed (NFC).
+        const QString composed = text.toString().normalized(QString::NormalizationForm_C);
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, composed);
+        qsizetype start = 0;
+        for (qsizetype end = clusters.toNextBoundary(); end != -1 && start < composed.size();
+             end = clusters.toNextBoundary()) {
+            const QStringView cluster = QStringView(composed).mid(start, end - start);
+            start = end;
+            bool refused = false;
+            for (qsizetype i = 0; i < cluster.size() && !refused; ++i) {
+                char32_t c = cluster[i].unicode();
+                if (cluster[i].isHighSurrogate() && i + 1 < cluster.size() &&
+                    cluster[i + 1].isLowSurrogate())
+                    c = QChar::surrogateToUcs4(cluster[i], cluster[i + 1]), ++i;
+                refused = UnicodeText::isRefused(c);
+            }
+            if (!refused)
+                out.stored += cluster;
+            else if (!out.leftOut.contains(cluster))
+                out.leftOut += cluster;
+        }
+        out.bytes = out.stored.toUtf8();
+        return out;
+    }
     const QString whole = text.toString();
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, whole);
     qsizetype start = 0;
@@ -498,30 +587,43 @@ CharacterSet::Converted CharacterSet::convertInput(QStringView text) const {
     return out;
 }
 
-int CharacterSet::byteLength(QStringView text) const {
+int CharacterSet::measure(QStringView text) const {
+    if (isUnicode())
+        return UnicodeText::characters(text);
     int size = 0;
     for (QChar c : text)
         size += std::max(1, encodedSize(c));
     return size;
 }
 
-QString CharacterSet::fit(QStringView text, int maxBytes) const {
-    if (byteLength(text) <= maxBytes)
+QString CharacterSet::fit(QStringView text, int max) const {
+    if (isUnicode())
+        return UnicodeText::firstCharacters(text, std::max(0, max)).toString();
+    if (measure(text) <= max)
         return text.toString();
     const QString whole = text.toString();
     QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, whole);
     qsizetype start = 0;
     int size = 0;
     for (qsizetype end = clusters.toNextBoundary(); end > start; end = clusters.toNextBoundary()) {
-        size += byteLength(QStringView(whole).mid(start, end - start));
-        if (size > maxBytes)
+        size += measure(QStringView(whole).mid(start, end - start));
+        if (size > max)
             break;
         start = end;
     }
     return whole.left(start);
 }
 
+std::string_view CharacterSet::cutBytes(std::string_view bytes, std::size_t maxBytes) const {
+    if (isUnicode())
+        return UnicodeText::firstCharacters(bytes, INT_MAX, maxBytes);
+    return cut(bytes, maxBytes);
+}
+
 std::string_view CharacterSet::cut(std::string_view bytes, std::size_t maxBytes) const {
+    if (isUnicode())
+        return UnicodeText::firstCharacters(
+            bytes, static_cast<int>(std::min<std::size_t>(maxBytes, INT_MAX)));
     if (bytes.size() <= maxBytes)
         return bytes;
     if (!m_tables->doubleByte)
@@ -544,6 +646,8 @@ QByteArray CharacterSet::cut(const QByteArray& bytes, int maxBytes) const {
 }
 
 QByteArray CharacterSet::foldForSearch(std::string_view text) const {
+    if (isUnicode())
+        return m_tables->search->fold(decode(text));
     const Tables& t = *m_tables;
     QByteArray out(text.data(), static_cast<qsizetype>(text.size()));
     for (std::size_t i = 0; i < text.size();) {
@@ -564,8 +668,24 @@ QByteArray CharacterSet::foldForSearch(std::string_view text) const {
     return out;
 }
 
-std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded,
-                               std::size_t from) const {
+std::string_view CharacterSet::firstLetter(std::string_view folded) const {
+    if (isUnicode())
+        return UnicodeText::firstCharacters(folded, 1);
+    return folded.substr(0, static_cast<std::size_t>(characterSize(folded, 0)));
+}
+
+std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded, std::size_t from,
+                               std::size_t* end) const {
+    if (isUnicode())
+        return m_tables->search->find(bytes, folded, from, end);
+    const std::size_t at = findInCodePage(bytes, folded, from);
+    if (end && at != std::string_view::npos)
+        *end = at + folded.size();
+    return at;
+}
+
+std::size_t CharacterSet::findInCodePage(std::string_view bytes, std::string_view folded,
+                                         std::size_t from) const {
     const Tables& t = *m_tables;
     const std::size_t m = folded.size();
     if (m == 0 || bytes.size() < m || from > bytes.size() - m)

@@ -57,23 +57,24 @@ FindWalk::Result FindWalk::findNext(std::string_view text, Match& match) {
         const std::string_view body = m_deck.card(position).bodyText();
         // Skip what was already shown; the text may have been edited since.
         std::size_t offset = 0;
+        std::size_t end = 0; // where a match ends: its length may differ from the text's
         bool skipped = true;
         for (int i = 0; i < m_passed; ++i) {
-            const std::size_t q = m_characterSet.find(body, upper, offset);
+            const std::size_t q = m_characterSet.find(body, upper, offset, &end);
             if (q == std::string_view::npos) {
                 skipped = false;
                 break;
             }
-            offset = q + upper.size();
+            offset = end;
         }
         const std::size_t q =
-            skipped ? m_characterSet.find(body, upper, offset) : std::string_view::npos;
+            skipped ? m_characterSet.find(body, upper, offset, &end) : std::string_view::npos;
         if (q != std::string_view::npos) {
             ++m_passed;
             m_deck.BringCardToFront(position);
             m_position = 0;
             match.start = static_cast<int>(q);
-            match.length = static_cast<int>(upper.size());
+            match.length = static_cast<int>(end - q);
             return Result::Found;
         }
         m_passed = 0;

@@ -25,11 +25,13 @@ inline void prefetchIndex(std::span<const Card* const> cards, std::size_t i) {
 constexpr int KeySize = 48;
 using Key = std::array<unsigned char, KeySize>;
 
-std::uint64_t wordAt(const Key& key, int at) {
+// Eight bytes of a zero-terminated key from `at`, the first as the highest; zeros past its end.
+std::uint64_t wordAt(const unsigned char* key, std::size_t at) {
     std::uint64_t word = 0;
-    for (int b = 0; b < 8; ++b)
-        word = word << 8 | key[static_cast<std::size_t>(at + b)];
-    return word;
+    int b = 0;
+    for (; b < 8 && key[at + static_cast<std::size_t>(b)] != 0; ++b)
+        word = word << 8 | key[at + static_cast<std::size_t>(b)];
+    return word << (8 * (8 - b));
 }
 
 struct Entry {
@@ -65,22 +67,23 @@ void radixSort(Entry* entries, Entry* scratch, std::size_t n) {
 
 // The entries are sorted by the word at `at`: each run of equal words is sorted by the rest of
 // the keys, equal keys staying in position order.
-void sortRuns(Entry* entries, Entry* scratch, std::size_t n, int at, const std::vector<Key>& keys) {
-    const int rest = at + 8;
+void sortRuns(Entry* entries, Entry* scratch, std::size_t n, std::size_t at,
+              const std::vector<const unsigned char*>& keys) {
+    const std::size_t rest = at + 8;
     for (std::size_t first = 0; first < n;) {
         std::size_t end = first + 1;
         while (end < n && entries[end].word == entries[first].word)
             ++end;
-        // A word whose last byte is zero holds the end of the text: equal words, equal keys.
-        const bool more = (entries[first].word & 0xFF) != 0 && rest < KeySize;
+        // A word whose last byte is zero holds the end of the key: equal words, equal keys.
+        const bool more = (entries[first].word & 0xFF) != 0;
         const std::size_t size = end - first;
         if (size > 1 && more) {
             Entry* run = entries + first;
             if (size <= 16) {
                 const auto less = [&](const Entry& a, const Entry& b) {
                     const int c =
-                        std::memcmp(keys[a.position].data() + rest, keys[b.position].data() + rest,
-                                    static_cast<std::size_t>(KeySize - rest));
+                        std::strcmp(reinterpret_cast<const char*>(keys[a.position] + rest),
+                                    reinterpret_cast<const char*>(keys[b.position] + rest));
                     return c != 0 ? c < 0 : a.position < b.position;
                 };
                 for (std::size_t i = 1; i < size; ++i) {
@@ -156,28 +159,11 @@ int ByteIndexOrder::compare(std::string_view a, std::string_view b) const {
     return CompareIndexes(m_keyBytes(m_context.get(), a), m_keyBytes(m_context.get(), b));
 }
 
-std::vector<std::uint32_t> ByteIndexOrder::order(std::span<const Card* const> cards) const {
-    const std::size_t n = cards.size();
-    std::vector<Key> keys(n);
+std::vector<std::uint32_t> orderByKeys(const std::vector<const unsigned char*>& keys) {
+    const std::size_t n = keys.size();
     std::vector<Entry> entries(n);
-    std::string converted;
-    for (std::size_t i = 0; i < n; ++i) {
-        prefetchIndex(cards, i);
-        std::string_view text = cards[i]->indexText();
-        if (m_keyBytes) {
-            converted = m_keyBytes(m_context.get(), text);
-            text = converted;
-        }
-        if (text.size() >= KeySize)
-            return IndexOrder::order(cards); // longer than a key holds
-        Key& key = keys[i];
-        std::size_t b = 0;
-        for (; b < text.size(); ++b)
-            key[b] = foldIndexByte(static_cast<unsigned char>(text[b]));
-        for (; b < KeySize; ++b)
-            key[b] = 0;
-        entries[i] = {wordAt(key, 0), static_cast<std::uint32_t>(i)};
-    }
+    for (std::size_t i = 0; i < n; ++i)
+        entries[i] = {wordAt(keys[i], 0), static_cast<std::uint32_t>(i)};
     if (n > 1) {
         std::vector<Entry> scratch(n);
         radixSort(entries.data(), scratch.data(), n);
@@ -187,4 +173,29 @@ std::vector<std::uint32_t> ByteIndexOrder::order(std::span<const Card* const> ca
     for (std::size_t i = 0; i < n; ++i)
         order[i] = entries[i].position;
     return order;
+}
+
+std::vector<std::uint32_t> ByteIndexOrder::order(std::span<const Card* const> cards) const {
+    const std::size_t n = cards.size();
+    std::vector<Key> keys(n);
+    std::vector<const unsigned char*> keyOf(n);
+    std::string converted;
+    for (std::size_t i = 0; i < n; ++i) {
+        prefetchIndex(cards, i);
+        std::string_view text = cards[i]->indexText();
+        if (m_keyBytes) {
+            converted = m_keyBytes(m_context.get(), text);
+            text = converted;
+        }
+        if (text.size() >= KeySize || text.find('\0') != std::string_view::npos)
+            return IndexOrder::order(cards); // longer than a key holds
+        Key& key = keys[i];
+        std::size_t b = 0;
+        for (; b < text.size(); ++b)
+            key[b] = foldIndexByte(static_cast<unsigned char>(text[b]));
+        for (; b < KeySize; ++b)
+            key[b] = 0;
+        keyOf[i] = key.data();
+    }
+    return orderByKeys(keyOf);
 }

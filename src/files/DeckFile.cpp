@@ -2,12 +2,15 @@
 
 #include "FileStamp.h"
 #include "deck/CardRing.h"
+#include "deck/UnicodeText.h"
 
 #include <QBuffer>
 #include <QIODevice>
 #include <QtEndian>
 
+#include <climits>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace DeckFile {
@@ -49,6 +52,75 @@ bool hashRest(QIODevice& device, ContentHash* hash) {
     }
 }
 
+// What is wrong with a version 3 record's text; nothing when it is a card's text.
+std::optional<QString> textDamage(std::string_view text, bool index) {
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0)
+            return QStringLiteral("it holds a zero byte");
+        if (index && b < 0x20)
+            return QStringLiteral("its index holds a control character");
+    }
+    if (!UnicodeText::isValid(text))
+        return index ? QStringLiteral("its index is not UTF-8")
+                     : QStringLiteral("its text is not UTF-8");
+    return std::nullopt;
+}
+
+// Version 3: the records are read into the cards' own memory as they lie in the file, and
+// then checked; a deck of short cards costs the memory of its file.
+void readVersion3(QIODevice& device, qint32 count, ContentHash* hash, ReadResult& result) {
+    const auto damaged = [&](qint64 card, const QString& what) {
+        result.status = ReadStatus::Damaged;
+        result.damagedCard = static_cast<int>(std::min<qint64>(card, INT_MAX));
+        result.damage = what;
+        result.cards = CardBlock();
+    };
+    // The rest of the file, a piece at a time, into the block.
+    std::size_t size = 0;
+    constexpr std::size_t Piece = 1 << 20;
+    if (!device.isSequential())
+        result.cards.reserveBytes(
+            static_cast<std::size_t>(std::max<qint64>(0, device.size() - device.pos())) + Piece);
+    for (;;) {
+        char* to = result.cards.room(Piece);
+        const qint64 got = readFully(device, to, static_cast<qint64>(Piece));
+        if (got < 0) {
+            result.status = ReadStatus::ReadError;
+            result.cards = CardBlock();
+            return;
+        }
+        if (hash)
+            hash->add(to, static_cast<std::size_t>(got));
+        size += static_cast<std::size_t>(got);
+        // Counted in as bytes only: the cards are counted once checked.
+        result.cards.addWritten(static_cast<std::size_t>(got), 0);
+        if (got < static_cast<qint64>(Piece))
+            break;
+    }
+    const char* bytes = result.cards.data();
+    std::size_t at = 0;
+    for (qint64 card = 1; card <= count; ++card) {
+        if (size - at < Card::HeaderSize)
+            return damaged(card, QStringLiteral("the file ends before it"));
+        const Card& c = *Card::at(bytes + at);
+        if (c.size() > size - at)
+            return damaged(card, QStringLiteral("the file ends inside it"));
+        if (c.indexText().size() > Card::MaxIndexBytes)
+            return damaged(card, QStringLiteral("its index is longer than an index can be"));
+        if (auto what = textDamage(c.indexText(), true))
+            return damaged(card, *what);
+        if (auto what = textDamage(c.bodyText(), false))
+            return damaged(card, *what);
+        at += c.size();
+    }
+    if (at != size)
+        return damaged(count + 1, QStringLiteral("the file runs on after its last card"));
+    result.cards.countIn(static_cast<std::size_t>(std::max(0, count)));
+    result.cards.shrink();
+    result.status = ReadStatus::Ok;
+}
+
 } // namespace
 
 ReadResult read(QIODevice& device, ContentHash* hash) {
@@ -65,9 +137,15 @@ ReadResult read(QIODevice& device, ContentHash* hash) {
     if (got < 4)
         return result;
     const quint32 format = qFromLittleEndian<quint32>(header);
-    if ((format != FormatVersion1 && format != FormatVersion2) || got < HeaderSize)
+    if ((format != FormatVersion1 && format != FormatVersion2 && format != FormatVersion3) ||
+        got < HeaderSize)
         return result;
+    result.format = format;
     const qint32 count = qFromLittleEndian<qint32>(header + 4);
+    if (format == FormatVersion3) {
+        readVersion3(device, count, hash, result);
+        return result;
+    }
     const bool withTag = format == FormatVersion2;
     const qint64 recordSize = withTag ? RecordSize2 : RecordSize1;
     if (count > 0) {
@@ -129,12 +207,51 @@ std::optional<CardBlock> parse(QByteArrayView bytes) {
     return std::move(result.cards);
 }
 
-bool write(const CardRing& cards, QIODevice& device, const std::atomic<bool>* stop) {
+qint64 fileSize(const CardRing& cards, quint32 format) {
+    if (format != FormatVersion3)
+        return fileSize(cards.count());
+    qint64 size = HeaderSize;
+    for (int k = 0, n = cards.count(); k < n; ++k)
+        size += static_cast<qint64>(cards.card(k).size());
+    return size;
+}
+
+namespace {
+
+// Version 3: each card's record is the card itself.
+bool writeVersion3(const CardRing& cards, QIODevice& device, const std::atomic<bool>* stop) {
+    constexpr std::size_t BlockSize = 1 << 20;
+    std::vector<char> block;
+    block.reserve(BlockSize + Card::HeaderSize + Card::MaxIndexBytes + Card::MaxBodyBytes);
+    const auto flush = [&] {
+        if (stop && stop->load())
+            return false;
+        const auto size = static_cast<qint64>(block.size());
+        const bool written = size == 0 || device.write(block.data(), size) == size;
+        block.clear();
+        return written;
+    };
+    for (int k = 0, n = cards.count(); k < n; ++k) {
+        const Card& card = cards.card(k);
+        const char* record = reinterpret_cast<const char*>(&card);
+        block.insert(block.end(), record, record + card.size());
+        if (block.size() >= BlockSize && !flush())
+            return false;
+    }
+    return flush();
+}
+
+} // namespace
+
+bool write(const CardRing& cards, QIODevice& device, const std::atomic<bool>* stop,
+           quint32 format) {
     uchar header[HeaderSize];
-    qToLittleEndian<quint32>(FormatVersion2, header);
+    qToLittleEndian<quint32>(format == FormatVersion3 ? FormatVersion3 : FormatVersion2, header);
     qToLittleEndian<qint32>(cards.count(), header + 4);
     if (device.write(reinterpret_cast<const char*>(header), HeaderSize) != HeaderSize)
         return false;
+    if (format == FormatVersion3)
+        return writeVersion3(cards, device, stop);
 
     // Records are laid out in a block that stays in the processor's cache, and the block goes
     // out in one write.

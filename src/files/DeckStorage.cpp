@@ -14,7 +14,7 @@ Kind kindOf(const QString& path) {
         return Kind::Unreadable;
     const QByteArray head = file.read(4);
     if (head.size() == 4 && head.endsWith(QByteArray("\xaa\0\0", 3)) &&
-        (head[0] == '\xaa' || head[0] == '\xab'))
+        (head[0] == '\xaa' || head[0] == '\xab' || head[0] == '\xac'))
         return Kind::Deck;
     if (CardfileReader::recognise(head) != CardfileReader::Status::NotACardFile)
         return Kind::CardFile;
@@ -37,10 +37,16 @@ Read readDeck(const QString& path) {
     case DeckFile::ReadStatus::NotADeck:
         read.status = Read::Status::NotADeck;
         return read;
+    case DeckFile::ReadStatus::Damaged:
+        read.status = Read::Status::Damaged;
+        read.reason = QStringLiteral("Card %1 is damaged: %2.")
+                          .arg(QString::number(result.damagedCard), result.damage);
+        return read;
     case DeckFile::ReadStatus::Ok:
         break;
     }
     read.status = Read::Status::Ok;
+    read.unicode = result.format == DeckFile::FormatVersion3;
     read.cards = std::move(result.cards);
     // The hash is the file's only if the file stood still while it was read.
     const auto after = FileStamp::ofOpenFile(static_cast<int>(file.handle()));
@@ -62,13 +68,14 @@ Imported readCardFile(const QString& path, const CharacterSet& characterSet) {
 }
 
 Written writeDeck(const DeckSnapshot& cards, const QString& path, SafeWrite::Options options,
-                  const std::atomic<bool>* stop) {
+                  const std::atomic<bool>* stop, quint32 format) {
     Written written;
     ContentHash hash;
     options.hash = &hash;
-    options.knownSize = DeckFile::fileSize(cards.count());
+    options.knownSize = DeckFile::fileSize(cards, format);
     written.result = SafeWrite::writeFile(
-        path, [&](QIODevice& device) { return DeckFile::write(cards, device, stop); }, options);
+        path, [&](QIODevice& device) { return DeckFile::write(cards, device, stop, format); },
+        options);
     if (written.result.ok) {
         written.stamp = FileStamp::of(path);
         if (written.stamp)

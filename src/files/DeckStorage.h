@@ -21,10 +21,13 @@ enum class Kind { Unreadable, Deck, CardFile, Other };
 Kind kindOf(const QString& path);
 
 struct Read {
-    enum class Status { Ok, CannotOpen, NotADeck, ReadError };
+    enum class Status { Ok, CannotOpen, NotADeck, Damaged, ReadError };
     Status status = Status::CannotOpen;
-    QString reason; // the system's words, for CannotOpen and ReadError
+    // The system's words, for CannotOpen and ReadError; for Damaged, which card and what.
+    QString reason;
     CardBlock cards;
+    // A Unicode deck (version 3), rather than one of a code page.
+    bool unicode = false;
     // The very file read, whatever happens to its name meanwhile, with the hash of its bytes
     // (none when it changed while it was read).
     std::optional<FileStamp> stamp;
@@ -43,7 +46,8 @@ struct Written {
     // The file as written, with the hash of the bytes written.
     std::optional<FileStamp> stamp;
 };
+// format: DeckFile::FormatVersion2 or 3.
 Written writeDeck(const DeckSnapshot& cards, const QString& path, SafeWrite::Options options,
-                  const std::atomic<bool>* stop = nullptr);
+                  const std::atomic<bool>* stop, quint32 format);
 
 } // namespace DeckStorage

@@ -19,8 +19,8 @@ const QString HandOff = QStringLiteral("xdg-email");
 
 // One field of a mailto: URL: UTF-8, every byte but the unreserved ones percent-encoded,
 // and every line break as %0D%0A.
-QByteArray urlField(const char* bytes, const CharacterSet& characterSet) {
-    QString text = characterSet.decode(std::string_view(bytes));
+QByteArray urlField(std::string_view bytes, const CharacterSet& characterSet) {
+    QString text = characterSet.decode(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
@@ -33,9 +33,9 @@ QString mailtoUrl(const MailMessage& message, const CharacterSet& characterSet) 
     // Built here, not by xdg-email: it refuses an empty --subject or --body and passes them
     // through echo under /bin/sh, which eats backslashes. Empty fields are left out.
     QByteArrayList fields;
-    if (message.subject[0] != 0)
+    if (!message.subject.empty())
         fields << "subject=" + urlField(message.subject, characterSet);
-    if (message.noteText[0] != 0)
+    if (!message.noteText.empty())
         fields << "body=" + urlField(message.noteText, characterSet);
     return QString::fromLatin1("mailto:" +
                                (fields.isEmpty() ? QByteArray() : '?' + fields.join('&')));
@@ -45,9 +45,14 @@ bool IsMailAvailable() {
     return !QStandardPaths::findExecutable(HandOff).isEmpty();
 }
 
-void MailMessage::SetMailText(std::string_view subjectText, std::string_view note) {
-    storeTextField(subject, sizeof subject, subjectText);
-    storeTextField(noteText, sizeof noteText, note);
+void MailMessage::SetMailText(std::string_view subjectText, std::string_view note,
+                              const CharacterSet& characterSet) {
+    const auto field = [&](std::string_view text, std::size_t size) {
+        text = text.substr(0, std::min(text.find('\0'), text.size()));
+        return std::string(characterSet.isUnicode() ? text : characterSet.cutBytes(text, size));
+    };
+    subject = field(subjectText, 31);
+    noteText = field(note, 511);
 }
 
 void MailMessage::SetMailAttachment(const QString& path) {
@@ -119,9 +124,7 @@ void Mail::SendCard(const Deck& deck, UserInterface& ui) {
     if (deck.isEmpty())
         return;
     MailMessage message(MailMessage::Note);
-    // The subject field is shorter than an index: it is cut between characters.
-    message.SetMailText(m_characterSet.cut(deck.card(0).indexText(), sizeof message.subject - 1),
-                        deck.card(0).bodyText());
+    message.SetMailText(deck.card(0).indexText(), deck.card(0).bodyText(), m_characterSet);
     send(message, ui);
 }
 

@@ -21,13 +21,15 @@ struct MailMessage {
 
     explicit MailMessage(int mode)
         : mode(mode) {}
-    // At most 31 bytes of subject and 511 of text.
-    void SetMailText(std::string_view subject, std::string_view note);
+    // In a code page at most 31 bytes of subject and 511 of text, each cut between characters
+    // of the set; a Unicode deck's index and body whole.
+    void SetMailText(std::string_view subject, std::string_view note,
+                     const CharacterSet& characterSet);
     // The attachment's name is the part of the path after its last separator.
     void SetMailAttachment(const QString& path);
 
-    char subject[32] = {};
-    char noteText[512] = {};
+    std::string subject;
+    std::string noteText;
     QString attachmentPath;
     QString attachmentName;
     int mode;

@@ -171,12 +171,10 @@ void DeckCommands::GoTo() {
     // A card matches when its index begins with the text's first letter and holds the text
     // anywhere, case ignored. The front card is never examined.
     const QByteArray key = m_characterSet.foldForSearch(view(*typed));
-    const std::string_view first(
-        key.constData(), static_cast<std::size_t>(m_characterSet.characterSize(view(key), 0)));
+    const std::string_view first = m_characterSet.firstLetter(view(key));
     for (int i = 1, n = m_deck.count(); i < n; ++i) {
         const std::string_view index = m_deck.card(i).indexText();
-        if (m_characterSet.find(index.substr(0, first.size()), first) == 0 &&
-            m_characterSet.contains(index, view(key))) {
+        if (m_characterSet.find(index, first) == 0 && m_characterSet.contains(index, view(key))) {
             m_deck.BringCardToFront(i);
             return;
         }
@@ -223,5 +221,18 @@ void DeckCommands::bringToFront(int position) {
 }
 
 void DeckCommands::jumpToInitial(char letter) {
-    m_deck.JumpToInitial(letter);
+    if (!m_characterSet.isUnicode()) {
+        m_deck.JumpToInitial(letter);
+        return;
+    }
+    // The first card whose index begins with the letter, folded as Find folds it (K finds
+    // the Kelvin sign's K, and a Turkish i its İ).
+    const QByteArray folded = m_characterSet.foldForSearch(std::string_view(&letter, 1));
+    const std::string_view key(folded.constData(), static_cast<std::size_t>(folded.size()));
+    for (int i = 1, n = m_deck.count(); i < n; ++i) {
+        if (m_characterSet.find(m_deck.card(i).indexText(), key) == 0) {
+            m_deck.BringCardToFront(i);
+            return;
+        }
+    }
 }

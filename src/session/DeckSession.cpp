@@ -19,18 +19,15 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     : QObject(parent)
     , m_ui(ui)
     , m_profile(settings)
-    , m_characterSet(CharacterSet::forCodePage(CharacterSet::localeCodePage()))
     , m_document(m_deck, ui, m_worker)
-    , m_documentCommands(m_document, m_deck, ui, m_profile, m_worker)
-    , m_commands(m_deck, ui, ui, m_characterSet)
-    , m_mail(m_characterSet)
-    , m_recovery(m_deck, m_document, m_characterSet, m_profile, m_worker) {
+    , m_sets(m_deck, m_document, m_profile, ui)
+    , m_documentCommands(m_document, m_deck, ui, m_profile, m_worker, m_sets)
+    , m_commands(m_deck, ui, ui, m_sets.current())
+    , m_mail(m_sets.current())
+    , m_recovery(m_deck, m_document, m_sets.current(), m_profile, m_worker) {
     m_deck.addObserver(&m_relay);
-    m_deck.setIndexOrder(m_characterSet.indexOrder());
-    m_documentCommands.setCharacterSetFor([this](const QString& path, Document::Origin origin) {
-        return CharacterSet::forCodePage(codePageFor(path, origin, 0));
-    });
-    connect(&m_document, &Document::fileTaken, this, &DeckSession::onFileTaken);
+    connect(&m_document, &Document::fileTaken, &m_sets, &DeckCharacterSet::fileTaken);
+    connect(&m_sets, &DeckCharacterSet::changed, this, &DeckSession::characterSetChanged);
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
     connect(&m_document.guard(), &FileGuard::changed, this, [this] {
         m_reloadTries = 0;
@@ -64,40 +61,6 @@ void DeckSession::Relay::modifiedChanged(bool modified) {
     else
         m_session.m_recovery.remove();
     Q_EMIT m_session.modifiedChanged(modified);
-}
-
-void DeckSession::setCharacterSet(int codePage) {
-    if (!m_document.filePath().isEmpty())
-        m_profile.setCharacterSetOf(m_document.filePath(), codePage);
-    if (codePage == m_characterSet.codePage())
-        return;
-    m_characterSet = CharacterSet::forCodePage(codePage);
-    // A set that holds characters twice orders both spellings as one.
-    m_deck.setIndexOrder(m_characterSet.indexOrder());
-    Q_EMIT characterSetChanged();
-}
-
-int DeckSession::codePageFor(const QString& path, Document::Origin origin, int typedIn) const {
-    const int remembered = path.isEmpty() ? 0 : m_profile.characterSetOf(path);
-    switch (origin) {
-    case Document::Origin::SavedAs:
-    case Document::Origin::Reread:
-        return m_characterSet.codePage(); // the same deck, in the set it is shown in
-    case Document::Origin::ImportedByCommand:
-        return remembered ? remembered : m_characterSet.codePage();
-    case Document::Origin::Recovered:
-        if (CharacterSet::isSupported(typedIn))
-            return typedIn; // the set the work was typed in
-        [[fallthrough]];
-    default:
-        return remembered ? remembered : CharacterSet::localeCodePage();
-    }
-}
-
-void DeckSession::onFileTaken(Document::Origin origin, int codePage) {
-    if (origin == Document::Origin::Reread)
-        return;
-    setCharacterSet(codePageFor(m_document.filePath(), origin, codePage));
 }
 
 void DeckSession::onFileChanged() {
@@ -235,23 +198,23 @@ void DeckSession::bindCommands(CommandBinder& binder) {
 
     binder.bind(
         Cmd::ExportText,
-        [this, path] { Export::ExportText(m_deck, m_characterSet, m_ui, m_profile, path()); },
+        [this, path] { Export::ExportText(m_deck, characterSet(), m_ui, m_profile, path()); },
         cards);
     binder.bind(
         Cmd::ExportCommaDelimited,
         [this, path] {
-            Export::ExportCommaDelimited(m_deck, m_characterSet, m_ui, m_profile, path());
+            Export::ExportCommaDelimited(m_deck, characterSet(), m_ui, m_profile, path());
         },
         cards);
 
     binder.bind(
-        Cmd::PrintCard, [this, path] { Printing::PrintCard(m_deck, m_characterSet, path(), m_ui); },
+        Cmd::PrintCard, [this, path] { Printing::PrintCard(m_deck, characterSet(), path(), m_ui); },
         cards);
     binder.bind(
-        Cmd::PrintList, [this, path] { Printing::PrintList(m_deck, m_characterSet, path(), m_ui); },
+        Cmd::PrintList, [this, path] { Printing::PrintList(m_deck, characterSet(), path(), m_ui); },
         cards);
     binder.bind(
-        Cmd::PrintTag, [this, path] { Printing::PrintTag(m_deck, m_characterSet, path(), m_ui); },
+        Cmd::PrintTag, [this, path] { Printing::PrintTag(m_deck, characterSet(), path(), m_ui); },
         cards);
 
     binder.bind(
@@ -262,9 +225,16 @@ void DeckSession::bindCommands(CommandBinder& binder) {
     binder.bind(
         Cmd::SendTag, [this, path] { m_mail.SendTag(m_deck, path(), m_ui); }, cards);
 
-    for (int codePage : CharacterSet::codePages()) {
-        binder.bind(Cmd::CharacterSet + codePage, [this, codePage] { setCharacterSet(codePage); });
+    // A Unicode deck has the one choice; a deck of a code page is shown in any code page.
+    std::vector<int> sets = CharacterSet::codePages();
+    sets.push_back(CharacterSet::Unicode);
+    for (int codePage : sets) {
+        binder.bind(
+            Cmd::CharacterSet + codePage, [this, codePage] { setCharacterSet(codePage); },
+            [this, codePage] {
+                return (codePage == CharacterSet::Unicode) == characterSet().isUnicode();
+            });
         binder.bindChecked(Cmd::CharacterSet + codePage,
-                           [this, codePage] { return m_characterSet.codePage() == codePage; });
+                           [this, codePage] { return characterSet().codePage() == codePage; });
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeckCharacterSet.h"
 #include "DeckCommands.h"
 #include "Document.h"
 #include "DocumentCommands.h"
@@ -36,7 +37,8 @@ public:
     Profile& profile() { return m_profile; }
     Deck& deck() { return m_deck; }
     const Deck& deck() const { return m_deck; }
-    const CharacterSet& characterSet() const { return m_characterSet; }
+    const CharacterSet& characterSet() const { return m_sets.current(); }
+    DeckCharacterSet& characterSets() { return m_sets; }
     Document& document() { return m_document; }
     const Document& document() const { return m_document; }
     DocumentCommands& documentCommands() { return m_documentCommands; }
@@ -47,7 +49,7 @@ public:
 
     // Shows the deck in another character set: no byte changes and the deck is not marked
     // modified; the set is remembered for the deck's file.
-    void setCharacterSet(int codePage);
+    void setCharacterSet(int codePage) { m_sets.show(codePage); }
 
     // Binds the commands the core carries out: the File menu's document commands, exports,
     // printing and mail, and the deck commands.
@@ -73,11 +75,6 @@ Q_SIGNALS:
 
 private:
     void onFileChanged();
-    // A deck just opened, made or imported is shown in the set it was last shown in; one not
-    // seen before in the locale's (the open deck's, for a card file imported by the command).
-    void onFileTaken(Document::Origin origin, int codePage);
-    // The set a file is shown in, by the way it came (typedIn: the set of recovered work).
-    int codePageFor(const QString& path, Document::Origin origin, int typedIn) const;
     // Brings back the work of a copy; false when its cards could not be read.
     bool recover(const RecoveryCopies::Found& found);
     // Hears the deck and passes it on as signals.
@@ -97,8 +94,8 @@ private:
     UserInterface& m_ui;
     Profile m_profile;
     Deck m_deck;
-    CharacterSet m_characterSet;
     Document m_document;
+    DeckCharacterSet m_sets;
     DocumentCommands m_documentCommands;
     DeckCommands m_commands;
     Mail m_mail;

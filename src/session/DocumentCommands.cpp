@@ -1,6 +1,10 @@
 #include "DocumentCommands.h"
 
+#include "DeckCharacterSet.h"
+#include "deck/Transcode.h"
+#include "files/DeckFile.h"
 #include "files/FileNames.h"
+#include "files/PathParts.h"
 #include "files/Profile.h"
 #include "files/Worker.h"
 #include "ports/CommandBinder.h"
@@ -52,12 +56,13 @@ std::optional<FileStamp> stampNow(const QString& path) {
 } // namespace
 
 DocumentCommands::DocumentCommands(Document& document, Deck& deck, UserInterface& ui,
-                                   Profile& profile, Worker& worker)
+                                   Profile& profile, Worker& worker, DeckCharacterSet& characterSet)
     : m_document(document)
     , m_deck(deck)
     , m_ui(ui)
     , m_profile(profile)
-    , m_worker(worker) {}
+    , m_worker(worker)
+    , m_sets(characterSet) {}
 
 void DocumentCommands::fileError(const QString& text) {
     m_ui.messageBox(text, ErrorCaption, MessageIcon::Stop, MessageButtons::Ok);
@@ -72,7 +77,7 @@ std::optional<DeckStorage::Read> DocumentCommands::readDeck(const QString& path,
         return std::nullopt;
     if (read.status == Status::CannotOpen)
         fileError(QStringLiteral("File Error - \"%1\"").arg(FileNames::display(path)));
-    else if (read.status == Status::ReadError)
+    else if (read.status == Status::ReadError || read.status == Status::Damaged)
         fileError(
             QStringLiteral("File Error - \"%1\"\n%2").arg(FileNames::display(path), read.reason));
     else // "Incompable" is the program's own spelling of this message, kept as users know it.
@@ -80,12 +85,38 @@ std::optional<DeckStorage::Read> DocumentCommands::readDeck(const QString& path,
     return std::nullopt;
 }
 
+namespace {
+
+std::vector<const Card*> cardsIn(const CardBlock& block) {
+    return block.cards();
+}
+
+} // namespace
+
 bool DocumentCommands::LoadDeckFile(const QString& path) {
     auto read = readDeck(path);
     if (!read)
         return false;
+    CardBlock cards = std::move(read->cards);
+    const CharacterSet& set = m_sets.current();
+    if (read->unicode && !set.isUnicode()) {
+        // Cards the deck's code page cannot hold all of: the deck may become a Unicode deck.
+        Transcode::Result inSet = Transcode::cards(cardsIn(cards), CharacterSet::unicode(), set);
+        if (inSet.lossy.empty() ||
+            !m_sets.holdAnyText(QStringLiteral("what %1 of the cards of \"%2\" hold.")
+                                    .arg(QString::number(inSet.lossy.size()),
+                                         FileNames::display(PathParts::fileName(path)))))
+            cards = std::move(inSet.cards);
+    } else if (!read->unicode && set.isUnicode()) {
+        // A deck of a code page: read in the set it was last shown in, or the locale's.
+        const int remembered = m_profile.characterSetOf(path);
+        const CharacterSet from = CharacterSet::forCodePage(
+            remembered && remembered != CharacterSet::Unicode ? remembered
+                                                              : CharacterSet::localeCodePage());
+        cards = Transcode::cards(cardsIn(cards), from, set).cards;
+    }
     const Deck::Batch batch(m_deck);
-    m_deck.appendCards(std::move(read->cards));
+    m_deck.appendCards(std::move(cards));
     m_deck.SortByIndex();
     return true;
 }
@@ -152,7 +183,12 @@ bool DocumentCommands::offerSaveAsForReadOnly(const QString& path) {
     return choice == 0 && SaveAs();
 }
 
-bool DocumentCommands::write(const QString& path, bool savedAs, bool ownFile) {
+bool DocumentCommands::write(const QString& path, bool savedAs, bool ownFile,
+                             const DeckSnapshot* cards, int codePage,
+                             const std::function<void()>& adopted) {
+    const bool unicode =
+        codePage ? codePage == CharacterSet::Unicode : m_sets.current().isUnicode();
+    const quint32 format = unicode ? DeckFile::FormatVersion3 : DeckFile::FormatVersion2;
     SafeWrite::Options options;
     Go late = Go::Ahead;
     if (ownFile) {
@@ -164,11 +200,14 @@ bool DocumentCommands::write(const QString& path, bool savedAs, bool ownFile) {
         };
     }
     for (;;) {
-        DeckStorage::Written w = DeckStorage::writeDeck(m_deck.snapshot(), path, options);
+        DeckStorage::Written w = DeckStorage::writeDeck(cards ? *cards : m_deck.snapshot(), path,
+                                                        options, nullptr, format);
         if (w.result.ok) {
             if (w.result.replaced)
                 m_worker.letGo(w.result.replaced->release());
             m_agreed = false;
+            if (adopted)
+                adopted();
             m_document.written(path, std::move(w.stamp), savedAs);
             SafeWrite::removeStaleTemporaries(path);
             return true;
@@ -235,6 +274,7 @@ bool DocumentCommands::openDeck(const QString& path, DeckStorage::Read read) {
     m_agreed = false;
     Document::Takeover t;
     t.origin = Document::Origin::Opened;
+    t.codePage = read.unicode ? CharacterSet::Unicode : 0;
     t.cards = std::move(read.cards);
     t.path = path;
     t.stamp = read.stamp;
@@ -272,18 +312,70 @@ bool DocumentCommands::Save() {
 }
 
 bool DocumentCommands::SaveAs() {
-    const auto path = m_ui.fileDialog(fileDialogRequest(
+    FileDialogRequest request = fileDialogRequest(
         FileDialogRequest::Kind::Save, QStringLiteral("Save As"), QStringLiteral("Quorix Files"),
-        QStringLiteral("qrx"), m_profile, m_document.proposedName()));
+        QStringLiteral("qrx"), m_profile, m_document.proposedName());
+    // Both kinds of deck, the deck's own offered first.
+    const int older = m_sets.olderCodePage();
+    request.filter = QStringLiteral("Quorix deck (*.qrx) |*.qrx|Quorix deck for older programs "
+                                    "(code page %1) (*.qrx) |*.qrx||")
+                         .arg(older);
+    int chosen = m_sets.current().isUnicode() ? 0 : 1;
+    request.chosenFilter = &chosen;
+    const auto path = m_ui.fileDialog(request);
     if (!path)
         return false;
-    // Over the deck's own file, Save's care; over another, the dialog has asked.
-    const bool own = FileNames::sameFile(*path, m_document.filePath()) && !m_document.isImported();
-    if (!write(*path, true, own))
-        return false;
+    if (chosen == 1 && m_sets.current().isUnicode()) {
+        if (!writeForOlderPrograms(*path))
+            return false;
+    } else {
+        if (chosen == 0)
+            m_sets.makeUnicode(); // the deck now holds any text, and is written so
+        // Over the deck's own file, Save's care; over another, the dialog has asked.
+        const bool own =
+            FileNames::sameFile(*path, m_document.filePath()) && !m_document.isImported();
+        if (!write(*path, true, own))
+            return false;
+    }
     m_profile.setLastFile(m_document.filePath());
     m_profile.addRecentFile(m_document.filePath());
     return true;
+}
+
+bool DocumentCommands::writeForOlderPrograms(const QString& path) {
+    const int codePage = m_sets.olderCodePage();
+    const CharacterSet to = CharacterSet::forCodePage(codePage);
+    const auto converted = [&] {
+        std::vector<const Card*> cards;
+        for (int k = 0, n = m_deck.count(); k < n; ++k)
+            cards.push_back(&m_deck.card(k));
+        return Transcode::cards(cards, m_sets.current(), to);
+    };
+    Transcode::Result result = converted();
+    if (!result.lossy.empty()) {
+        QStringList names;
+        for (int k : result.lossy) {
+            if (names.size() == 10) {
+                names << QStringLiteral("and %1 more").arg(result.lossy.size() - 10);
+                break;
+            }
+            names << m_sets.current().decode(m_deck.card(k).indexText());
+        }
+        if (m_ui.choiceBox(QStringLiteral("In %1 these cards lose characters the code page "
+                                          "cannot hold, or that no longer fit:\n%2\n\nSave "
+                                          "the deck for older programs all the same?")
+                               .arg(to.name(), names.join(u'\n')),
+                           QStringLiteral("Quorix"), MessageIcon::Exclamation,
+                           {QStringLiteral("&Save"), QStringLiteral("Cancel")}, 1) != 0)
+            return false;
+    }
+    // The deck becomes what the file holds only once the file holds it.
+    Deck written;
+    written.appendCards(std::move(result.cards));
+    const DeckSnapshot cards = written.snapshot();
+    const bool own = FileNames::sameFile(path, m_document.filePath()) && !m_document.isImported();
+    return write(path, true, own, &cards, codePage,
+                 [&] { m_sets.becomeCodePage(codePage, converted().cards); });
 }
 
 void DocumentCommands::Merge() {
@@ -294,8 +386,11 @@ void DocumentCommands::Merge() {
         LoadDeckFile(*path); // its cards are not in the deck's file: the deck is modified
 }
 
-bool DocumentCommands::importCardFile(const QString& path, Document::Origin origin) {
-    DeckStorage::Imported read = DeckStorage::readCardFile(path, m_characterSetFor(path, origin));
+bool DocumentCommands::importCardFile(const QString& path, Document::Origin origin, int codePage) {
+    const bool intoUnicode = codePage != 0;
+    const CharacterSet set =
+        CharacterSet::forCodePage(codePage ? codePage : m_sets.codePageFor(path, origin));
+    DeckStorage::Imported read = DeckStorage::readCardFile(path, set);
     switch (read.opened ? read.result.status : CardfileReader::Status::ReadError) {
     case CardfileReader::Status::Ok:
         break;
@@ -315,6 +410,12 @@ bool DocumentCommands::importCardFile(const QString& path, Document::Origin orig
     Document::Takeover t;
     t.origin = origin;
     t.cards = std::move(read.result.cards);
+    if (intoUnicode) {
+        // Into a Unicode deck: the cards converted from the code page the user chose.
+        m_profile.setCharacterSetOf(path, codePage);
+        t.cards = Transcode::cards(t.cards.cards(), set, CharacterSet::unicode()).cards;
+        t.codePage = CharacterSet::Unicode;
+    }
     t.path = path;
     t.imported = true; // a card file is never written over
     m_document.takeOver(std::move(t));
@@ -325,11 +426,30 @@ bool DocumentCommands::importCardFile(const QString& path, Document::Origin orig
 }
 
 void DocumentCommands::ImportCardfile() {
-    const auto path = m_ui.fileDialog(
+    FileDialogRequest request =
         fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Import Cardfile"),
-                          QStringLiteral("Cardfile Files"), QStringLiteral("crd"), m_profile));
+                          QStringLiteral("Cardfile Files"), QStringLiteral("crd"), m_profile);
+    // Into a Unicode deck the cards are converted: the dialog asks for the card file's code
+    // page, the locale's first.
+    const bool intoUnicode = m_sets.current().isUnicode();
+    const std::vector<int>& sets = CharacterSet::codePages();
+    int chosen = 0;
+    if (intoUnicode) {
+        request.filter.clear();
+        for (int codePage : sets)
+            request.filter += QStringLiteral("Cardfile Files, %1 (*.crd) |*.crd|")
+                                  .arg(CharacterSet::forCodePage(codePage).name());
+        request.filter += u'|';
+        const auto locale = std::find(sets.begin(), sets.end(), CharacterSet::localeCodePage());
+        chosen = locale == sets.end() ? 0 : static_cast<int>(locale - sets.begin());
+        request.chosenFilter = &chosen;
+    }
+    const auto path = m_ui.fileDialog(request);
     if (path && mayDiscardChanges())
-        importCardFile(*path, Document::Origin::ImportedByCommand);
+        importCardFile(*path, Document::Origin::ImportedByCommand,
+                       intoUnicode ? sets[static_cast<std::size_t>(
+                                         std::clamp(chosen, 0, static_cast<int>(sets.size()) - 1))]
+                                   : 0);
 }
 
 bool DocumentCommands::openFile(const QString& path) {
@@ -377,6 +497,7 @@ DocumentCommands::Reload DocumentCommands::reloadIfChanged() {
         return Reload::Unreadable;
     Document::Takeover t;
     t.origin = Document::Origin::Reread;
+    t.codePage = read->unicode ? CharacterSet::Unicode : 0;
     t.cards = std::move(read->cards);
     t.path = guard.path();
     t.stamp = read->stamp;

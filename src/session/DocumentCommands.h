@@ -9,6 +9,7 @@
 #include <functional>
 
 class CommandBinder;
+class DeckCharacterSet;
 class Profile;
 class UserInterface;
 class Worker;
@@ -25,10 +26,12 @@ class Worker;
 class DocumentCommands {
 public:
     DocumentCommands(Document& document, Deck& deck, UserInterface& ui, Profile& profile,
-                     Worker& worker);
+                     Worker& worker, DeckCharacterSet& characterSet);
 
-    // Reads a deck file and appends its cards (Merge); sorts the deck. The deck is untouched
-    // when the file cannot be read or is not a whole deck file.
+    // Reads a deck file and appends its cards (Merge), in the deck's character set; sorts the
+    // deck. Cards of a Unicode deck merged into one of a code page ask, as typing does, to make
+    // it a Unicode deck. The deck is untouched when the file cannot be read or is not a whole
+    // deck file.
     bool LoadDeckFile(const QString& path);
     // Writes the deck, which then belongs to that file; the old file stays as it was unless
     // every byte was written.
@@ -66,25 +69,25 @@ public:
     // New, Open, Save, Save As, Merge and the card-file import.
     void bindCommands(CommandBinder& binder);
 
-    // The character set a card file will be shown in, taken from the file and the way it
-    // comes: a text too long for a card is cut between its characters. Windows-1252 unless
-    // set.
-    using CharacterSetFor = std::function<CharacterSet(const QString& path, Document::Origin)>;
-    void setCharacterSetFor(CharacterSetFor characterSetFor) {
-        m_characterSetFor = std::move(characterSetFor);
-    }
-
 private:
     enum class Go { Ahead, SaveElsewhere, Stop };
     // Before the deck's own file is written: whether it may be, by what the file is now.
     Go checkOwnFile();
     Go askAboutChange(FileState state);
-    bool write(const QString& path, bool savedAs, bool ownFile);
+    // Writes the deck, or the cards given (a deck converted for older programs), in the
+    // format of the set; adopted runs once the file holds them, before the deck is clean.
+    bool write(const QString& path, bool savedAs, bool ownFile, const DeckSnapshot* cards = nullptr,
+               int codePage = 0, const std::function<void()>& adopted = {});
+    // Save As in a code page for older programs: the cards that lose characters are named
+    // first.
+    bool writeForOlderPrograms(const QString& path);
     bool offerSaveAsForReadOnly(const QString& path);
     std::optional<DeckStorage::Read> readDeck(const QString& path, bool quiet = false);
     bool openDeck(const QString& path, DeckStorage::Read read);
     bool openAnyFile(const QString& path);
-    bool importCardFile(const QString& path, Document::Origin origin);
+    // codePage: the card file's, for cards converted into a Unicode deck; 0: read in the set
+    // the deck will be shown in.
+    bool importCardFile(const QString& path, Document::Origin origin, int codePage = 0);
     void fileError(const QString& text);
 
     Document& m_document;
@@ -96,7 +99,5 @@ private:
     // was there): a change after that asks again.
     bool m_agreed = false;
     std::optional<FileStamp> m_agreedTo;
-    CharacterSetFor m_characterSetFor = [](const QString&, Document::Origin) {
-        return CharacterSet();
-    };
+    DeckCharacterSet& m_sets;
 };

@@ -3,6 +3,7 @@
 #include "Document.h"
 #include "deck/CharacterSet.h"
 #include "deck/Deck.h"
+#include "files/DeckFile.h"
 #include "files/DeckStorage.h"
 #include "files/FileNames.h"
 #include "files/Profile.h"
@@ -29,8 +30,10 @@ void removePlace(const RecoveryCopy::Place& place) {
 }
 
 // Writes the copy into the first folder that takes it: the deck file, then its note.
-std::optional<RecoveryCopy::Place> writeSomewhere(const DeckSnapshot& cards, const QString& note,
-                                                  const QString& id, const QStringList& folders,
+// format: the deck file's, by the deck's kind when the copy was taken.
+std::optional<RecoveryCopy::Place> writeSomewhere(const DeckSnapshot& cards, quint32 format,
+                                                  const QString& note, const QString& id,
+                                                  const QStringList& folders,
                                                   const std::atomic<bool>* stop, QString* why) {
     const QByteArray text = note.toUtf8();
     SafeWrite::Options options;
@@ -47,7 +50,7 @@ std::optional<RecoveryCopy::Place> writeSomewhere(const DeckSnapshot& cards, con
         }
         const RecoveryCopy::Place place{folder, own ? id : RecoveryCopy::hiddenBase(id)};
         const DeckStorage::Written deck =
-            DeckStorage::writeDeck(cards, place.deckFile(), options, stop);
+            DeckStorage::writeDeck(cards, place.deckFile(), options, stop, format);
         SafeWrite::Result result = deck.result;
         if (result.ok)
             result = SafeWrite::writeFile(
@@ -94,6 +97,10 @@ QString RecoveryCopy::id() {
     return m_id;
 }
 
+quint32 RecoveryCopy::format() const {
+    return m_characterSet.isUnicode() ? DeckFile::FormatVersion3 : DeckFile::FormatVersion2;
+}
+
 RecoveryNote RecoveryCopy::note() const {
     RecoveryNote n;
     n.program = RecoveryNote::thisProgram();
@@ -136,11 +143,13 @@ void RecoveryCopy::writeCopy() {
     const QString text = note().toText();
     const QString copyId = id();
     const QStringList places = folders();
+    const quint32 format = this->format();
     const quint64 generation = m_generation;
     QPointer<RecoveryCopy> self(this);
     m_worker.post(CopyPurpose, [=](const std::atomic<bool>& stop) {
         QString why;
-        const std::optional<Place> place = writeSomewhere(cards, text, copyId, places, &stop, &why);
+        const std::optional<Place> place =
+            writeSomewhere(cards, format, text, copyId, places, &stop, &why);
         Worker::deliver(self, [self, place, why, generation, job] {
             if (self)
                 self->written(place, why, generation, job);
@@ -188,8 +197,8 @@ std::optional<QString> RecoveryCopy::writeNow(QString* why) {
     if (!m_deck.isModified())
         return QString();
     QString reason;
-    const std::optional<Place> place =
-        writeSomewhere(m_deck.snapshot(), note().toText(), id(), folders(), nullptr, &reason);
+    const std::optional<Place> place = writeSomewhere(m_deck.snapshot(), format(), note().toText(),
+                                                      id(), folders(), nullptr, &reason);
     if (!place) {
         if (why)
             *why = reason;

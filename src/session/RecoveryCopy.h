@@ -71,6 +71,8 @@ Q_SIGNALS:
 
 private:
     RecoveryNote note() const;
+    // The deck file's format: a Unicode deck's, or a code page's.
+    quint32 format() const;
     // The folders to try, the state folder first.
     QStringList folders() const;
     void written(const std::optional<Place>& place, const QString& why, quint64 generation,

@@ -194,6 +194,23 @@ void CardEdit::refuse(const QString& reason) {
 }
 
 QString CardEdit::admit(const QString& text, bool overwriting) {
+    // A deck of a code page that cannot hold what comes may become a Unicode deck, once.
+    if (!m_characterSet.isUnicode() && m_holdAnyText) {
+        const QString leftOut = m_characterSet.convertInput(withPlainBreaks(text)).leftOut;
+        if (!leftOut.isEmpty()) {
+            const int anchor = textCursor().anchor();
+            const int position = textCursor().position();
+            if (m_holdAnyText(leftOut)) {
+                // The body came back converted: the cursor goes back where it was.
+                const int end = static_cast<int>(document()->characterCount()) - 1;
+                QTextCursor cursor = textCursor();
+                cursor.setPosition(std::clamp(anchor, 0, end));
+                cursor.setPosition(std::clamp(position, 0, end), QTextCursor::KeepAnchor);
+                setTextCursor(cursor);
+                return admit(text, overwriting);
+            }
+        }
+    }
     int left = room(overwriting);
     QString out;
     QString leftOut;
@@ -203,11 +220,11 @@ QString CardEdit::admit(const QString& text, bool overwriting) {
     const QStringList lines = withPlainBreaks(text).split(u'\n');
     for (qsizetype i = 0; i < lines.size() && !cut; ++i) {
         if (i > 0) {
-            if (m_body.insertedSize(u'\n') > left) {
+            if (m_body.insertedSize(u"\n") > left) {
                 cut = true;
                 break;
             }
-            left -= m_body.insertedSize(u'\n');
+            left -= m_body.insertedSize(u"\n");
             out += u'\n';
         }
         const CharacterSet::Converted line = m_characterSet.convertInput(lines[i]);
@@ -220,9 +237,7 @@ QString CardEdit::admit(const QString& text, bool overwriting) {
         for (qsizetype end = clusters.toNextBoundary(); end > start;
              start = end, end = clusters.toNextBoundary()) {
             const QString cluster = line.stored.mid(start, end - start);
-            int size = 0;
-            for (QChar c : cluster)
-                size += m_body.insertedSize(c);
+            const int size = m_body.insertedSize(cluster);
             if (size > left) {
                 cut = true;
                 break;
@@ -304,7 +319,7 @@ void CardEdit::keyPressEvent(QKeyEvent* event) {
     }
 
     if (enter) {
-        if (room(false) < m_body.insertedSize(u'\n')) {
+        if (room(false) < m_body.insertedSize(u"\n")) {
             refuse(InputHints::tooLong(m_characterSet));
             event->accept();
             return;
@@ -404,7 +419,8 @@ void CardEdit::onContentsChanged() {
     if (m_loading)
         return;
     const auto bytes = m_body.toBytes();
-    if (!bytes || bytes->size() > Card::MaxBodyLength) {
+    if (!bytes || m_body.storedSize() > Card::MaxBodyLength ||
+        static_cast<std::size_t>(bytes->size()) > Card::MaxBodyBytes) {
         // The gate lets nothing through that a card cannot hold; should anything ever get
         // past it, the card keeps the text it has, and the user is told.
         const QByteArray keep = m_stored;

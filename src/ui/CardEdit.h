@@ -4,6 +4,7 @@
 
 #include <QPlainTextEdit>
 
+#include <functional>
 #include <string_view>
 
 class CharacterSet;
@@ -12,7 +13,8 @@ class CharacterSet;
 // break (CR LF, or a lone CR or LF from another program) as a line break, and keeps each break's
 // bytes through edits elsewhere. Every way text comes in (typing with any modifier, input
 // methods, paste, drop) passes one gate, which leaves out what a card cannot hold and keeps
-// the body within 511 bytes. Every change is reported at once, so no edit is ever lost.
+// the body within its limit (511 bytes of a code page, 511 characters of Unicode). Every change
+// is reported at once, so no edit is ever lost.
 class CardEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -41,6 +43,12 @@ public:
     // The Insert key's overwrite typing; the cascade keeps it from one front card to the next.
     bool overwriteTyping() const { return overwriteMode(); }
     void setOverwriteTyping(bool on) { setOverwriteMode(on); }
+
+    // Asked, in a deck of a code page, before text the set cannot hold (named) is left out:
+    // true when the deck now holds any text.
+    void setHoldAnyText(std::function<bool(const QString& leftOut)> holdAnyText) {
+        m_holdAnyText = std::move(holdAnyText);
+    }
 
 Q_SIGNALS:
     // The body's bytes changed; storedBody() holds the new ones.
@@ -78,4 +86,5 @@ private:
     BodyText m_body;
     QByteArray m_stored;
     bool m_loading = false;
+    std::function<bool(const QString&)> m_holdAnyText;
 };

@@ -26,6 +26,9 @@ CardStack::CardStack(DeckSession& session, QWidget* parent)
     setAccessibleName(QStringLiteral("Cards"));
     connect(this, &CardStack::cardClicked, &session,
             [&session](int k) { session.commands().bringToFront(k); });
+    m_holdAnyText = [&session](const QString& leftOut) {
+        return session.characterSets().holdAnyText(leftOut);
+    };
     // Another character set: every card is shown again in it.
     connect(&session, &DeckSession::characterSetChanged, this, [this] { RelabelCards(); });
     connect(&session, &DeckSession::deckChanged, this, [this](DeckChanges changes) {
@@ -81,6 +84,7 @@ void CardStack::RelabelCards(DeckChanges changes) {
     if (!m_front) {
         m_front = new CardWindow(m_deck, m_characterSet, IsMailAvailable(), this);
         m_front->editor()->setOverwriteTyping(m_overwrite);
+        m_front->editor()->setHoldAnyText(m_holdAnyText);
         connect(m_front->editor(), &CardEdit::overwriteTypingChanged, this, [this](bool on) {
             m_overwrite = on;
             Q_EMIT overwriteTypingChanged(on);

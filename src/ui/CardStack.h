@@ -3,8 +3,10 @@
 #include "deck/Deck.h"
 
 #include <QHash>
+
 #include <QStaticText>
 #include <QWidget>
+#include <functional>
 
 class CardWindow;
 class CharacterSet;
@@ -65,5 +67,7 @@ private:
     const CharacterSet& m_characterSet;
     CardWindow* m_front = nullptr;
     bool m_overwrite = false;
+    // What the front card's editor asks before text a code page cannot hold is left out.
+    std::function<bool(const QString&)> m_holdAnyText;
     QHash<QString, QStaticText> m_headers;
 };

@@ -57,7 +57,7 @@ QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
     // What does not fit goes from the end of the text just put in, which ends at the cursor.
     const QString rest = m_characterSet.fit(after.stored, m_maxBytes);
     const QString kept =
-        m_characterSet.fit(before.stored, m_maxBytes - m_characterSet.byteLength(rest));
+        m_characterSet.fit(before.stored, m_maxBytes - m_characterSet.measure(rest));
     const bool cut = kept.size() < before.stored.size() || rest.size() < after.stored.size();
     input = kept + rest;
     pos = static_cast<int>(kept.size());

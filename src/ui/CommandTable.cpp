@@ -95,6 +95,10 @@ constexpr Command Table[] = {
      .group = "views",
      .keyboardToCard = false},
     // The deck's character set, one letter of each name to choose it by.
+    {.id = Cmd::CharacterSet + 65001,
+     .menu = "&View|Character &Set|&Unicode",
+     .prompt = "The deck holds any text, in Unicode",
+     .group = "sets"},
     {.id = Cmd::CharacterSet + 1256,
      .menu = "&View|Character &Set|&Arabic (Windows-1256)",
      .prompt = "Show the deck in the Arabic character set",

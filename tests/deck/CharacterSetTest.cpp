@@ -54,7 +54,7 @@ TEST(CharacterSets, TextRoundTripsAndLimitsNeverSplitACharacter) {
             const auto bytes = set.encode(text);
             ASSERT_TRUE(bytes) << codePage;
             ASSERT_EQ(set.decode(bytes->toStdString()), text) << codePage;
-            ASSERT_EQ(set.byteLength(text), bytes->size());
+            ASSERT_EQ(set.measure(text), bytes->size());
             const int limit = static_cast<int>(random() % 520);
             const QByteArray cut = set.cut(*bytes, limit);
             ASSERT_LE(cut.size(), limit);

@@ -20,9 +20,16 @@ protected:
 
 TEST(MailMessageFields, LimitsAndNames) {
     MailMessage m(MailMessage::Note);
-    m.SetMailText(std::string(40, 's'), std::string(600, 'n'));
-    EXPECT_EQ(std::string(m.subject), std::string(31, 's'));
-    EXPECT_EQ(std::string(m.noteText), std::string(511, 'n'));
+    m.SetMailText(std::string(40, 's'), std::string(600, 'n'), CharacterSet());
+    EXPECT_EQ(m.subject, std::string(31, 's'));
+    EXPECT_EQ(m.noteText, std::string(511, 'n'));
+    // Cut between characters of a double-byte set; a Unicode deck's texts go whole.
+    m.SetMailText(std::string(40, '\x82'), "", CharacterSet::forCodePage(932));
+    EXPECT_EQ(m.subject.size(), 30u);
+    const std::string long_ = QString(300, QChar(0x4e2d)).toStdString();
+    m.SetMailText(long_, long_, CharacterSet::unicode());
+    EXPECT_EQ(m.subject, long_);
+    EXPECT_EQ(m.noteText, long_);
     MailMessage f(MailMessage::File);
     f.SetMailAttachment(QStringLiteral("/tmp/x/home.qrx.txt"));
     EXPECT_EQ(f.attachmentName, QStringLiteral("home.qrx.txt"));

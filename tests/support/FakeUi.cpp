@@ -82,7 +82,7 @@ std::optional<QString> FakeUi::fileDialog(const FileDialogRequest& request) {
     m_paths.pop_front();
     if (!chosen)
         return std::nullopt;
-    if (request.chosenFilter)
+    if (request.chosenFilter && chosen->second >= 0)
         *request.chosenFilter = chosen->second;
     return chosen->first;
 }

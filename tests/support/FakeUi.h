@@ -33,7 +33,8 @@ public:
     // Script: the answers, in the order the boxes and dialogs will appear.
     FakeUi& answer(Answer a);
     // A file, and the file type chosen where the dialog offers several.
-    FakeUi& choose(const QString& path, int filter = 0);
+    // filter: the file type chosen; -1 keeps the one the dialog offers first.
+    FakeUi& choose(const QString& path, int filter = -1);
     FakeUi& cancelDialog();
     FakeUi& type(const QByteArray& text);
     // The button of a choice box, counted from 0.

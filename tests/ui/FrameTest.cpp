@@ -89,6 +89,7 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
                                     "&View/&List\tF6",
                                     "&View/-",
                                     "&View/Character &Set>",
+                                    "&View/Character &Set/&Unicode",
                                     "&View/Character &Set/&Arabic (Windows-1256)",
                                     "&View/Character &Set/&Baltic (Windows-1257)",
                                     "&View/Character &Set/&Central European (Windows-1250)",
@@ -153,8 +154,8 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
               QStringLiteral("Show a list of all indexes"));
     EXPECT_EQ(frame->action(Cmd::ViewCards)->statusTip(), QStringLiteral("Show the cards"));
     EXPECT_TRUE(frame->action(Cmd::ViewCards)->isCheckable());
-    // 33 menu items, 14 character sets, and Next and Previous of the keyboard alone.
-    EXPECT_EQ(commandTable().size(), 49u);
+    // 33 menu items, Unicode and 14 code pages, and Next and Previous of the keyboard alone.
+    EXPECT_EQ(commandTable().size(), 50u);
 }
 
 TEST_F(Frame, EnableRulesWithAndWithoutCards) {

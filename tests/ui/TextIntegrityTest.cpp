@@ -38,6 +38,7 @@ TEST_F(TextIntegrity, WhatACardCannotHoldNeverReachesTheBody) {
     const QString foreign[] = {QStringLiteral("\U0001F600"), QStringLiteral("\u200e"),
                                QStringLiteral("\ue000"), QStringLiteral("\u4e2d")};
     load("keep");
+    script.pick(1); // the deck stays one of its code page, asked once
     for (const QString& text : foreign) {
         sendKey(Qt::Key_unknown, Qt::NoModifier, text);
         EXPECT_EQ(body(), "keep");

@@ -17,7 +17,9 @@
 
 #include <memory>
 
-// A real main window with its settings in a temporary folder and its dialogs scripted.
+// A real main window with its settings in a temporary folder and its dialogs scripted. Its
+// deck starts as one of Windows-1252, as the decks of the tests of code-page behaviour are;
+// a test of Unicode decks makes it one.
 class FrameFixture : public testing::Test {
 protected:
     QTemporaryDir dir;
@@ -41,6 +43,7 @@ protected:
         session = std::make_unique<DeckSession>(settings, port);
         frame = std::make_unique<DeckFrame>(*session, port);
         frame->setDialogs(&dialogs);
+        session->setCharacterSet(1252);
         frame->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
     }

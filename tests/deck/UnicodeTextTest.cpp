@@ -1,0 +1,110 @@
+#include "deck/UnicodeText.h"
+#include "deck/CardBlock.h"
+#include "deck/CharacterSet.h"
+#include "deck/IndexOrder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string utf8(const char16_t* text) {
+    return QString::fromUtf16(text).toStdString();
+}
+
+} // namespace
+
+// Search ignores case by full folding and canonical differences, follows the locale's i, and
+// a match never begins or ends inside a character.
+TEST(UnicodeSearch, FoldsCaseAndCanonicalFormsAndKeepsCharactersWhole) {
+    const struct {
+        const char* locale;
+        const char16_t* text;
+        const char16_t* query;
+        int at; // the match's byte offset; -1 for none
+        int length;
+    } table[] = {
+        {"de_DE", u"die Straße", u"STRASSE", 4, 7},
+        {"de_DE", u"Ärger", u"a\u0308rger", 0, 6},       // typed decomposed, stored composed
+        {"de_DE", u"Ärger", u"arger", -1, 0},            // the mark counts
+        {"de_DE", u"cafe\u0301 au lait", u"café", 0, 6}, // stored decomposed
+        {"de_DE", u"cafe\u0301", u"cafe", -1, 0},        // never before a mark
+        {"el_GR", u"ΟΔΟΣ", u"οδος", 0, 8},               // final sigma
+        {"ru_RU", u"Москва", u"МОСКВА", 0, 12},
+        {"tr_TR", u"İstanbul", u"istanbul", 0, 9},
+        {"tr_TR", u"ISI", u"ısı", 0, 3},
+        {"tr_TR", u"isi", u"ısı", -1, 0},
+        {"en_US", u"Istanbul", u"istanbul", 0, 8},
+        {"en_US", u"a 👍🏽 b", u"👍🏽", 2, 8},
+        {"en_US", u"a 👍🏽 b", u"👍", -1, 0}, // not without its modifier
+        {"ja_JP", u"東京タワー", u"タワー", 6, 9},
+    };
+    for (const auto& row : table) {
+        const CharacterSet set = CharacterSet::unicode(QString::fromLatin1(row.locale));
+        const QByteArray folded = set.foldForSearch(utf8(row.query));
+        const std::string text = utf8(row.text);
+        std::size_t end = 0;
+        const std::size_t at = set.find(text, folded.toStdString(), 0, &end);
+        if (row.at < 0) {
+            EXPECT_EQ(at, std::string::npos) << row.locale << ' ' << text;
+            continue;
+        }
+        EXPECT_EQ(at, static_cast<std::size_t>(row.at)) << row.locale << ' ' << text;
+        EXPECT_EQ(end - at, static_cast<std::size_t>(row.length)) << text;
+    }
+}
+
+// Limits count characters as the user sees them; a cut never splits one, nor a UTF-8 sequence
+// at a byte cap.
+TEST(UnicodeLimits, CharactersAreCountedAndCutWhole) {
+    const CharacterSet set = CharacterSet::unicode(QStringLiteral("en_US"));
+    EXPECT_EQ(set.measure(u"e\u0301a"), 2);
+    EXPECT_EQ(set.measure(u"👍🏽👨‍👩‍👧\r\n"), 3);
+    EXPECT_EQ(set.measure(u"ไทย"), 3);
+    const std::string text = utf8(u"e\u0301👍🏽xyz");
+    EXPECT_EQ(set.cut(std::string_view(text), 2), utf8(u"e\u0301👍🏽"));
+    EXPECT_EQ(set.cutBytes(text, 4), utf8(u"e\u0301"));
+    EXPECT_EQ(set.cutBytes(text, 2), "");
+    EXPECT_EQ(set.fit(u"ab\u0301c", 2), QString::fromUtf16(u"ab\u0301"));
+    // Typed text: composed; controls, noncharacters and lone surrogates left out.
+    const CharacterSet::Converted c =
+        set.convertInput(QString::fromUtf16(u"Vie\u0323\u0302t\u0007\uFFFE") + QChar(0xD800));
+    EXPECT_EQ(c.stored, QString::fromUtf16(u"Vi\u1EC7t"));
+    EXPECT_EQ(c.leftOut.size(), 3);
+    EXPECT_EQ(set.encode(QString(QChar(0xDC00))), std::nullopt);
+    // Well-formed UTF-8 only.
+    for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "ab\xE2\x82", "\x80"})
+        EXPECT_FALSE(UnicodeText::isValid(bad)) << bad;
+    EXPECT_TRUE(UnicodeText::isValid(utf8(u"ok é 東 👍")));
+}
+
+// Indexes sort by the locale's collation, case ignored, equal ones in the order they came.
+TEST(UnicodeOrder, TheLocalesCollationCaseIgnored) {
+    const auto sorted = [](const char* locale, std::vector<const char16_t*> indexes) {
+        CardBlock block;
+        for (const char16_t* index : indexes)
+            block.append(utf8(index));
+        const std::vector<const Card*> cards = block.cards();
+        const auto order =
+            CharacterSet::unicode(QString::fromLatin1(locale)).indexOrder()->order(cards);
+        std::vector<std::string> out;
+        for (std::uint32_t i : order)
+            out.emplace_back(cards[i]->indexText());
+        return out;
+    };
+    const auto list = [](std::vector<const char16_t*> indexes) {
+        std::vector<std::string> out;
+        for (const char16_t* index : indexes)
+            out.push_back(utf8(index));
+        return out;
+    };
+    EXPECT_EQ(sorted("de_DE", {u"Birne", u"äpfel", u"Apfel", u"apfel", u"Zebra"}),
+              list({u"Apfel", u"apfel", u"äpfel", u"Birne", u"Zebra"}));
+    EXPECT_EQ(sorted("sv_SE", {u"Öl", u"Zebra", u"Apa"}), list({u"Apa", u"Zebra", u"Öl"}));
+    EXPECT_EQ(sorted("de_DE", {u"Öl", u"Zebra", u"Apa"}), list({u"Apa", u"Öl", u"Zebra"}));
+    // Russian puts its own letters first.
+    EXPECT_EQ(sorted("ru_RU", {u"яблоко", u"Zebra", u"Апельсин"}),
+              list({u"Апельсин", u"яблоко", u"Zebra"}));
+    const auto order = CharacterSet::unicode(QStringLiteral("de_DE")).indexOrder();
+    EXPECT_EQ(order->compare(utf8(u"STRASSE"), utf8(u"strasse")), 0);
+    EXPECT_LT(order->compare(utf8(u"Apfel"), utf8(u"Äpfel")), 0);
+}
