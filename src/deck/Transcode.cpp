@@ -30,9 +30,10 @@ Result cards(const std::vector<const Card*>& cards, const CharacterSet& from,
     QByteArray index, body;
     for (std::size_t i = 0; i < cards.size(); ++i) {
         const Card& card = *cards[i];
-        const bool whole = convert(card.indexText(), from, to, Card::MaxIndexLength, index) &
-                           convert(card.bodyText(), from, to, Card::MaxBodyLength, body);
-        if (!whole)
+        // Both texts are converted, whatever the first lost.
+        const bool indexWhole = convert(card.indexText(), from, to, Card::MaxIndexLength, index);
+        const bool bodyWhole = convert(card.bodyText(), from, to, Card::MaxBodyLength, body);
+        if (!indexWhole || !bodyWhole)
             result.lossy.push_back(static_cast<int>(i));
         result.cards.append(
             std::string_view(index.constData(), static_cast<std::size_t>(index.size())),

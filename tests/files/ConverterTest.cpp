@@ -82,9 +82,39 @@ TEST_F(Convert, ErrorsNameTheFileAndNeverLeaveAnOutput) {
 
 TEST_F(Convert, HelpAndUsage) {
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("quorix-convert [--codepage N] [--utf8] IN OUT")));
+    EXPECT_TRUE(out.contains(
+        QStringLiteral("quorix-convert [--codepage N] [--utf8 | --unicode] [--lossy] IN OUT")));
     EXPECT_TRUE(out.contains(QStringLiteral("--list")));
     EXPECT_EQ(run({}), 2);
     EXPECT_TRUE(err.contains(QStringLiteral("Usage")));
     EXPECT_EQ(run({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}), 2);
+}
+
+// A deck or card file of a code page becomes a Unicode deck with --unicode; a Unicode deck
+// goes to a code page only whole, or with --lossy, the cards that lose characters named.
+TEST_F(Convert, UnicodeDecksBothWays) {
+    write(path("ru.crd"), cardfile({{"\xcf\xf0\xe8\xe2\xe5\xf2", "\xec\xe8\xf0", {}}}));
+    ASSERT_EQ(run({QStringLiteral("--codepage"), QStringLiteral("1251"),
+                   QStringLiteral("--unicode"), path("ru.crd"), path("ru.qrx")}),
+              0)
+        << err.toStdString();
+    const QByteArray file = read(path("ru.qrx"));
+    EXPECT_EQ(file.left(4), QByteArray::fromHex("acaa0000"));
+    EXPECT_TRUE(file.contains(QStringLiteral("Привет").toUtf8()));
+    EXPECT_TRUE(file.contains(QStringLiteral("мир").toUtf8()));
+    EXPECT_EQ(run({QStringLiteral("--list"), path("ru.qrx")}), 0);
+    EXPECT_EQ(out, QStringLiteral("Привет\n"));
+    // Back to 1251 whole; to 1252 it loses every letter.
+    EXPECT_EQ(run({QStringLiteral("--codepage=1251"), path("ru.qrx"), path("back.qrx")}), 0);
+    EXPECT_EQ(read(path("back.qrx")).mid(8, 6), QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2"));
+    EXPECT_EQ(run({path("ru.qrx"), path("western.qrx")}), 1);
+    EXPECT_TRUE(err.contains(QStringLiteral("1 card loses characters in Western (Windows-1252): "
+                                            "\"Привет\"")))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("western.qrx")));
+    EXPECT_EQ(run({QStringLiteral("--lossy"), path("ru.qrx"), path("western.qrx")}), 0);
+    EXPECT_TRUE(QFile::exists(path("western.qrx")));
+    // A Unicode deck's text and comma-delimited forms are UTF-8.
+    EXPECT_EQ(run({path("ru.qrx"), path("ru.csv")}), 0);
+    EXPECT_EQ(read(path("ru.csv")), QStringLiteral("Привет,мир\n").toUtf8());
 }

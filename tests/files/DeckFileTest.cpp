@@ -4,6 +4,7 @@
 #include <QBuffer>
 
 #include <cstring>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -197,4 +198,104 @@ TEST(DeckFile, WriteReportsAFullDevice) {
     }
     FullDevice enough(8 + 558 * 600);
     EXPECT_TRUE(DeckFile::write(deck, enough));
+}
+
+namespace {
+
+QByteArray version3(const Deck& deck) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(DeckFile::write(deck, buffer, nullptr, DeckFile::FormatVersion3));
+    return buffer.data();
+}
+
+QByteArray record3(const QByteArray& index, const QByteArray& body, qint32 tag = 0) {
+    QByteArray r;
+    r += char(index.size() & 0xFF);
+    r += char(index.size() >> 8);
+    r += char(body.size() & 0xFF);
+    r += char(body.size() >> 8);
+    return r + le32(tag) + index + body;
+}
+
+DeckFile::ReadResult read3(const QByteArray& bytes) {
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    return DeckFile::read(buffer);
+}
+
+} // namespace
+
+// Random text of every plane, tags of every kind: written as version 3 and read back, card
+// for card, byte for byte; a record is as long as its texts.
+TEST(DeckFile3, EveryPlaneRoundTrips) {
+    std::mt19937 random(30);
+    const char32_t planes[] = {0x0, 0x10000, 0x20000, 0x30000, 0xE0000, 0xF0000, 0x100000};
+    const auto someText = [&](int length, bool index) {
+        std::u32string text;
+        while (static_cast<int>(text.size()) < length) {
+            char32_t c = planes[random() % 7] + random() % 0x10000;
+            if (random() % 3 == 0)
+                c = 0x20 + random() % 0x2000; // Latin, Greek, Cyrillic, marks, ...
+            if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || (index && c == 0x7F))
+                continue;
+            text += c;
+        }
+        return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())).toStdString();
+    };
+    Deck deck;
+    CardBlock cards;
+    qint64 size = DeckFile::HeaderSize;
+    for (int i = 0; i < 300; ++i) {
+        const std::string index = someText(static_cast<int>(random() % 42), true);
+        const std::string body = someText(static_cast<int>(random() % 512), false);
+        cards.append(index, body, static_cast<std::int32_t>(random()));
+        size += static_cast<qint64>(Card::HeaderSize + index.size() + body.size());
+    }
+    deck.appendCards(std::move(cards));
+    const QByteArray file = version3(deck);
+    EXPECT_EQ(file.size(), size);
+    EXPECT_EQ(file.left(4), QByteArray::fromHex("acaa0000"));
+    const DeckFile::ReadResult read = read3(file);
+    ASSERT_EQ(read.status, DeckFile::ReadStatus::Ok);
+    EXPECT_EQ(read.format, DeckFile::FormatVersion3);
+    const std::vector<const Card*> back = read.cards.cards();
+    ASSERT_EQ(static_cast<int>(back.size()), deck.count());
+    for (int k = 0; k < deck.count(); ++k)
+        ASSERT_TRUE(back[static_cast<std::size_t>(k)]->sameAs(deck.card(k))) << k;
+}
+
+// A damaged version 3 file is refused with the number of the card where the damage is, and
+// every cut is seen.
+TEST(DeckFile3, DamageIsRefusedWithTheCardsNumber) {
+    const QByteArray head = QByteArray::fromHex("acaa0000") + le32(3);
+    const QByteArray a = record3("a", "\xc3\xa9t\xc3\xa9");
+    const QByteArray b = record3("b", "ok");
+    const struct {
+        const char* what;
+        QByteArray file;
+        int card;
+    } table[] = {
+        {"not UTF-8", head + a + record3("b", "caf\xe9") + b, 2},
+        {"a surrogate", head + a + b + record3("c", "\xed\xa0\x80"), 3},
+        {"an overlong form", head + record3("\xc0\xaf", "") + a + b, 1},
+        {"a zero byte", head + a + record3("b", QByteArray("x\0y", 3)) + b, 2},
+        {"a line break in an index", head + a + b + record3("c\nd", ""), 3},
+        {"an index too long", head + a + b + record3(QByteArray(5000, 'x'), ""), 3},
+        {"a record running past the end", head + a + b + record3("c", "text").chopped(1), 3},
+        {"one card missing", head + a + b, 3},
+        {"bytes after the last card", head + a + b + b + "x", 4},
+    };
+    for (const auto& row : table) {
+        const DeckFile::ReadResult read = read3(row.file);
+        EXPECT_EQ(read.status, DeckFile::ReadStatus::Damaged) << row.what;
+        EXPECT_EQ(read.damagedCard, row.card) << row.what;
+        EXPECT_FALSE(read.damage.isEmpty()) << row.what;
+        EXPECT_TRUE(read.cards.empty()) << row.what;
+    }
+    const QByteArray whole = head + a + b + b;
+    ASSERT_EQ(read3(whole).status, DeckFile::ReadStatus::Ok);
+    for (qsizetype cut = 8; cut < whole.size(); ++cut)
+        EXPECT_EQ(read3(whole.left(cut)).status, DeckFile::ReadStatus::Damaged) << cut;
 }
