@@ -86,6 +86,32 @@ public:
     }
 };
 
+// The same kind of cards in a Unicode deck, in many scripts at once: names and topics in Latin
+// with accents, Cyrillic, Greek, Hebrew, Arabic, Chinese, Japanese, Korean, Devanagari, emoji.
+inline CardBlock realisticUnicodeCards(int n, unsigned seed) {
+    static const char* const first[] = {"Müller",  "Dvořák", "Łukasz", "Дмитрий", "Ελένη",
+                                        "שרה",     "مريم",   "王伟",   "佐藤",    "김민준",
+                                        "प्रिया",   "Zoë",    "garden", "Recipe",  "Überweisung",
+                                        "Встреча", "Φόροι",  "😀 party"};
+    static const char* const second[] = {"notes",   "Jürgen",     "tarte tatin", "2024-03-11",
+                                         "телефон", "σημειώσεις", "רשימה",       "أفكار",
+                                         "会議",    "연락처"};
+    std::mt19937 rng(seed);
+    CardBlock cards(static_cast<std::size_t>(n) * 200);
+    for (int i = 0; i < n; ++i) {
+        std::string index = first[rng() % std::size(first)];
+        index += rng() % 2 ? ", " : " - ";
+        index += second[rng() % std::size(second)];
+        index += ' ';
+        index += std::to_string(rng() % 100000);
+        std::string body = "Call before noon. Позвонить до обеда.\r\nBring the papers for ";
+        body += index;
+        body += ".\r\nAsk about the second appointment — 次の予約 — and write it down.";
+        cards.append(index, body);
+    }
+    return cards;
+}
+
 // A deck's document and its commands, with a worker of their own.
 // It starts as a deck of a code page (Windows-1252 unless told), as the decks of the tests of
 // code-page behaviour are.

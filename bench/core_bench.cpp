@@ -137,6 +137,62 @@ int main(int argc, char* argv[]) {
     print("recovery_copy_pause_100k", pause, "ms");
     deck.markClean();
 
+    // The same figures for a Unicode deck of mixed scripts: read and checked as UTF-8, sorted by
+    // the locale's collation (keys included); and its save.
+    Deck unicodeDeck;
+    DocumentOf unicodeDocs(unicodeDeck, ui, profile, CharacterSet::Unicode);
+    unicodeDeck.appendCards(realisticUnicodeCards(Cards, 11));
+    unicodeDeck.SortByIndex();
+    unicodeDeck.BringCardToFront(Cards / 3);
+    const QString unicodePath = dir.filePath(QStringLiteral("unicode.qrx"));
+    if (!unicodeDocs.commands.WriteDeckFile(unicodePath))
+        return 1;
+    QFile u(unicodePath);
+    u.open(QIODevice::ReadOnly);
+    const QByteArray unicodeBytes = u.readAll();
+    u.close();
+    const double rawReadUnicode = medianMs(
+        9, [] {},
+        [&] {
+            QFile in(unicodePath);
+            in.open(QIODevice::ReadOnly);
+            if (in.readAll().size() != unicodeBytes.size())
+                std::abort();
+        });
+    Deck unicodeLoaded;
+    DocumentOf unicodeLoader(unicodeLoaded, ui, profile, CharacterSet::Unicode);
+    const double openUnicode = medianMs(
+        9, [&] { unicodeLoaded.RemoveAllCards(); },
+        [&] {
+            if (!unicodeLoader.commands.LoadDeckFile(unicodePath))
+                std::abort();
+        });
+    print("open_100k_unicode_vs_raw_read", openUnicode / rawReadUnicode, "x");
+    const double rawSyncUnicode = medianMs(
+        9, [] {}, [&] { rawWrite(rawPath, unicodeBytes, true); });
+    const double saveUnicode = medianMs(
+        9, [] {},
+        [&] {
+            if (!unicodeDocs.commands.WriteDeckFile(savePath))
+                std::abort();
+        });
+    print("save_100k_unicode_vs_raw_write", saveUnicode / rawSyncUnicode, "x");
+    Deck unicodeShuffled;
+    unicodeShuffled.setIndexOrder(CharacterSet::unicode().indexOrder());
+    const double sortUnicode = medianMs(
+        5,
+        [&] {
+            unicodeShuffled.RemoveAllCards();
+            unicodeShuffled.appendCards(realisticUnicodeCards(Cards, 12));
+        },
+        [&] { unicodeShuffled.SortByIndex(); });
+    print("sort_100k_unicode", sortUnicode, "ms");
+    std::fprintf(stderr,
+                 "note: unicode: a %lld-byte deck file, raw read %.1f ms, open %.1f ms; save "
+                 "%.1f ms, raw write with fdatasync %.1f ms\n",
+                 static_cast<long long>(unicodeBytes.size()), rawReadUnicode, openUnicode,
+                 saveUnicode, rawSyncUnicode);
+
     std::fprintf(stderr,
                  "note: open: median of 9 loads of a %lld-byte deck file (read, parse, sort), "
                  "raw read %.1f ms, open %.1f ms\n"

@@ -146,5 +146,49 @@ int main(int argc, char* argv[]) {
                  "note: 1m: start with a %.0f-byte deck %.0f ms, with none %.0f ms, raw read "
                  "%.0f ms; memory %.0f MiB resident, %.0f MiB at most\n",
                  fileSize, fullMs, emptyMs, rawRead, last.rss / 1048576, last.peak / 1048576);
+
+    // The same with a Unicode deck of a million cards of mixed scripts.
+    const QString unicodePath = dir.filePath(QStringLiteral("million-unicode.qrx"));
+    {
+        QSettings settings(dir.filePath(QStringLiteral("s.ini")), QSettings::IniFormat);
+        Profile profile(settings);
+        NullUi ui;
+        Deck deck;
+        DocumentOf doc(deck, ui, profile, CharacterSet::Unicode);
+        deck.appendCards(realisticUnicodeCards(Cards, 6));
+        deck.SortByIndex();
+        if (!doc.commands.WriteDeckFile(unicodePath))
+            return 1;
+    }
+    const double unicodeSize = static_cast<double>(QFileInfo(unicodePath).size());
+    const double rawReadUnicode = medianMs(
+        5, [] {},
+        [&] {
+            QFile in(unicodePath);
+            in.open(QIODevice::ReadOnly);
+            if (in.readAll().size() != unicodeSize)
+                std::abort();
+        });
+    std::vector<double> emptyU, fullU;
+    Start lastU;
+    for (int i = 0; i < 6; ++i) {
+        const Start withoutDeck = runChild(self, {});
+        lastU = runChild(self, {unicodePath});
+        if (i > 0) {
+            emptyU.push_back(withoutDeck.ms);
+            fullU.push_back(lastU.ms);
+        }
+    }
+    std::sort(emptyU.begin(), emptyU.end());
+    std::sort(fullU.begin(), fullU.end());
+    const double emptyUMs = emptyU[emptyU.size() / 2];
+    const double fullUMs = fullU[fullU.size() / 2];
+    print("open_1m_unicode_vs_raw_read", (fullUMs - emptyUMs) / rawReadUnicode, "x");
+    print("open_1m_unicode_rss_vs_file", std::max(lastU.rss, lastU.peak) / unicodeSize, "x");
+    std::fprintf(stderr,
+                 "note: 1m unicode: start with a %.0f-byte deck %.0f ms, with none %.0f ms, raw "
+                 "read %.0f ms; memory %.0f MiB resident, %.0f MiB at most\n",
+                 unicodeSize, fullUMs, emptyUMs, rawReadUnicode, lastU.rss / 1048576,
+                 lastU.peak / 1048576);
     return 0;
 }

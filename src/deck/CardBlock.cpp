@@ -1,8 +1,13 @@
 #include "CardBlock.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <utility>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 CardBlock::~CardBlock() {
     std::free(m_bytes);
@@ -12,7 +17,8 @@ CardBlock::CardBlock(CardBlock&& other) noexcept
     : m_bytes(std::exchange(other.m_bytes, nullptr))
     , m_used(std::exchange(other.m_used, 0))
     , m_capacity(std::exchange(other.m_capacity, 0))
-    , m_count(std::exchange(other.m_count, 0)) {}
+    , m_count(std::exchange(other.m_count, 0))
+    , m_starts(std::move(other.m_starts)) {}
 
 CardBlock& CardBlock::operator=(CardBlock&& other) noexcept {
     if (this != &other) {
@@ -21,6 +27,7 @@ CardBlock& CardBlock::operator=(CardBlock&& other) noexcept {
         m_used = std::exchange(other.m_used, 0);
         m_capacity = std::exchange(other.m_capacity, 0);
         m_count = std::exchange(other.m_count, 0);
+        m_starts = std::move(other.m_starts);
     }
     return *this;
 }
@@ -34,6 +41,17 @@ void CardBlock::reserveBytes(std::size_t bytes) {
         throw std::bad_alloc();
     m_bytes = static_cast<char*>(grown);
     m_capacity = bytes;
+#ifdef __linux__
+    // A deck read from a large file fills its block at once: in huge pages the system maps it
+    // with a fraction of the faults.
+    constexpr std::uintptr_t Huge = 2 << 20;
+    if (bytes >= 4 * Huge) {
+        const auto begin = (reinterpret_cast<std::uintptr_t>(m_bytes) + Huge - 1) & ~(Huge - 1);
+        const auto end = (reinterpret_cast<std::uintptr_t>(m_bytes) + bytes) & ~(Huge - 1);
+        if (end > begin)
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+#endif
 }
 
 char* CardBlock::room(std::size_t bytes) {

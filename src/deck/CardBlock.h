@@ -3,6 +3,7 @@
 #include "Card.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <vector>
 
@@ -37,6 +38,10 @@ public:
     // the bytes so far, and the count of the cards they hold.
     const char* data() const { return m_bytes; }
     void countIn(std::size_t cards) { m_count += cards; }
+    // Where each card begins, from a reader that walked them anyway (offsets below 4 GiB): a
+    // deck then finds them without walking the block again. Empty when not noted.
+    void noteStarts(std::vector<std::uint32_t> starts) { m_starts = std::move(starts); }
+    std::vector<std::uint32_t> takeStarts() { return std::move(m_starts); }
     // Gives back the memory reserved beyond the cards.
     void shrink();
 
@@ -76,4 +81,5 @@ private:
     std::size_t m_used = 0;
     std::size_t m_capacity = 0;
     std::size_t m_count = 0;
+    std::vector<std::uint32_t> m_starts;
 };

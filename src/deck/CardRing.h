@@ -20,6 +20,8 @@ public:
         const std::size_t n = static_cast<std::size_t>(count());
         return n == 0 ? 0 : static_cast<int>((n - m_front) % n);
     }
+    // The bytes the cards take, headers included: the records of a Unicode deck file.
+    std::size_t byteSize() const { return m_bytes; }
 
 protected:
     using Ring = std::vector<const Card*>;
@@ -30,6 +32,7 @@ protected:
 
     std::shared_ptr<Ring> m_ring;
     std::size_t m_front = 0;
+    std::size_t m_bytes = 0;
 };
 
 // The deck at one moment, which any thread may read while the deck goes on changing: it holds

@@ -112,8 +112,15 @@ void Deck::appendCards(CardBlock cards) {
     const bool wasEmpty = isEmpty();
     Ring& r = ring();
     r.reserve(r.size() + cards.size());
-    for (const Card& c : cards)
-        r.push_back(&c);
+    if (const std::vector<std::uint32_t> starts = cards.takeStarts();
+        starts.size() == cards.size()) {
+        for (std::uint32_t start : starts)
+            r.push_back(Card::at(cards.data() + start));
+    } else {
+        for (const Card& c : cards)
+            r.push_back(&c);
+    }
+    m_bytes += cards.byteSize();
     own(std::move(cards));
     structureChanged(wasEmpty ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
 }
@@ -129,6 +136,7 @@ void Deck::replaceCard(int k, std::string_view index, std::string_view body, std
         return;
     own(std::move(one));
     ring()[s] = now;
+    m_bytes += now->size() - old->size();
     // The card it replaces lives on until everyone has been told.
     std::shared_ptr<const CardBlock> keep;
     if (auto it = m_singles.find(old); it != m_singles.end()) {
@@ -251,6 +259,7 @@ void Deck::RemoveFrontCard() {
     tellObservers([removed](DeckObserver* o) { o->cardRemoving(*removed, 0); });
     Ring& r = ring();
     r.erase(r.begin() + static_cast<std::ptrdiff_t>(m_front));
+    m_bytes -= removed->size();
     m_deleted.push_back(removed);
     if (m_front == r.size())
         m_front = 0;
@@ -267,6 +276,7 @@ void Deck::RemoveAllCards() {
     m_savedOf.clear();
     m_differing = 0;
     m_ring = std::make_shared<Ring>();
+    m_bytes = 0;
     m_deleted.clear();
     m_deleted.shrink_to_fit();
     m_blocks.clear();
@@ -283,6 +293,7 @@ const Card* Deck::Undelete() {
     const Card* card = m_deleted.back();
     m_deleted.pop_back();
     ring().push_back(card);
+    m_bytes += card->size();
     structureChanged(count() == 1 ? DeckChange::Count | DeckChange::Front : DeckChange::Count);
     return card;
 }
@@ -310,6 +321,7 @@ DeckSnapshot Deck::snapshot() const {
     DeckSnapshot s;
     s.m_ring = m_ring;
     s.m_front = m_front;
+    s.m_bytes = m_bytes;
     s.m_owners = m_blocks;
     s.m_owners.reserve(m_blocks.size() + m_singles.size());
     for (const auto& single : m_singles)

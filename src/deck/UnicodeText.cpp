@@ -11,6 +11,11 @@
 #include <mutex>
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QUORIX_UTF8_AVX2 1
+#include <immintrin.h>
+#endif
+
 namespace UnicodeText {
 
 int sequenceAt(std::string_view bytes, std::size_t at, char32_t* codePoint) {
@@ -60,25 +65,207 @@ int sequenceAt(std::string_view bytes, std::size_t at, char32_t* codePoint) {
     return size;
 }
 
-std::size_t firstInvalid(std::string_view bytes) {
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        // Eight ASCII bytes at a time: most text is mostly ASCII.
-        if (i + 8 <= n) {
+namespace {
+
+// The plain check, a byte at a time with ASCII eight at a time; it also finds where the first
+// damage lies.
+std::size_t firstInvalidPlain(const unsigned char* begin, std::size_t n) {
+    const unsigned char* p = begin;
+    const unsigned char* const end = begin + n;
+    const auto continuation = [](unsigned char b) { return (b & 0xC0) == 0x80; };
+    while (p < end) {
+        while (end - p >= 8) {
             std::uint64_t word;
-            std::memcpy(&word, bytes.data() + i, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += 8;
-                continue;
-            }
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
         }
-        const int size = sequenceAt(bytes, i);
-        if (size == 0)
-            return i;
-        i += static_cast<std::size_t>(size);
+        if (p == end)
+            break;
+        const unsigned char c = *p;
+        const std::ptrdiff_t left = end - p;
+        if (c < 0x80) {
+            ++p;
+        } else if (c < 0xC2) {
+            break;
+        } else if (c < 0xE0) {
+            if (left < 2 || !continuation(p[1]))
+                break;
+            p += 2;
+        } else if (c < 0xF0) {
+            if (left < 3 || !continuation(p[1]) || !continuation(p[2]) ||
+                (c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
+                break;
+            p += 3;
+        } else if (c < 0xF5) {
+            if (left < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]) ||
+                (c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
+                break;
+            p += 4;
+        } else {
+            break;
+        }
     }
-    return std::string_view::npos;
+    return p == end ? std::string_view::npos : static_cast<std::size_t>(p - begin);
+}
+
+#ifdef QUORIX_UTF8_AVX2
+
+// Whether the bytes are well-formed UTF-8, 32 at a time: each byte is classified by its high
+// nibble and the previous byte's high and low nibbles, three table lookups whose bits AND to
+// the errors a pair of bytes can show; the second and third continuation bytes of a longer
+// sequence are checked against the bytes two and three back.
+namespace avx2 {
+
+constexpr unsigned char TooShort = 1 << 0, TooLong = 1 << 1, Overlong3 = 1 << 2, TooLarge = 1 << 3,
+                        Surrogate = 1 << 4, Overlong2 = 1 << 5, TooLarge1000 = 1 << 6,
+                        Overlong4 = 1 << 6, TwoConts = 1 << 7;
+constexpr unsigned char Carry = TooShort | TooLong | TwoConts;
+constexpr unsigned char Big = Carry | TooLarge | TooLarge1000;
+
+alignas(16) constexpr unsigned char FirstHigh[16] = {TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TooLong,
+                                                     TwoConts,
+                                                     TwoConts,
+                                                     TwoConts,
+                                                     TwoConts,
+                                                     TooShort | Overlong2,
+                                                     TooShort,
+                                                     TooShort | Overlong3 | Surrogate,
+                                                     TooShort | TooLarge | TooLarge1000 |
+                                                         Overlong4};
+alignas(16) constexpr unsigned char FirstLow[16] = {Carry | Overlong3 | Overlong2 | Overlong4,
+                                                    Carry | Overlong2,
+                                                    Carry,
+                                                    Carry,
+                                                    Carry | TooLarge,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big,
+                                                    Big | Surrogate,
+                                                    Big,
+                                                    Big};
+alignas(16) constexpr unsigned char SecondHigh[16] = {
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort};
+// A lead byte among the last three of a text still waits for its continuation bytes.
+alignas(32) constexpr unsigned char IncompleteAbove[32] = {
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,     0xFF,     0xFF,    0xFF,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,     0xFF,     0xFF,    0xFF,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0 - 1, 0xE0 - 1, 0xC0 - 1};
+
+struct State {
+    __m256i error;
+    __m256i previous;
+    __m256i incomplete;
+};
+
+__attribute__((target("avx2"))) inline __m256i lookup(const unsigned char* table, __m256i index) {
+    const __m256i t =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(table)));
+    return _mm256_shuffle_epi8(t, index);
+}
+
+__attribute__((target("avx2"))) inline void check(State& s, __m256i input, bool noZero) {
+    if (noZero)
+        s.error = _mm256_or_si256(s.error, _mm256_cmpeq_epi8(input, _mm256_setzero_si256()));
+    if (_mm256_movemask_epi8(input) == 0) {
+        s.error = _mm256_or_si256(s.error, s.incomplete);
+        s.incomplete = _mm256_setzero_si256();
+        s.previous = input;
+        return;
+    }
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i before = _mm256_permute2x128_si256(s.previous, input, 0x21);
+    const __m256i prev1 = _mm256_alignr_epi8(input, before, 16 - 1);
+    const __m256i prev2 = _mm256_alignr_epi8(input, before, 16 - 2);
+    const __m256i prev3 = _mm256_alignr_epi8(input, before, 16 - 3);
+    const __m256i special = _mm256_and_si256(
+        _mm256_and_si256(lookup(FirstHigh, _mm256_and_si256(_mm256_srli_epi16(prev1, 4), nibble)),
+                         lookup(FirstLow, _mm256_and_si256(prev1, nibble))),
+        lookup(SecondHigh, _mm256_and_si256(_mm256_srli_epi16(input, 4), nibble)));
+    const __m256i third = _mm256_subs_epu8(prev2, _mm256_set1_epi8(char(0xE0 - 0x80)));
+    const __m256i fourth = _mm256_subs_epu8(prev3, _mm256_set1_epi8(char(0xF0 - 0x80)));
+    const __m256i mustContinue =
+        _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(char(0x80)));
+    s.error = _mm256_or_si256(s.error, _mm256_xor_si256(mustContinue, special));
+    s.incomplete = _mm256_subs_epu8(
+        input, _mm256_load_si256(reinterpret_cast<const __m256i*>(IncompleteAbove)));
+    s.previous = input;
+}
+
+// noZero: a zero byte is an error as well.
+__attribute__((target("avx2"))) bool isValid(const unsigned char* data, std::size_t n,
+                                             bool noZero) {
+    State s{_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
+    std::size_t i = 0;
+    for (; i + 32 <= n; i += 32)
+        check(s, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i)), noZero);
+    if (i < n) {
+        // Blanks after the end: a sequence the text cuts short is one too short.
+        alignas(32) unsigned char tail[32];
+        std::memset(tail, ' ', sizeof tail);
+        std::memcpy(tail, data + i, n - i);
+        check(s, _mm256_load_si256(reinterpret_cast<const __m256i*>(tail)), noZero);
+    }
+    const __m256i error = _mm256_or_si256(s.error, s.incomplete);
+    return _mm256_testz_si256(error, error);
+}
+
+} // namespace avx2
+
+bool haveAvx2() {
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+
+} // namespace
+
+std::size_t firstInvalid(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+#ifdef QUORIX_UTF8_AVX2
+    // Short texts and damaged ones the plain way, which also says where the damage is.
+    if (bytes.size() >= 32 && haveAvx2() && avx2::isValid(data, bytes.size(), false))
+        return std::string_view::npos;
+#endif
+    return firstInvalidPlain(data, bytes.size());
+}
+
+bool isValidWithoutZero(std::string_view bytes) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+#ifdef QUORIX_UTF8_AVX2
+    if (haveAvx2())
+        return avx2::isValid(data, bytes.size(), true);
+#endif
+    return !std::memchr(data, 0, bytes.size()) &&
+           firstInvalidPlain(data, bytes.size()) == std::string_view::npos;
 }
 
 bool isValid(std::string_view bytes) {

@@ -17,6 +17,8 @@ namespace UnicodeText {
 int sequenceAt(std::string_view bytes, std::size_t at, char32_t* codePoint = nullptr);
 // Whether every byte belongs to a well-formed sequence.
 bool isValid(std::string_view bytes);
+// The same, and no byte is zero: the text of a card.
+bool isValidWithoutZero(std::string_view bytes);
 // The offset of the first byte that belongs to no well-formed sequence; npos when none does.
 std::size_t firstInvalid(std::string_view bytes);
 

@@ -49,8 +49,20 @@ void ContentHash::add(const char* data, std::size_t size) {
         mixBlock(m_tail);
         m_tailSize = 0;
     }
-    for (; size >= Block; data += Block, size -= Block)
-        mixBlock(data);
+    // The lanes stay in registers for the whole run of blocks.
+    quint64 a = m_lanes[0], b = m_lanes[1], c = m_lanes[2], d = m_lanes[3];
+    for (; size >= Block; data += Block, size -= Block) {
+        quint64 w[4];
+        std::memcpy(w, data, sizeof w);
+        a = rotl(a + w[0] * Prime2, 31) * Prime1;
+        b = rotl(b + w[1] * Prime2, 31) * Prime1;
+        c = rotl(c + w[2] * Prime2, 31) * Prime1;
+        d = rotl(d + w[3] * Prime2, 31) * Prime1;
+    }
+    m_lanes[0] = a;
+    m_lanes[1] = b;
+    m_lanes[2] = c;
+    m_lanes[3] = d;
     std::memcpy(m_tail, data, size);
     m_tailSize = size;
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 std::string utf8(const char16_t* text) {
@@ -107,4 +109,81 @@ TEST(UnicodeOrder, TheLocalesCollationCaseIgnored) {
     const auto order = CharacterSet::unicode(QStringLiteral("de_DE")).indexOrder();
     EXPECT_EQ(order->compare(utf8(u"STRASSE"), utf8(u"strasse")), 0);
     EXPECT_LT(order->compare(utf8(u"Apfel"), utf8(u"Äpfel")), 0);
+}
+
+// The fast check of whole texts agrees with one made a sequence at a time, on texts of valid
+// sequences with random damage anywhere (the last bytes of a block and of the text included).
+TEST(UnicodeLimits, TheFastUtf8CheckAgreesWithThePlainOne) {
+    std::mt19937 random(31);
+    const char32_t samples[] = {U'a',      U'\x7f',    U'\x80',     U'\x7ff',
+                                U'\x800',  U'\xfff',   U'\xd7ff',   U'\xe000',
+                                U'\xffff', U'\x10000', U'\x10ffff', U'\x1f600'};
+    const auto reference = [](std::string_view s) {
+        for (std::size_t i = 0; i < s.size();) {
+            const int size = UnicodeText::sequenceAt(s, i);
+            if (size == 0)
+                return false;
+            i += static_cast<std::size_t>(size);
+        }
+        return true;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::u32string text;
+        for (int n = static_cast<int>(random() % 70); n > 0; --n)
+            text += samples[random() % std::size(samples)];
+        std::string bytes =
+            QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size())).toStdString();
+        if (!bytes.empty() && random() % 2) {
+            const std::size_t at = random() % bytes.size();
+            switch (random() % 3) {
+            case 0:
+                bytes[at] = static_cast<char>(random() % 256);
+                break;
+            case 1:
+                bytes.erase(at, 1);
+                break;
+            default:
+                bytes.insert(at, 1, static_cast<char>(0x80 + random() % 0x80));
+            }
+        }
+        ASSERT_EQ(UnicodeText::isValid(bytes), reference(bytes)) << round;
+    }
+}
+
+// Comparing two indexes agrees with sorting them by their collation keys, in locales with and
+// without their own rules for ASCII letters (Czech ch, Danish aa, Thai's ignorable punctuation).
+TEST(UnicodeOrder, ComparisonsAgreeWithTheCollationKeys) {
+    std::mt19937 random(32);
+    const char* const pieces[] = {"a", "A", "b",  "c", "ch", "h", "aa", "z",
+                                  "Z", "0", "9",  " ", ",",  "-", "é",  "e\xcc\x81",
+                                  "ß", "я", "東", "ä", "å",  "ı", "I"};
+    for (const char* locale : {"en_US", "de_DE", "cs_CZ", "da_DK", "sv_SE", "tr_TR", "th_TH"}) {
+        const auto order = CharacterSet::unicode(QString::fromLatin1(locale)).indexOrder();
+        for (int round = 0; round < 3000; ++round) {
+            const auto some = [&] {
+                std::string s;
+                for (int n = 1 + static_cast<int>(random() % 5); n > 0; --n)
+                    s += pieces[random() % std::size(pieces)];
+                return s;
+            };
+            std::string a = some(), b = random() % 2 ? a + some() : some();
+            if (random() % 3 == 0) {
+                const QString start = QString::fromStdString(a);
+                b = start.left(start.size() / 2).toStdString() + some();
+            }
+            CardBlock block;
+            block.append(a);
+            block.append(b);
+            const std::vector<const Card*> cards = block.cards();
+            const std::vector<std::uint32_t> sorted = order->order(cards);
+            const std::vector<const Card*> reversed{cards[1], cards[0]};
+            const std::vector<std::uint32_t> sortedBack = order->order(reversed);
+            const int c = order->compare(a, b);
+            // Keys put a first in both orders only when a < b; equal keys keep the order given.
+            const int byKeys = sorted[0] == 0 && sortedBack[0] == 1   ? -1
+                               : sorted[0] == 1 && sortedBack[0] == 0 ? 1
+                                                                      : 0;
+            ASSERT_EQ((c > 0) - (c < 0), byKeys) << locale << " '" << a << "' '" << b << "'";
+        }
+    }
 }

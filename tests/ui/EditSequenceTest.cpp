@@ -215,7 +215,9 @@ TEST_P(EditSequence, TheCardAlwaysHoldsWhatTheEditorShowsAndTheFlagTellsTheTruth
         const std::string_view stored = card.bodyText();
         ASSERT_EQ(BodyText::fromBytes(stored, set).text(), shownText()) << "step " << i;
         ASSERT_EQ(editor()->storedBody(), QByteArray(stored.data(), stored.size())) << i;
+        std::size_t bytes = 0; // what a Unicode deck's file takes, kept as the deck changes
         for (int k = 0; k < frame->deck().count(); ++k) {
+            bytes += frame->deck().card(k).size();
             const std::string_view index = frame->deck().card(k).indexText();
             ASSERT_TRUE(std::none_of(index.begin(), index.end(),
                                      [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
@@ -224,6 +226,7 @@ TEST_P(EditSequence, TheCardAlwaysHoldsWhatTheEditorShowsAndTheFlagTellsTheTruth
             ASSERT_TRUE(readsBack(index) && readsBack(frame->deck().card(k).bodyText()))
                 << "step " << i;
         }
+        ASSERT_EQ(frame->deck().byteSize(), bytes) << "step " << i;
         const Content after = content();
         if (wasModified && !frame->deck().isModified() && after != saved && before == after)
             saved = after; // a save
