@@ -674,6 +674,14 @@ std::string_view CharacterSet::firstLetter(std::string_view folded) const {
     return folded.substr(0, static_cast<std::size_t>(characterSize(folded, 0)));
 }
 
+bool CharacterSet::narrows(std::string_view folded, std::string_view longer) const {
+    if (folded.empty() || !longer.starts_with(folded))
+        return false;
+    // In Unicode a mark typed after a letter makes it another letter: "e" is not in "é".
+    return !isUnicode() || folded.size() == longer.size() ||
+           !UnicodeText::startsWithMark(longer.substr(folded.size()));
+}
+
 std::size_t CharacterSet::find(std::string_view bytes, std::string_view folded, std::size_t from,
                                std::size_t* end) const {
     if (isUnicode())

@@ -111,6 +111,9 @@ public:
     }
     // The first character of folded text to find.
     std::string_view firstLetter(std::string_view folded) const;
+    // Whether every text that holds `longer` holds `folded` too (more of a word typed), so
+    // that a search for it need only look among the texts that held `folded`.
+    bool narrows(std::string_view folded, std::string_view longer) const;
 
     // The order of index texts in a deck of this set: bytes, the capitals A-Z as small letters,
     // a character held twice as one; in Unicode, the locale's collation.

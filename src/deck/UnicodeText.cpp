@@ -329,6 +329,11 @@ std::string_view firstCharacters(std::string_view utf8, int maxCharacters, std::
     return utf8.substr(0, std::min(bytes, limit));
 }
 
+bool startsWithMark(std::string_view utf8) {
+    char32_t c = 0;
+    return sequenceAt(utf8, 0, &c) > 0 && extendsCharacter(c);
+}
+
 bool isRefused(char32_t c) {
     if (c < 0x20)
         return c != u'\t' && c != u'\r' && c != u'\n';
@@ -529,10 +534,21 @@ std::size_t Search::find(std::string_view text, std::string_view folded, std::si
             } else {
                 f = table.of(c, scratch);
             }
-            if (k + static_cast<std::size_t>(f.size) > q.size() ||
-                std::memcmp(f.text, q.data() + k, static_cast<std::size_t>(f.size) * 4) != 0)
+            const auto fs = static_cast<std::size_t>(f.size);
+            if (k + fs > q.size()) {
+                // The text to find may end inside a letter that folds to several ("strass"
+                // finds "straß" as it is typed), but not before a mark (e does not find é).
+                const std::size_t rest = q.size() - k;
+                if (std::memcmp(f.text, q.data() + k, rest * 4) == 0 &&
+                    !extendsCharacter(f.text[rest])) {
+                    k = q.size();
+                    i += static_cast<std::size_t>(size);
+                }
                 break;
-            k += static_cast<std::size_t>(f.size);
+            }
+            if (std::memcmp(f.text, q.data() + k, fs * 4) != 0)
+                break;
+            k += fs;
             i += static_cast<std::size_t>(size);
         }
         if (k != q.size())

@@ -30,6 +30,9 @@ QStringView firstCharacters(QStringView text, int maxCharacters);
 std::string_view firstCharacters(std::string_view utf8, int maxCharacters,
                                  std::size_t maxBytes = std::string_view::npos);
 
+// Whether the text begins with a character that belongs to the one before it (a mark).
+bool startsWithMark(std::string_view utf8);
+
 // What a Unicode deck never stores: a lone surrogate, a noncharacter, a control character
 // other than TAB, CR and LF.
 bool isRefused(char32_t codePoint);

@@ -47,6 +47,11 @@ QValidator::State CardTextValidator::validate(QString& input, int& pos) const {
         text.removeIf([](QChar c) { return c.unicode() < 0x20 || isBreak(c); });
         return m_characterSet.convertInput(text);
     };
+    if (!m_characterSet.isUnicode() && m_holdAnyText) {
+        const QString leftOut = converted(input).leftOut;
+        if (!leftOut.isEmpty())
+            m_holdAnyText(leftOut); // the set may now be Unicode
+    }
     const CharacterSet::Converted before = converted(input.left(pos));
     const CharacterSet::Converted after = converted(input.mid(pos));
     QString leftOut = before.leftOut;

@@ -2,6 +2,8 @@
 
 #include <QValidator>
 
+#include <functional>
+
 class CharacterSet;
 
 // Keeps a one-line box (an index, a text to find, the filter) to what a card field holds: at
@@ -17,6 +19,11 @@ public:
     CardTextValidator(const CharacterSet& characterSet, int maxBytes, const char* what,
                       QObject* parent);
     State validate(QString& input, int& pos) const override;
+    // Asked, in a deck of a code page, before text the set cannot hold (named) is left out:
+    // true when the deck now holds any text. A box that searches asks nothing.
+    void setHoldAnyText(std::function<bool(const QString&)> holdAnyText) {
+        m_holdAnyText = std::move(holdAnyText);
+    }
 
 Q_SIGNALS:
     void refused(const QString& reason) const;
@@ -27,4 +34,5 @@ private:
     const CharacterSet& m_characterSet;
     int m_maxBytes;
     const char* m_what;
+    std::function<bool(const QString&)> m_holdAnyText;
 };

@@ -50,6 +50,9 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
             if (m_stack->front())
                 m_stack->front()->editor()->selectBytes(start, end);
         });
+    port.setHoldAnyText([&session](const QString& leftOut) {
+        return session.characterSets().holdAnyText(leftOut);
+    });
 
     m_status->follow({[this] {
                           const int total = m_session.deck().count();
@@ -94,6 +97,7 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
 
 DeckFrame::~DeckFrame() {
     m_port.attach(nullptr, nullptr, {}, {});
+    m_port.setHoldAnyText({});
     // The views read the deck: they go first.
     delete takeCentralWidget();
 }

@@ -162,11 +162,12 @@ std::optional<QString> Dialogs::fileDialog(QWidget* parent, const FileDialogRequ
     }
 }
 
-std::optional<QByteArray> Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode,
-                                               const QByteArray& text,
-                                               const CharacterSet& characterSet) {
+std::optional<QByteArray>
+Dialogs::indexDialog(QWidget* parent, IndexDialogMode mode, const QByteArray& text,
+                     const CharacterSet& characterSet,
+                     const std::function<bool(const QString&)>& holdAnyText) {
     const KeyboardReturn back(parent);
-    IndexDialog dialog(parent, text, mode, characterSet);
+    IndexDialog dialog(parent, text, mode, characterSet, holdAnyText);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.text();

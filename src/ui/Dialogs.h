@@ -43,9 +43,10 @@ public:
     virtual int choiceBox(QWidget* parent, const QString& text, const QString& caption,
                           MessageIcon icon, const QStringList& choices, int defaultChoice);
     virtual std::optional<QString> fileDialog(QWidget* parent, const FileDialogRequest& request);
-    virtual std::optional<QByteArray> indexDialog(QWidget* parent, IndexDialogMode mode,
-                                                  const QByteArray& text,
-                                                  const CharacterSet& characterSet);
+    virtual std::optional<QByteArray>
+    indexDialog(QWidget* parent, IndexDialogMode mode, const QByteArray& text,
+                const CharacterSet& characterSet,
+                const std::function<bool(const QString&)>& holdAnyText);
     // The print dialog; false after Cancel.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer);
 

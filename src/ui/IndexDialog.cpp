@@ -10,7 +10,8 @@
 #include <QPushButton>
 
 IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode,
-                         const CharacterSet& characterSet)
+                         const CharacterSet& characterSet,
+                         const std::function<bool(const QString&)>& holdAnyText)
     : QDialog(parent)
     , m_characterSet(characterSet)
     , m_edit(new QLineEdit(this)) {
@@ -24,8 +25,9 @@ IndexDialog::IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMod
     label->setBuddy(m_edit);
 
     m_edit->setGeometry(du.rect(13, 13, 139, 12));
-    m_edit->setValidator(
-        new CardTextValidator(characterSet, Card::MaxIndexLength, "An index", m_edit));
+    auto* validator = new CardTextValidator(characterSet, Card::MaxIndexLength, "An index", m_edit);
+    validator->setHoldAnyText(holdAnyText);
+    m_edit->setValidator(validator);
     m_edit->setText(characterSet.decode(std::string_view(text.constData(), text.size())));
     m_edit->selectAll();
 

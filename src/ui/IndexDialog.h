@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class CharacterSet;
 class QLineEdit;
 
@@ -11,8 +13,10 @@ class QLineEdit;
 class IndexDialog : public QDialog {
     Q_OBJECT
 public:
+    // holdAnyText: asked before text the deck's code page cannot hold is left out.
     IndexDialog(QWidget* parent, const QByteArray& text, IndexDialogMode mode,
-                const CharacterSet& characterSet);
+                const CharacterSet& characterSet,
+                const std::function<bool(const QString&)>& holdAnyText = {});
 
     // What was typed, as the card's bytes.
     QByteArray text() const;

@@ -87,7 +87,10 @@ void IndexListModel::setFilter(const QByteArray& text) {
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     if (folded == m_filter && m_filtered == !folded.isEmpty())
         return;
-    const bool narrowing = m_filtered && !m_filter.isEmpty() && folded.startsWith(m_filter);
+    const bool narrowing =
+        m_filtered &&
+        m_characterSet.narrows(std::string_view(m_filter.constData(), m_filter.size()),
+                               std::string_view(folded.constData(), folded.size()));
     beginResetModel();
     m_filter = folded;
     m_filtered = !m_filter.isEmpty();

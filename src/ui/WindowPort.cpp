@@ -46,7 +46,8 @@ std::optional<QString> WindowPort::fileDialog(const FileDialogRequest& request) 
 
 std::optional<QByteArray> WindowPort::indexDialog(IndexDialogMode mode, const QByteArray& text) {
     static const CharacterSet western;
-    return m_dialogs->indexDialog(m_window, mode, text, m_characterSet ? *m_characterSet : western);
+    return m_dialogs->indexDialog(m_window, mode, text, m_characterSet ? *m_characterSet : western,
+                                  m_holdAnyText);
 }
 
 void WindowPort::setTitle(const QString& title) {

@@ -27,6 +27,10 @@ public:
                 std::function<void(int, int)> selectBody);
     // Replaces the real dialogs, for tests; the port does not take ownership.
     void setDialogs(Dialogs* dialogs);
+    // What the index dialog asks before text the deck's code page cannot hold is left out.
+    void setHoldAnyText(std::function<bool(const QString&)> holdAnyText) {
+        m_holdAnyText = std::move(holdAnyText);
+    }
 
     Answer messageBox(const QString& text, const QString& caption, MessageIcon icon,
                       MessageButtons buttons) override;
@@ -48,6 +52,7 @@ private:
     const CharacterSet* m_characterSet = nullptr;
     std::function<void(const QString&)> m_showStatus;
     std::function<void(int, int)> m_selectBody;
+    std::function<bool(const QString&)> m_holdAnyText;
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs* m_dialogs;
     // The printer last chosen, kept for the next print command.

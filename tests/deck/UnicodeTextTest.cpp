@@ -26,11 +26,14 @@ TEST(UnicodeSearch, FoldsCaseAndCanonicalFormsAndKeepsCharactersWhole) {
         int length;
     } table[] = {
         {"de_DE", u"die Straße", u"STRASSE", 4, 7},
+        {"de_DE", u"die Straße", u"stras", 4, 6}, // as it is typed
+        {"de_DE", u"Grüße", u"GRÜS", 0, 6},
         {"de_DE", u"Ärger", u"a\u0308rger", 0, 6},       // typed decomposed, stored composed
         {"de_DE", u"Ärger", u"arger", -1, 0},            // the mark counts
         {"de_DE", u"cafe\u0301 au lait", u"café", 0, 6}, // stored decomposed
         {"de_DE", u"cafe\u0301", u"cafe", -1, 0},        // never before a mark
-        {"el_GR", u"ΟΔΟΣ", u"οδος", 0, 8},               // final sigma
+        {"de_DE", u"café", u"cafe", -1, 0},
+        {"el_GR", u"ΟΔΟΣ", u"οδος", 0, 8}, // final sigma
         {"ru_RU", u"Москва", u"МОСКВА", 0, 12},
         {"tr_TR", u"İstanbul", u"istanbul", 0, 9},
         {"tr_TR", u"ISI", u"ısı", 0, 3},
@@ -53,6 +56,14 @@ TEST(UnicodeSearch, FoldsCaseAndCanonicalFormsAndKeepsCharactersWhole) {
         EXPECT_EQ(at, static_cast<std::size_t>(row.at)) << row.locale << ' ' << text;
         EXPECT_EQ(end - at, static_cast<std::size_t>(row.length)) << text;
     }
+    // A filter narrowed by more typed text looks only among what it found, but a mark typed
+    // after a letter makes it another letter.
+    const CharacterSet set = CharacterSet::unicode(QStringLiteral("de_DE"));
+    const auto folded = [&](const char16_t* text) {
+        return set.foldForSearch(utf8(text)).toStdString();
+    };
+    EXPECT_TRUE(set.narrows(folded(u"gr"), folded(u"grüs")));
+    EXPECT_FALSE(set.narrows(folded(u"cafe"), folded(u"cafe\u0301")));
 }
 
 // Limits count characters as the user sees them; a cut never splits one, nor a UTF-8 sequence

@@ -22,7 +22,8 @@ public:
         return m_script.fileDialog(request);
     }
     std::optional<QByteArray> indexDialog(QWidget*, IndexDialogMode mode, const QByteArray& text,
-                                          const CharacterSet&) override {
+                                          const CharacterSet&,
+                                          const std::function<bool(const QString&)>&) override {
         return m_script.indexDialog(mode, text);
     }
 
