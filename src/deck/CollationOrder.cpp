@@ -43,6 +43,14 @@ CollationOrder::CollationOrder(const QString& locale) {
     // Case ignored: capitals and small letters sort as one, accents still count.
     ucol_setStrength(m_collator, UCOL_SECONDARY);
     rankAscii();
+    // Sorting takes keys of the letters alone, which are quicker to make.
+    error = U_ZERO_ERROR;
+    m_primary = ucol_open(icuLocale(locale).constData(), &error);
+    if (U_FAILURE(error) || !m_primary) {
+        error = U_ZERO_ERROR;
+        m_primary = ucol_open("root", &error);
+    }
+    ucol_setStrength(m_primary, UCOL_PRIMARY);
 }
 
 void CollationOrder::rankAscii() {
@@ -161,6 +169,7 @@ std::optional<int> CollationOrder::quickCompare(std::string_view a, std::string_
 
 CollationOrder::~CollationOrder() {
     ucol_close(m_collator);
+    ucol_close(m_primary);
 }
 
 int CollationOrder::compare(std::string_view a, std::string_view b) const {
@@ -189,14 +198,25 @@ std::vector<std::uint32_t> CollationOrder::order(std::span<const Card* const> ca
                 __builtin_prefetch(cards[i + 8]);
 #endif
             const std::string_view index = cards[i]->indexText();
-            int32_t length = 0;
-            UErrorCode error = U_ZERO_ERROR;
-            u_strFromUTF8Lenient(text.data(), static_cast<int32_t>(text.size()), &length,
-                                 index.data(), static_cast<int32_t>(index.size()), &error);
+            // ASCII as it is; the rest through ICU.
+            std::size_t ascii = 0;
+            while (ascii < index.size() && static_cast<unsigned char>(index[ascii]) < 0x80) {
+                text[ascii] = static_cast<UChar>(index[ascii]);
+                ++ascii;
+            }
+            int32_t length = static_cast<int32_t>(ascii);
+            if (ascii < index.size()) {
+                int32_t rest = 0;
+                UErrorCode error = U_ZERO_ERROR;
+                u_strFromUTF8Lenient(text.data() + ascii, static_cast<int32_t>(text.size() - ascii),
+                                     &rest, index.data() + ascii,
+                                     static_cast<int32_t>(index.size() - ascii), &error);
+                length += rest;
+            }
             for (;;) {
                 const auto room = static_cast<int32_t>(keys.size() - used);
                 const int32_t size =
-                    ucol_getSortKey(m_collator, text.data(), length, keys.data() + used, room);
+                    ucol_getSortKey(m_primary, text.data(), length, keys.data() + used, room);
                 if (size <= room) {
                     offsets[i] = used;
                     used += static_cast<std::size_t>(size);
@@ -206,8 +226,25 @@ std::vector<std::uint32_t> CollationOrder::order(std::span<const Card* const> ca
             }
         }
     }
+    keys.resize(used + 8); // room for the sort to read a word past the last key's end
     std::vector<const unsigned char*> keyOf(n);
     for (std::size_t i = 0; i < n; ++i)
         keyOf[i] = keys.data() + offsets[i];
-    return orderByKeys(keyOf);
+    std::vector<std::uint32_t> order = orderByKeys(keyOf);
+    // Sorted by the letters alone: indexes that differ only in accents come together, and are
+    // ordered among themselves by the collator (a stable sort keeps equal ones as they came).
+    for (std::size_t first = 0; first < n;) {
+        std::size_t end = first + 1;
+        while (end < n && std::strcmp(reinterpret_cast<const char*>(keyOf[order[first]]),
+                                      reinterpret_cast<const char*>(keyOf[order[end]])) == 0)
+            ++end;
+        if (end - first > 1)
+            std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(first),
+                             order.begin() + static_cast<std::ptrdiff_t>(end),
+                             [&](std::uint32_t a, std::uint32_t b) {
+                                 return compare(cards[a]->indexText(), cards[b]->indexText()) < 0;
+                             });
+        first = end;
+    }
+    return order;
 }

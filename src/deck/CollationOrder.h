@@ -39,6 +39,8 @@ private:
     // One collator, used by one thread at a time.
     mutable std::mutex m_lock;
     UCollator* m_collator = nullptr;
+    UCollator* m_primary = nullptr; // the same order at the first level alone
+
     // The rank of each ASCII character's primary weight, from 1; 0: not ranked (ignorable, or
     // the locale's rules involve it).
     std::array<unsigned char, 128> m_asciiRank{};

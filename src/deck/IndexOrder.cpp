@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -26,12 +27,33 @@ constexpr int KeySize = 48;
 using Key = std::array<unsigned char, KeySize>;
 
 // Eight bytes of a zero-terminated key from `at`, the first as the highest; zeros past its end.
+// Eight bytes may be read from `at` (a key's buffer has room behind its end).
 std::uint64_t wordAt(const unsigned char* key, std::size_t at) {
-    std::uint64_t word = 0;
-    int b = 0;
-    for (; b < 8 && key[at + static_cast<std::size_t>(b)] != 0; ++b)
-        word = word << 8 | key[at + static_cast<std::size_t>(b)];
-    return word << (8 * (8 - b));
+    std::uint64_t word;
+    std::memcpy(&word, key + at, 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        // The first zero byte, the lowest: what lies behind it is another key's.
+        const std::uint64_t zero =
+            (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+        if (zero != 0) {
+            const int kept = std::countr_zero(zero) / 8;
+            word = kept == 0 ? 0 : word & (~0ULL >> (64 - 8 * kept));
+        }
+#if defined(__GNUC__)
+        return __builtin_bswap64(word);
+#else
+        std::uint64_t swapped = 0;
+        for (int b = 0; b < 8; ++b)
+            swapped = swapped << 8 | ((word >> (8 * b)) & 0xFF);
+        return swapped;
+#endif
+    } else {
+        std::uint64_t out = 0;
+        int b = 0;
+        for (; b < 8 && key[at + static_cast<std::size_t>(b)] != 0; ++b)
+            out = out << 8 | key[at + static_cast<std::size_t>(b)];
+        return b == 0 ? 0 : out << (8 * (8 - b));
+    }
 }
 
 struct Entry {

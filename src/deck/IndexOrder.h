@@ -20,6 +20,7 @@ constexpr unsigned char foldIndexByte(unsigned char c) {
 
 // Positions 0 to keys.size() - 1 in the order of their keys, zero-terminated bytes compared
 // unsigned; equal keys in position order. A radix sort: a fraction of a comparison sort's cost.
+// It reads up to eight bytes past a key's terminator, which must be readable.
 std::vector<std::uint32_t> orderByKeys(const std::vector<const unsigned char*>& keys);
 
 // The order of the index texts of a deck, which its character set decides.
