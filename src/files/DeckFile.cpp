@@ -101,8 +101,11 @@ void readVersion3(QIODevice& device, qint32 count, ContentHash* hash, ReadResult
     std::size_t at = 0;
     std::vector<std::uint32_t> starts;
     const bool noteStarts = size <= UINT32_MAX;
+    // Every card takes at least its header, so a damaged count reserves no more than the
+    // file could hold.
     if (noteStarts)
-        starts.reserve(static_cast<std::size_t>(std::max(0, count)));
+        starts.reserve(std::min(static_cast<std::size_t>(std::max(0, count)),
+                                size / Card::HeaderSize + 1));
     for (qint64 card = 1; card <= count; ++card) {
         if (noteStarts)
             starts.push_back(static_cast<std::uint32_t>(at));

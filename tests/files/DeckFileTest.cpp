@@ -286,6 +286,8 @@ TEST(DeckFile3, DamageIsRefusedWithTheCardsNumber) {
         {"a record running past the end", head + a + b + record3("c", "text").chopped(1), 3},
         {"one card missing", head + a + b, 3},
         {"bytes after the last card", head + a + b + b + "x", 4},
+        // A count of a billion cards reserves nothing it cannot fill.
+        {"a count far past the file", QByteArray::fromHex("acaa0000") + le32(0x46400003) + a, 2},
     };
     for (const auto& row : table) {
         const DeckFile::ReadResult read = read3(row.file);
