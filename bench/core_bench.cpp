@@ -2,6 +2,7 @@
 // bytes in the same run, sorting and rotating.
 #include "BenchSupport.h"
 #include "deck/CharacterSet.h"
+#include "deck/DeckMerge.h"
 #include "files/DeckFile.h"
 #include "files/Profile.h"
 #include "session/DeckCommands.h"
@@ -187,6 +188,35 @@ int main(int argc, char* argv[]) {
         },
         [&] { unicodeShuffled.SortByIndex(); });
     print("sort_100k_unicode", sortUnicode, "ms");
+
+    // Two sides' edits of one saved deck: 100 changes each, 10 of them on the same cards.
+    const CardBlock mergeBase = realisticCards(Cards, 5);
+    const auto side = [&](int first, const char* mark) {
+        CardBlock out;
+        int k = 0;
+        for (const Card& card : mergeBase) {
+            const bool shared = k % 1000 == 0 && k < 10000;
+            const bool own = k % 1000 == first && k < 90000 + first;
+            std::string body(card.bodyText());
+            if (shared || own)
+                body = (mark + body).substr(0, Card::MaxBodyBytes);
+            out.append(card.indexText(), body, card.isTagged() ? 1 : 0);
+            ++k;
+        }
+        return out;
+    };
+    const CardBlock mine = side(1, "mine "), theirs = side(2, "theirs ");
+    std::size_t mergedCards = 0;
+    const double merge = medianMs(
+        5, [] {},
+        [&] {
+            const DeckMerge::Result result =
+                DeckMerge::merge({mergeBase.cards(), mine.cards(), theirs.cards(), true, {}});
+            mergedCards = result.cards.size();
+        });
+    print("merge_100k", merge, "ms");
+    std::fprintf(stderr, "note: merge: %zu cards after the merge (10 kept in both versions)\n",
+                 mergedCards);
     std::fprintf(stderr,
                  "note: unicode: a %lld-byte deck file, raw read %.1f ms, open %.1f ms; save "
                  "%.1f ms, raw write with fdatasync %.1f ms\n",

@@ -309,6 +309,14 @@ void Deck::replaceCards(CardBlock cards, State state) {
         structureChanged({});
 }
 
+void Deck::setSavedState(DeckSnapshot saved) {
+    m_saved = std::move(saved);
+    m_savedOf.clear();
+    m_differing = 0;
+    m_unsavedStructure = true;
+    changed({});
+}
+
 void Deck::markClean() {
     m_unsavedStructure = false;
     m_savedOf.clear();

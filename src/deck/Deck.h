@@ -108,6 +108,15 @@ public:
     DeckSnapshot snapshot() const;
     // The deck as it was last read or written (empty for a new deck).
     const DeckSnapshot& savedState() const { return m_saved; }
+    // The card of the saved state that a card of the deck replaced when it was edited; null for
+    // a card not edited since, or not known.
+    const Card* savedOriginOf(const Card* card) const {
+        const auto it = m_savedOf.find(card);
+        return it == m_savedOf.end() ? nullptr : it->second;
+    }
+    // After a merge with the file: the file's cards are now the saved state, which the deck
+    // differs from until it is saved.
+    void setSavedState(DeckSnapshot saved);
 
     // Counts the times the deck was emptied: a card remembered by its address is only the same
     // card within one of them.
