@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
     line.forQt.push_back(nullptr);
     DeckApp app(qtArgc, line.forQt.data());
     app.addStartupArguments(line.afterDashes);
+    app.setStartupCopy(line.copyOf);
     if (!app.InitInstance())
         return 0; // the deck's own window has come forward
 

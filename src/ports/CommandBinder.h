@@ -10,6 +10,7 @@ constexpr int Open = 57601;
 constexpr int Save = 57603;
 constexpr int SaveAs = 40020;
 constexpr int Merge = 40071;
+constexpr int MergeChangesFrom = 40072;
 constexpr int ImportCardfile = 40050;
 constexpr int ExportText = 40053;
 constexpr int ExportCommaDelimited = 40055;

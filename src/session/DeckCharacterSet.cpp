@@ -62,7 +62,8 @@ int DeckCharacterSet::codePageFor(const QString& path, Document::Origin origin) 
 
 void DeckCharacterSet::fileTaken(Document::Origin origin, int codePage) {
     using Origin = Document::Origin;
-    const bool sameDeck = origin == Origin::Reread || origin == Origin::SavedAs;
+    const bool sameDeck =
+        origin == Origin::Reread || origin == Origin::SavedAs || origin == Origin::Merged;
     if (!sameDeck) {
         m_asked = false;
         m_older = 0;
@@ -78,18 +79,20 @@ void DeckCharacterSet::fileTaken(Document::Origin origin, int codePage) {
     case Origin::SavedAs:
         set(m_set.codePage()); // remembered for the new name
         break;
+    case Origin::Merged:
+        break; // merged into the deck's own set
     case Origin::Reread:
         // Written for older programs elsewhere: read as the code page it was written in.
         if (m_set.isUnicode())
             set(olderCodePage());
         break;
-    case Origin::Recovered:
+    default:
+        // Where the set is known (the one the work was typed in, the one remembered for a
+        // deck shown untitled), that set.
         if (CharacterSet::isSupported(codePage)) {
-            set(codePage); // the set the work was typed in
+            set(codePage);
             break;
         }
-        [[fallthrough]];
-    default:
         set(codePageFor(m_document.filePath(), origin));
         break;
     }
@@ -129,6 +132,26 @@ std::vector<const Card*> cardsOf(const Deck& deck) {
 }
 
 } // namespace
+
+CardBlock DeckCharacterSet::adopt(CardBlock cards, bool unicodeFile, const QString& path) {
+    if (unicodeFile && !m_set.isUnicode()) {
+        Transcode::Result inSet = Transcode::cards(cards.cards(), CharacterSet::unicode(), m_set);
+        if (inSet.lossy.empty() ||
+            !holdAnyText(QStringLiteral("what %1 of the cards of \"%2\" hold.")
+                             .arg(QString::number(inSet.lossy.size()),
+                                  FileNames::display(PathParts::fileName(path)))))
+            return std::move(inSet.cards);
+        return cards; // a Unicode deck now
+    }
+    if (!unicodeFile && m_set.isUnicode()) {
+        const int remembered = m_profile.characterSetOf(path);
+        const CharacterSet from = CharacterSet::forCodePage(
+            remembered && remembered != CharacterSet::Unicode ? remembered
+                                                              : CharacterSet::localeCodePage());
+        return Transcode::cards(cards.cards(), from, m_set).cards;
+    }
+    return cards;
+}
 
 void DeckCharacterSet::makeUnicode() {
     if (m_set.isUnicode())

@@ -40,6 +40,10 @@ public:
     bool holdAnyText(const QString& leftOut);
     // The deck's texts converted to Unicode; the deck is modified, its front card stays.
     void makeUnicode();
+    // Cards read from another deck file (a Unicode deck or not) in the deck's set: a deck of a
+    // code page from the set it was last shown in, or the locale's; a Unicode deck's cards into
+    // a code page, asking first, as typing does, to make the deck a Unicode deck.
+    CardBlock adopt(CardBlock cards, bool unicodeFile, const QString& path);
     // The deck's texts converted to a code page (as written for older programs): the cards
     // given, which the caller made with Transcode, take the deck's place, in its order.
     void becomeCodePage(int codePage, CardBlock cards);

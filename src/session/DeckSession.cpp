@@ -1,6 +1,7 @@
 #include "DeckSession.h"
 
 #include "RecoveryCopies.h"
+#include "files/ConflictCopies.h"
 #include "files/Export.h"
 #include "files/FileNames.h"
 #include "files/PathParts.h"
@@ -10,6 +11,7 @@
 #include "ports/UserInterface.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -24,10 +26,27 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     , m_documentCommands(m_document, m_deck, ui, m_profile, m_worker, m_sets)
     , m_commands(m_deck, ui, ui, m_sets.current())
     , m_mail(m_sets.current())
-    , m_recovery(m_deck, m_document, m_sets.current(), m_profile, m_worker) {
+    , m_recovery(m_deck, m_document, m_sets.current(), m_profile, m_worker)
+    , m_changes(m_document, m_deck, m_sets, m_documentCommands, ui, m_profile) {
     m_deck.addObserver(&m_relay);
     connect(&m_document, &Document::fileTaken, &m_sets, &DeckCharacterSet::fileTaken);
     connect(&m_sets, &DeckCharacterSet::changed, this, &DeckSession::characterSetChanged);
+    connect(&m_document, &Document::fileTaken, this, [this](Document::Origin origin) {
+        if (origin == Document::Origin::Reread || origin == Document::Origin::Merged)
+            return;
+        // Another deck, or the same under another name: what was offered was for the old one.
+        const bool hadOffer = m_offer.has_value();
+        m_offer.reset();
+        m_waiting.clear();
+        m_offeredChange.reset();
+        m_seenCopies.clear();
+        m_mergedCopies.clear();
+        if (hadOffer)
+            Q_EMIT mergeOfferChanged();
+        // Once the deck is shown: conflict copies already lying beside it.
+        QMetaObject::invokeMethod(this, &DeckSession::lookForOtherVersions, Qt::QueuedConnection);
+    });
+    connect(&m_document, &Document::saved, this, &DeckSession::onWritten);
     connect(&m_document, &Document::fileChanged, this, &DeckSession::documentChanged);
     connect(&m_document.guard(), &FileGuard::changed, this, [this] {
         m_reloadTries = 0;
@@ -81,6 +100,93 @@ void DeckSession::onFileChanged() {
     case DocumentCommands::Reload::NotNeeded:
         break;
     }
+    lookForOtherVersions();
+}
+
+void DeckSession::lookForOtherVersions() {
+    const QString path = m_document.guard().path();
+    if (path.isEmpty() || m_document.isImported())
+        return;
+    // The file changed under unsaved work: offered once for each change, the newest only.
+    if (m_deck.isModified() && m_document.guard().check() == FileState::Changed) {
+        const std::optional<FileStamp> now = FileStamp::of(path);
+        if (now && (!m_offeredChange || !now->sameMetadata(*m_offeredChange))) {
+            m_offeredChange = now;
+            std::erase_if(m_waiting, [](const MergeOffer& o) { return !o.conflictCopy; });
+            if (!m_offer || m_offer->conflictCopy)
+                m_waiting.insert(m_waiting.begin(), MergeOffer{path, false});
+        }
+    }
+    for (const QString& copy : ConflictCopies::beside(path)) {
+        if (m_seenCopies.contains(copy))
+            continue;
+        m_seenCopies << copy;
+        m_waiting.push_back(MergeOffer{copy, true});
+    }
+    offerNext();
+}
+
+void DeckSession::offerNext() {
+    if (m_offer || m_waiting.empty())
+        return;
+    m_offer = m_waiting.front();
+    m_waiting.erase(m_waiting.begin());
+    Q_EMIT mergeOfferChanged();
+}
+
+void DeckSession::acceptMergeOffer() {
+    if (!m_offer)
+        return;
+    const MergeOffer offer = *std::exchange(m_offer, std::nullopt);
+    Q_EMIT mergeOfferChanged();
+    // A conflict copy's common version with the deck is not known: both are kept whole.
+    const bool merged = m_changes.mergeWith(
+        offer.path, offer.conflictCopy ? ChangeMerge::Base::None : ChangeMerge::Base::Saved);
+    if (merged && offer.conflictCopy)
+        m_mergedCopies << offer.path;
+    offerNext();
+}
+
+void DeckSession::declineMergeOffer() {
+    if (!m_offer)
+        return;
+    m_offer.reset();
+    Q_EMIT mergeOfferChanged();
+    offerNext();
+}
+
+void DeckSession::onWritten() {
+    // The file now holds the deck: an offer of the file's own change is out of date.
+    std::erase_if(m_waiting, [](const MergeOffer& o) { return !o.conflictCopy; });
+    if (m_offer && !m_offer->conflictCopy) {
+        m_offer.reset();
+        Q_EMIT mergeOfferChanged();
+        offerNext();
+    }
+    const QStringList merged = std::exchange(m_mergedCopies, {});
+    if (merged.isEmpty())
+        return;
+    QStringList names;
+    for (const QString& copy : merged)
+        names << FileNames::display(PathParts::fileName(copy));
+    const int choice = m_ui.choiceBox(
+        QStringLiteral("The deck now holds the cards of the conflict %1:\n%2\n\nMove %3 to the "
+                       "trash?")
+            .arg(merged.size() == 1 ? QStringLiteral("file") : QStringLiteral("files"),
+                 names.join(u'\n'),
+                 merged.size() == 1 ? QStringLiteral("it") : QStringLiteral("them")),
+        QStringLiteral("Quorix"), MessageIcon::Question,
+        {QStringLiteral("Move to &Trash"), QStringLiteral("&Keep")}, 0);
+    if (choice != 0)
+        return;
+    QStringList failed;
+    for (const QString& copy : merged) {
+        if (!QFile::moveToTrash(copy))
+            failed << FileNames::display(copy);
+    }
+    if (!failed.isEmpty())
+        m_ui.standardMessageBox(
+            QStringLiteral("Quorix could not move to the trash:\n%1").arg(failed.join(u'\n')));
 }
 
 bool DeckSession::recover(const RecoveryCopies::Found& found) {
@@ -193,6 +299,7 @@ void DeckSession::closeDeck() {
 void DeckSession::bindCommands(CommandBinder& binder) {
     m_documentCommands.bindCommands(binder);
     m_commands.bindCommands(binder);
+    binder.bind(Cmd::MergeChangesFrom, [this] { m_changes.MergeChangesFrom(); });
     const auto cards = [this] { return !m_deck.isEmpty(); };
     const auto path = [this] { return m_document.filePath(); };
 

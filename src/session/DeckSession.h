@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChangeMerge.h"
 #include "DeckCharacterSet.h"
 #include "DeckCommands.h"
 #include "Document.h"
@@ -45,6 +46,7 @@ public:
     DeckCommands& commands() { return m_commands; }
     Mail& mail() { return m_mail; }
     RecoveryCopy& recovery() { return m_recovery; }
+    ChangeMerge& changeMerge() { return m_changes; }
     Worker& worker() { return m_worker; }
 
     // Shows the deck in another character set: no byte changes and the deck is not marked
@@ -66,15 +68,35 @@ public:
     // it is left to recover.
     void closeDeck();
 
+    // Another version of the deck to merge in: the deck's own file, changed by another program
+    // while the deck has unsaved changes, or a sync tool's conflict copy beside it. One offer
+    // at a time, the oldest first; each is offered once.
+    struct MergeOffer {
+        QString path;
+        bool conflictCopy = false;
+    };
+    const std::optional<MergeOffer>& mergeOffer() const { return m_offer; }
+    // Merges the offered version in; the next offer follows.
+    void acceptMergeOffer();
+    // Keep Mine: the offer goes (Save asks about the file's change as before).
+    void declineMergeOffer();
+
 Q_SIGNALS:
     void deckChanged(DeckChanges changes);
     void modifiedChanged(bool modified);
     // The document's file or its imported state changed.
     void documentChanged();
     void characterSetChanged();
+    // mergeOffer() changed: a new offer, or none any more.
+    void mergeOfferChanged();
 
 private:
     void onFileChanged();
+    // Looks for versions to offer: the file changed while the deck has unsaved changes, and
+    // conflict copies beside it.
+    void lookForOtherVersions();
+    void offerNext();
+    void onWritten();
     // Brings back the work of a copy; false when its cards could not be read.
     bool recover(const RecoveryCopies::Found& found);
     // Hears the deck and passes it on as signals.
@@ -100,6 +122,14 @@ private:
     DeckCommands m_commands;
     Mail m_mail;
     RecoveryCopy m_recovery;
+    ChangeMerge m_changes;
+    std::optional<MergeOffer> m_offer;
+    std::vector<MergeOffer> m_waiting;
+    // What the file was when its change was last offered; the copies offered; the copies
+    // merged, offered to the trash once the deck is saved.
+    std::optional<FileStamp> m_offeredChange;
+    QStringList m_seenCopies;
+    QStringList m_mergedCopies;
     // A file being written by another program is read again a little later.
     QTimer m_reloadRetry;
     int m_reloadTries = 0;

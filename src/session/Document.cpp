@@ -91,9 +91,11 @@ void Document::setFilePath(const QString& path) {
 void Document::takeOver(Takeover t) {
     // Shown once it is the deck of its file, in that file's character set.
     const Deck::Batch batch(m_deck);
-    const std::optional<FrontCard> front =
-        t.origin == Origin::Reread ? FrontCard::of(m_deck) : std::nullopt;
+    const bool sameDeck = t.origin == Origin::Reread || t.origin == Origin::Merged;
+    const std::optional<FrontCard> front = sameDeck ? FrontCard::of(m_deck) : std::nullopt;
     m_deck.replaceCards(std::move(t.cards), t.state);
+    if (t.savedState)
+        m_deck.setSavedState(std::move(*t.savedState));
     if (front) {
         const int k = front->findIn(m_deck);
         if (k >= 0) {
@@ -108,8 +110,9 @@ void Document::takeOver(Takeover t) {
                     break;
                 }
             }
-            m_window.statusMessage(
-                QStringLiteral("The card you had in front is no longer in the deck's file."));
+            if (t.origin == Origin::Reread)
+                m_window.statusMessage(
+                    QStringLiteral("The card you had in front is no longer in the deck's file."));
         }
     }
     m_guard.follow(t.imported ? QString() : t.path, t.imported ? std::nullopt : t.stamp);
@@ -128,4 +131,5 @@ void Document::written(const QString& path, std::optional<FileStamp> stamp, bool
         setFilePath(path);
     if (savedAs)
         Q_EMIT fileTaken(Origin::SavedAs, 0);
+    Q_EMIT saved();
 }

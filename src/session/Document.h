@@ -22,7 +22,17 @@ class Document : public QObject {
     Q_OBJECT
 public:
     // How the deck came to belong to the file it now has (or to none).
-    enum class Origin { New, Opened, Imported, ImportedByCommand, SavedAs, Recovered, Reread };
+    enum class Origin {
+        New,
+        Opened,
+        Imported,
+        ImportedByCommand,
+        SavedAs,
+        Recovered,
+        Reread,
+        // The deck merged with its file's or another deck's changes: the same deck, modified.
+        Merged
+    };
 
     Document(Deck& deck, WindowStatus& window, Worker& worker);
 
@@ -51,6 +61,8 @@ public:
         std::optional<FileStamp> stamp;
         int codePage = 0; // the set the deck was shown in, where known
         QString proposedName;
+        // Merged: what the deck now differs from until it is saved (the file's cards).
+        std::optional<DeckSnapshot> savedState;
     };
     void takeOver(Takeover takeover);
     // The deck was written to path (Save, Save As): it is that file's now.
@@ -62,6 +74,8 @@ Q_SIGNALS:
     // The deck is now that of another file, or a new one: said before the deck is shown, so
     // that its character set can be chosen first (codePage 0: by the rules of the origin).
     void fileTaken(Document::Origin origin, int codePage);
+    // The deck was written to its file (after fileTaken, for Save As).
+    void saved();
 
 private:
     void setFilePath(const QString& path);

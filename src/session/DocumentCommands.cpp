@@ -85,36 +85,11 @@ std::optional<DeckStorage::Read> DocumentCommands::readDeck(const QString& path,
     return std::nullopt;
 }
 
-namespace {
-
-std::vector<const Card*> cardsIn(const CardBlock& block) {
-    return block.cards();
-}
-
-} // namespace
-
 bool DocumentCommands::LoadDeckFile(const QString& path) {
     auto read = readDeck(path);
     if (!read)
         return false;
-    CardBlock cards = std::move(read->cards);
-    const CharacterSet& set = m_sets.current();
-    if (read->unicode && !set.isUnicode()) {
-        // Cards the deck's code page cannot hold all of: the deck may become a Unicode deck.
-        Transcode::Result inSet = Transcode::cards(cardsIn(cards), CharacterSet::unicode(), set);
-        if (inSet.lossy.empty() ||
-            !m_sets.holdAnyText(QStringLiteral("what %1 of the cards of \"%2\" hold.")
-                                    .arg(QString::number(inSet.lossy.size()),
-                                         FileNames::display(PathParts::fileName(path)))))
-            cards = std::move(inSet.cards);
-    } else if (!read->unicode && set.isUnicode()) {
-        // A deck of a code page: read in the set it was last shown in, or the locale's.
-        const int remembered = m_profile.characterSetOf(path);
-        const CharacterSet from = CharacterSet::forCodePage(
-            remembered && remembered != CharacterSet::Unicode ? remembered
-                                                              : CharacterSet::localeCodePage());
-        cards = Transcode::cards(cardsIn(cards), from, set).cards;
-    }
+    CardBlock cards = m_sets.adopt(std::move(read->cards), read->unicode, path);
     const Deck::Batch batch(m_deck);
     m_deck.appendCards(std::move(cards));
     m_deck.SortByIndex();
@@ -480,6 +455,22 @@ bool DocumentCommands::openAnyFile(const QString& path) {
     }
     auto read = readDeck(path);
     return read && openDeck(path, std::move(*read));
+}
+
+bool DocumentCommands::openCopy(const QString& path) {
+    auto read = readDeck(path);
+    if (!read)
+        return false;
+    Document::Takeover t;
+    t.origin = Document::Origin::Opened;
+    t.codePage =
+        read->unicode ? CharacterSet::Unicode : m_sets.codePageFor(path, Document::Origin::Opened);
+    t.cards = std::move(read->cards);
+    // Untitled, so that no Save writes over the file; its name says whose it is.
+    t.proposedName =
+        QFileInfo(PathParts::fileName(path)).completeBaseName() + QStringLiteral(" (theirs).qrx");
+    m_document.takeOver(std::move(t));
+    return true;
 }
 
 void DocumentCommands::startupLoad(const QString& path) {

@@ -58,6 +58,9 @@ public:
     // another window, which has come forward.
     bool openFile(const QString& path);
     // The deck named when the program starts; a failure leaves an empty, untitled deck.
+    // Another version of a deck shown untitled (the sync tool's, another program's): its
+    // cards in the set remembered for it, and a name that says whose they are.
+    bool openCopy(const QString& path);
     void startupLoad(const QString& path);
 
     // Reads the deck's file again when another program changed it and the deck holds no
@@ -68,6 +71,10 @@ public:
 
     // New, Open, Save, Save As, Merge and the card-file import.
     void bindCommands(CommandBinder& binder);
+
+    // Reads a deck file whole; nothing when it cannot be read or is no whole deck file, which
+    // the user is told unless quiet.
+    std::optional<DeckStorage::Read> readDeck(const QString& path, bool quiet = false);
 
 private:
     enum class Go { Ahead, SaveElsewhere, Stop };
@@ -82,7 +89,7 @@ private:
     // first.
     bool writeForOlderPrograms(const QString& path);
     bool offerSaveAsForReadOnly(const QString& path);
-    std::optional<DeckStorage::Read> readDeck(const QString& path, bool quiet = false);
+
     bool openDeck(const QString& path, DeckStorage::Read read);
     bool openAnyFile(const QString& path);
     // codePage: the card file's, for cards converted into a Unicode deck; 0: read in the set

@@ -17,6 +17,8 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             line.action = Action::Version;
         else if (std::strcmp(argv[i], "--help") == 0)
             line.action = Action::Help;
+        else if (std::strcmp(argv[i], "--copy-of") == 0 && i + 1 < argc)
+            line.copyOf = FileNames::decode(QByteArrayView(argv[++i]));
         else
             line.forQt.push_back(argv[i]);
     }
@@ -32,6 +34,9 @@ const char* CommandLine::usage() {
            "\n"
            "  --help     shows this text\n"
            "  --version  shows the version\n"
+           "  --copy-of FILE\n"
+           "             shows the cards of the deck FILE in an untitled window: Save asks\n"
+           "             for a new name, so FILE is never written\n"
            "  --         ends the options: what follows is the file's name, even when it\n"
            "             starts with \"-\"\n"
            "\n"

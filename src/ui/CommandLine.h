@@ -13,6 +13,9 @@ struct CommandLine {
     std::vector<char*> forQt;
     // The arguments after "--", as their bytes.
     QStringList afterDashes;
+    // --copy-of FILE: the deck's cards in an untitled window of their own (another program's
+    // version of a deck, shown beside the user's).
+    QString copyOf;
 
     static CommandLine parse(int argc, char* argv[]);
     static const char* usage();

@@ -5,6 +5,7 @@
 #include "WindowPort.h"
 #include "WindowRegistry.h"
 #include "files/FileNames.h"
+#include "session/DeckSession.h"
 #include "session/SignalPipe.h"
 
 #include <QSettings>
@@ -39,7 +40,7 @@ bool DeckApp::InitInstance() {
     // A relative name means the folder Quorix was started in, wherever it is opened later.
     const QString path = FileNames::absolute(startupPath(QStringList(QString()) + m_arguments));
     m_windows = std::make_unique<WindowRegistry>();
-    if (!path.isEmpty() && m_windows->bringForward(path))
+    if (m_copyOf.isEmpty() && !path.isEmpty() && m_windows->bringForward(path))
         return false;
 
     m_port = std::make_unique<WindowPort>();
@@ -57,7 +58,9 @@ bool DeckApp::InitInstance() {
     connect(m_signals.get(), &SignalPipe::received, this,
             [this] { m_frame->endWithoutAsking(m_session->keepWorkForNextStart()); });
 
-    if (!path.isEmpty())
+    if (!m_copyOf.isEmpty())
+        m_session->documentCommands().openCopy(FileNames::absolute(m_copyOf));
+    else if (!path.isEmpty())
         m_frame->startupLoad(path);
     m_frame->show();
     m_frame->closingStep();

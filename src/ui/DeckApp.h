@@ -26,6 +26,8 @@ public:
 
     // Arguments that Qt never saw (those after "--"), taken as they are.
     void addStartupArguments(const QStringList& arguments) { m_arguments << arguments; }
+    // A deck whose cards the window shows untitled, in place of a deck to open.
+    void setStartupCopy(const QString& path) { m_copyOf = path; }
     // The deck path of a command line: the arguments after the program name joined by single
     // blanks, since the shell has already split and unquoted them.
     static QString startupPath(const QStringList& arguments);
@@ -33,6 +35,7 @@ public:
 private:
     // The arguments after the program name that Qt left, with the exact bytes of each.
     QStringList m_arguments;
+    QString m_copyOf;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<SignalPipe> m_signals;

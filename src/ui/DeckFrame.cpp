@@ -4,6 +4,7 @@
 #include "CardMenu.h"
 #include "CardStack.h"
 #include "CardWindow.h"
+#include "ChangeBar.h"
 #include "CommandActions.h"
 #include "DeckStatusBar.h"
 #include "Dialogs.h"
@@ -15,16 +16,19 @@
 #include "WindowPort.h"
 #include "WindowPos.h"
 #include "files/FileNames.h"
+#include "files/PathParts.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QSessionManager>
 #include <QStackedWidget>
 #include <QStatusTipEvent>
 #include <QUrl>
+#include <QVBoxLayout>
 
 DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     : QMainWindow(parent)
@@ -35,13 +39,39 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setAcceptDrops(true); // a deck or card file dropped on the window opens
 
-    // Two views of the deck in one place: the cascade of cards, and the list of indexes.
-    m_views = new QStackedWidget(this);
+    // Two views of the deck in one place: the cascade of cards, and the list of indexes; above
+    // them, when there is one, the offer of another version of the deck.
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_changeBar = new ChangeBar(central);
+    m_views = new QStackedWidget(central);
     m_stack = new CardStack(session, m_views);
     m_list = new IndexList(session, m_views);
     m_views->addWidget(m_stack);
     m_views->addWidget(m_list);
-    setCentralWidget(m_views);
+    column->addWidget(m_changeBar);
+    column->addWidget(m_views, 1);
+    setCentralWidget(central);
+    connect(&session, &DeckSession::mergeOfferChanged, this, &DeckFrame::onMergeOffer);
+    connect(m_changeBar, &ChangeBar::merge, this, [this] {
+        m_session.acceptMergeOffer();
+        closingStep();
+    });
+    connect(m_changeBar, &ChangeBar::keepMine, this, [this] {
+        m_session.declineMergeOffer();
+        closingStep();
+    });
+    connect(m_changeBar, &ChangeBar::showTheirs, this, [this] {
+        // In a Quorix of its own, as every deck is: the window's deck stays as it is.
+        if (const auto& offer = m_session.mergeOffer();
+            offer && !QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                              {QStringLiteral("--copy-of"), offer->path}))
+            ShowStatusMessage(QStringLiteral("Quorix could not start a window for the other "
+                                             "version."));
+        closingStep();
+    });
     m_status = new DeckStatusBar(this);
     setStatusBar(m_status);
     port.attach(
@@ -241,6 +271,23 @@ void DeckFrame::closingStep() {
 
 void DeckFrame::startupLoad(const QString& path) {
     m_session.documentCommands().startupLoad(path);
+}
+
+void DeckFrame::onMergeOffer() {
+    const auto& offer = m_session.mergeOffer();
+    if (!offer) {
+        m_changeBar->offer(QString());
+        return;
+    }
+    const QString name = FileNames::display(PathParts::fileName(offer->path));
+    m_changeBar->offer(
+        offer->conflictCopy
+            ? QStringLiteral("A sync tool kept another version of this deck beside it: \"%1\". "
+                             "Merge its cards into the deck?")
+                  .arg(name)
+            : QStringLiteral("Another program changed the deck's file \"%1\" while you have "
+                             "unsaved changes. Merge its cards with yours?")
+                  .arg(name));
 }
 
 void DeckFrame::endWithoutAsking(int status) {

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class CardMenu;
+class ChangeBar;
 class CardStack;
 class CardWindow;
 class CommandActions;
@@ -36,6 +37,7 @@ public:
     CardStack* cardStack() const { return m_stack; }
     IndexList* indexList() const { return m_list; }
     DeckStatusBar* deckStatusBar() const { return m_status; }
+    ChangeBar* changeBar() const { return m_changeBar; }
     CommandActions* commands() const { return m_actions; }
     QAction* action(int commandId) const;
     FindDialog* findDialog() const { return m_findDialog; }
@@ -78,9 +80,11 @@ private:
     void onFrontCardCreated(CardWindow* front);
     void onCardButton(int id);
     void onCommitData(QSessionManager& manager);
+    void onMergeOffer();
 
     DeckSession& m_session;
     WindowPort& m_port;
+    ChangeBar* m_changeBar;
     QStackedWidget* m_views;
     CardStack* m_stack;
     IndexList* m_list;

@@ -1,3 +1,4 @@
+#include "files/ConflictCopies.h"
 #include "files/FileNames.h"
 #include "files/FileStamp.h"
 #include "files/SafeWrite.h"
@@ -126,4 +127,33 @@ TEST(FileNamesAsTheSystemReadsThem, DotDotAfterALinkAndStoredNames) {
     EXPECT_FALSE(stored.contains(u'\n'));
     EXPECT_FALSE(stored.contains(u'\r'));
     EXPECT_EQ(FileNames::fromStored(stored), odd);
+}
+
+// The names sync tools give the version that lost, and names that only look alike.
+TEST(ConflictCopyNames, EachToolsFormAndNothingElse) {
+    const QString deck = QStringLiteral("Notes 2026.qrx");
+    const char* const copies[] = {
+        "Notes 2026.sync-conflict-20261208-101500-ABCDEFG.qrx",
+        "Notes 2026 (conflicted copy 2026-12-08 101500).qrx",
+        "Notes 2026 (Anna's conflicted copy 2026-12-08).qrx",
+        "Notes 2026 (Anna's conflicted copy 2026-12-08 (1)).qrx",
+        "NOTES 2026.SYNC-CONFLICT-20261208-101500-abcdefg.QRX",
+    };
+    for (const char* name : copies)
+        EXPECT_TRUE(ConflictCopies::isCopyOf(QString::fromUtf8(name), deck)) << name;
+    const char* const others[] = {
+        "Notes 2026.qrx",
+        "Notes 2026 (copy).qrx",
+        "Notes 2026.sync-conflict-20261208-101500-ABCDEFG.crd",
+        "Notes 2025.sync-conflict-20261208-101500-ABCDEFG.qrx",
+        "Notes 2026.sync-conflict-2026-101500-ABCDEFG.qrx",
+        "Other Notes 2026 (conflicted copy 2026-12-08).qrx",
+    };
+    for (const char* name : others)
+        EXPECT_FALSE(ConflictCopies::isCopyOf(QString::fromUtf8(name), deck)) << name;
+    // Characters of patterns in the deck's own name are only characters.
+    EXPECT_FALSE(ConflictCopies::isCopyOf(QStringLiteral("aXb.sync-conflict-20261208-101500-A.qrx"),
+                                          QStringLiteral("a.b.qrx")));
+    EXPECT_TRUE(ConflictCopies::isCopyOf(QStringLiteral("a.b.sync-conflict-20261208-101500-A.qrx"),
+                                         QStringLiteral("a.b.qrx")));
 }

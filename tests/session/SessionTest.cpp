@@ -45,7 +45,11 @@ TEST(Session, EnableRulesFollowTheDeckAndTheDocument) {
     Rules rules;
     session.bindCommands(rules);
     // A new deck is a Unicode deck: Unicode is its one character set.
-    std::vector<int> always{Cmd::New, Cmd::Open, Cmd::ImportCardfile, Cmd::Add,
+    std::vector<int> always{Cmd::New,
+                            Cmd::Open,
+                            Cmd::ImportCardfile,
+                            Cmd::MergeChangesFrom,
+                            Cmd::Add,
                             Cmd::CharacterSet + CharacterSet::Unicode};
     std::vector<int> cards{Cmd::Save,
                            Cmd::SaveAs,

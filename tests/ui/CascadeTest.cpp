@@ -3,12 +3,14 @@
 #include "support/TypeText.h"
 #include "ui/CardButton.h"
 #include "ui/CardMenu.h"
+#include "ui/ChangeBar.h"
 #include "ui/CommandTable.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QHelpEvent>
 #include <QListView>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolTip>
@@ -412,6 +414,55 @@ TEST_F(Cascade, AReloadKeepsTheCardTheCursorAndTheSelection) {
     EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("line"));
     QTest::keyClicks(editor(), QStringLiteral("word"));
     EXPECT_EQ(frame->deck().card(0).bodyText(), "NEW second word one\r\nline two");
+}
+
+// Another program's change under unsaved typing is offered at once, in a bar that leaves the
+// keyboard in the card; Merge keeps both sides, and Save then writes without asking. A sync
+// tool's conflict copy is offered the same way, and is never removed without asking.
+TEST_F(Cascade, AChangeFromElsewhereIsOfferedAtOnceAndMergedCardByCard) {
+    const QString file = path("shared.qrx");
+    const auto writeFile = [](const QString& name,
+                              std::initializer_list<std::pair<const char*, const char*>> cards) {
+        Deck other;
+        other.appendCards(cardsOf(cards));
+        other.SortByIndex();
+        QFile out(name);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(DeckFile::write(other, out));
+    };
+    writeFile(file, {{"a", "one"}, {"b", "two"}});
+    ASSERT_TRUE(frame->session().documentCommands().openFile(file));
+    editor()->setFocus();
+    QTest::keyClicks(editor(), QStringLiteral("mine "));
+    ChangeBar* bar = frame->changeBar();
+    EXPECT_FALSE(bar->isVisible());
+
+    writeFile(file, {{"a", "one"}, {"b", "two theirs"}, {"c", "new"}});
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 2000);
+    EXPECT_TRUE(bar->text().contains(QStringLiteral("\"shared.qrx\"")));
+    EXPECT_TRUE(editor()->hasFocus());
+    script.answer(Answer::Ok); // what came of the merge
+    QTest::mouseClick(bar->mergeButton(), Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(indexes(), (Indexes{"a", "b", "c"}));
+    EXPECT_EQ(frame->deck().card(0).bodyText(), "mine one");
+    EXPECT_EQ(frame->deck().card(1).bodyText(), "two theirs");
+    EXPECT_TRUE(frame->deck().isModified());
+    EXPECT_TRUE(editor()->hasFocus());
+    ASSERT_TRUE(frame->session().documentCommands().Save()); // no question: it holds theirs
+    EXPECT_FALSE(frame->deck().isModified());
+
+    const QString copy = path("shared.sync-conflict-20261208-101500-ABCDEFG.qrx");
+    writeFile(copy, {{"a", "mine one"}, {"d", "from the copy"}});
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 2000);
+    EXPECT_TRUE(bar->text().contains(QStringLiteral("sync-conflict")));
+    script.answer(Answer::Ok);
+    QTest::mouseClick(bar->mergeButton(), Qt::LeftButton);
+    EXPECT_EQ(indexes(), (Indexes{"a", "b", "c", "d"}));
+    script.pick(1); // keep the conflict copy
+    ASSERT_TRUE(frame->session().documentCommands().Save());
+    EXPECT_TRUE(script.lastChoices.value(0).contains(QStringLiteral("Trash")));
+    EXPECT_TRUE(QFile::exists(copy));
 }
 
 // A right-to-left paragraph reads from the right edge of the card, a left-to-right one from

@@ -54,6 +54,7 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
                                     "&File/&Save\tF3",
                                     "&File/Save &As...",
                                     "&File/&Merge...",
+                                    "&File/Merge &Changes From...",
                                     "&File/-",
                                     "&File/&Import>",
                                     "&File/&Import/&Cardfile...",
@@ -154,14 +155,15 @@ TEST_F(Frame, MenusFollowTheCommandTable) {
               QStringLiteral("Show a list of all indexes"));
     EXPECT_EQ(frame->action(Cmd::ViewCards)->statusTip(), QStringLiteral("Show the cards"));
     EXPECT_TRUE(frame->action(Cmd::ViewCards)->isCheckable());
-    // 33 menu items, Unicode and 14 code pages, and Next and Previous of the keyboard alone.
-    EXPECT_EQ(commandTable().size(), 50u);
+    // 34 menu items, Unicode and 14 code pages, and Next and Previous of the keyboard alone.
+    EXPECT_EQ(commandTable().size(), 51u);
 }
 
 TEST_F(Frame, EnableRulesWithAndWithoutCards) {
     QApplication::clipboard()->setText(QStringLiteral("on the clipboard"));
-    const int always[] = {Cmd::New, Cmd::Open,    Cmd::ImportCardfile, Cmd::Exit,
-                          Cmd::Add, Cmd::Restore, Cmd::HelpContents,   Cmd::About};
+    const int always[] = {Cmd::New,  Cmd::Open, Cmd::ImportCardfile, Cmd::MergeChangesFrom,
+                          Cmd::Exit, Cmd::Add,  Cmd::Restore,        Cmd::HelpContents,
+                          Cmd::About};
     const int cards[] = {
         Cmd::Save,      Cmd::SaveAs,    Cmd::Merge,    Cmd::ExportText, Cmd::ExportCommaDelimited,
         Cmd::PrintCard, Cmd::PrintList, Cmd::PrintTag, Cmd::SendList,   Cmd::SendTag,

@@ -1,0 +1,107 @@
+#include "ChangeMerge.h"
+
+#include "DeckCharacterSet.h"
+#include "Document.h"
+#include "DocumentCommands.h"
+#include "deck/DeckMerge.h"
+#include "files/FileNames.h"
+#include "files/PathParts.h"
+#include "files/Profile.h"
+#include "ports/UserInterface.h"
+
+namespace {
+
+std::vector<const Card*> cardsOf(const CardRing& cards) {
+    std::vector<const Card*> out;
+    out.reserve(static_cast<std::size_t>(cards.count()));
+    for (int k = 0, n = cards.count(); k < n; ++k)
+        out.push_back(&cards.card(k));
+    return out;
+}
+
+QString count(std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(QString::number(n),
+                                       QString::fromLatin1(n == 1 ? one : many));
+}
+
+} // namespace
+
+ChangeMerge::ChangeMerge(Document& document, Deck& deck, DeckCharacterSet& characterSet,
+                         DocumentCommands& commands, UserInterface& ui, Profile& profile)
+    : m_document(document)
+    , m_deck(deck)
+    , m_sets(characterSet)
+    , m_commands(commands)
+    , m_ui(ui)
+    , m_profile(profile) {}
+
+bool ChangeMerge::mergeWith(const QString& path, Base base) {
+    // One complete read: a change after it is another change, and is offered again.
+    std::optional<DeckStorage::Read> read = m_commands.readDeck(path);
+    if (!read)
+        return false;
+    Deck other;
+    other.appendCards(m_sets.adopt(std::move(read->cards), read->unicode, path));
+    const std::vector<const Card*> saved = cardsOf(m_deck.savedState());
+    const std::vector<const Card*> theirs = cardsOf(other);
+    const bool known = base == Base::Saved ||
+                       (base == Base::IfDescended && DeckMerge::descendsFrom(saved, theirs));
+    DeckMerge::Input input;
+    input.base = known ? saved : std::vector<const Card*>();
+    input.mine = cardsOf(m_deck);
+    input.theirs = theirs;
+    input.baseKnown = known;
+    input.mineOrigin = [this](const Card* card) { return m_deck.savedOriginOf(card); };
+    DeckMerge::Result result = DeckMerge::merge(input);
+
+    // The deck's own file: the merged deck differs from what the file now holds, which is the
+    // next merge's base. Another file leaves the deck's own file and state as they were.
+    const bool ownFile = !m_document.isImported() && !m_document.filePath().isEmpty() &&
+                         FileNames::sameFile(path, m_document.filePath());
+    Document::Takeover t;
+    t.origin = Document::Origin::Merged;
+    t.cards = std::move(result.cards);
+    t.state = Deck::State::Unsaved;
+    t.path = m_document.filePath();
+    t.imported = m_document.isImported();
+    t.proposedName = m_document.proposedName();
+    t.stamp = ownFile ? read->stamp : m_document.guard().stamp();
+    if (ownFile)
+        t.savedState = other.snapshot();
+    m_document.takeOver(std::move(t));
+
+    const QString name = FileNames::display(PathParts::fileName(path));
+    QString text;
+    if (known) {
+        text = QStringLiteral("Merged with \"%1\": %2 from it, %3 of yours.")
+                   .arg(name, count(result.changedThere, "change", "changes"),
+                        count(result.changedHere, "change", "changes"));
+    } else {
+        text = QStringLiteral("Merged with \"%1\", which has no earlier version in common with "
+                              "the deck: every card of both is kept, %2 only it had (a card "
+                              "deleted on one side is back).")
+                   .arg(name, count(result.fromTheirsOnly, "card", "cards"));
+    }
+    if (!result.conflicts.empty()) {
+        QStringList names;
+        for (const std::string& index : result.conflicts) {
+            const QString shown = m_sets.current().decode(index);
+            if (!names.contains(shown))
+                names << shown;
+        }
+        text += QStringLiteral("\n\n%1 changed on both sides, or changed on one and deleted on "
+                               "the other, and kept in every version (find them by their "
+                               "index in the list):\n%2")
+                    .arg(count(names.size(), "card was", "cards were"), names.join(u'\n'));
+    }
+    m_ui.standardMessageBox(text, MessageIcon::Information);
+    return true;
+}
+
+void ChangeMerge::MergeChangesFrom() {
+    const auto path = m_ui.fileDialog(
+        fileDialogRequest(FileDialogRequest::Kind::Open, QStringLiteral("Merge Changes From"),
+                          QStringLiteral("Quorix Files"), QStringLiteral("qrx"), m_profile));
+    if (path)
+        mergeWith(*path, Base::IfDescended);
+}
