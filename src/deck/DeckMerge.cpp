@@ -219,6 +219,7 @@ Result unite(const Input& input) {
         if (mineByKey.take(k) >= 0)
             continue;
         chosen.push_back(&k);
+        result.conflicts.emplace_back(k.index);
         ++result.fromTheirsOnly;
     }
     result.cards = blockOf(chosen);

@@ -35,8 +35,8 @@ struct Result {
     // Mine's cards as merged, in mine's order, then theirs' new ones; a card kept in two
     // versions has mine's version first.
     CardBlock cards;
-    // The indexes of the cards kept in two versions (both versions'), and of those kept though
-    // one side deleted them.
+    // The cards to look at, by their indexes: those kept in two versions (both versions'), and
+    // those kept though one side deleted them; without a base, those only theirs had.
     std::vector<std::string> conflicts;
     // Without a base: the cards only the other side had.
     int fromTheirsOnly = 0;

@@ -4,6 +4,8 @@
 #include "PathParts.h"
 
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -52,6 +54,26 @@ QStringList beside(const QString& deckPath) {
     for (const QFileInfo& entry : found)
         paths << folder + u'/' + entry.fileName();
     return paths;
+}
+
+bool moveToTrash(const QString& path) {
+    // The trash of the home folder is made where it is missing: without it, Qt puts the file
+    // in a "files" folder of the working folder, and says it went to the trash.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QString inTrash;
+    if (!QFile::moveToTrash(path, &inTrash))
+        return false;
+    if (QDir::isAbsolutePath(inTrash) && inTrash.contains(QLatin1String("Trash")))
+        return true;
+    // Not a trash after all: put back, and the folders made for it go if empty.
+    const QFileInfo moved(inTrash);
+    QDir top = moved.dir();
+    top.cdUp();
+    QFile::rename(moved.absoluteFilePath(), path);
+    QFile::remove(top.absoluteFilePath(QStringLiteral("info/%1.trashinfo").arg(moved.fileName())));
+    top.rmdir(QStringLiteral("files"));
+    top.rmdir(QStringLiteral("info"));
+    return false;
 }
 
 } // namespace ConflictCopies

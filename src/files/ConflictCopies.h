@@ -13,5 +13,8 @@ namespace ConflictCopies {
 bool isCopyOf(const QString& name, const QString& deckName);
 // The conflict copies of the deck in its folder, as full paths, oldest first.
 QStringList beside(const QString& deckPath);
+// Moves a copy to the desktop's trash; false, with the file where it was, when there is no
+// trash to take it.
+bool moveToTrash(const QString& path);
 
 } // namespace ConflictCopies

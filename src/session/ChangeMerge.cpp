@@ -72,27 +72,30 @@ bool ChangeMerge::mergeWith(const QString& path, Base base) {
 
     const QString name = FileNames::display(PathParts::fileName(path));
     QString text;
+    QStringList names;
+    for (const std::string& index : result.conflicts) {
+        const QString shown = m_sets.current().decode(index);
+        if (!names.contains(shown))
+            names << shown;
+    }
     if (known) {
         text = QStringLiteral("Merged with \"%1\": %2 from it, %3 of yours.")
                    .arg(name, count(result.changedThere, "change", "changes"),
                         count(result.changedHere, "change", "changes"));
+        if (!names.isEmpty())
+            text += QStringLiteral("\n\n%1 changed on both sides, or changed on one and deleted "
+                                   "on the other, and kept in every version (find them by "
+                                   "their index in the list):\n%2")
+                        .arg(count(names.size(), "card was", "cards were"), names.join(u'\n'));
     } else {
         text = QStringLiteral("Merged with \"%1\", which has no earlier version in common with "
-                              "the deck: every card of both is kept, %2 only it had (a card "
-                              "deleted on one side is back).")
-                   .arg(name, count(result.fromTheirsOnly, "card", "cards"));
-    }
-    if (!result.conflicts.empty()) {
-        QStringList names;
-        for (const std::string& index : result.conflicts) {
-            const QString shown = m_sets.current().decode(index);
-            if (!names.contains(shown))
-                names << shown;
-        }
-        text += QStringLiteral("\n\n%1 changed on both sides, or changed on one and deleted on "
-                               "the other, and kept in every version (find them by their "
-                               "index in the list):\n%2")
-                    .arg(count(names.size(), "card was", "cards were"), names.join(u'\n'));
+                              "the deck: every card of both is kept.")
+                   .arg(name);
+        if (!names.isEmpty())
+            text += QStringLiteral("\n\n%1 only it had: a card changed on one side is there in "
+                                   "both versions, and one deleted on one side is back (find "
+                                   "them by their index in the list):\n%2")
+                        .arg(count(result.fromTheirsOnly, "card", "cards"), names.join(u'\n'));
     }
     m_ui.standardMessageBox(text, MessageIcon::Information);
     return true;

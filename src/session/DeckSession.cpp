@@ -117,6 +117,13 @@ void DeckSession::lookForOtherVersions() {
                 m_waiting.insert(m_waiting.begin(), MergeOffer{path, false});
         }
     }
+    // A copy gone meanwhile (merged on another computer, or moved away) is no longer offered.
+    const auto gone = [](const MergeOffer& o) { return o.conflictCopy && !QFile::exists(o.path); };
+    std::erase_if(m_waiting, gone);
+    if (m_offer && gone(*m_offer)) {
+        m_offer.reset();
+        Q_EMIT mergeOfferChanged();
+    }
     for (const QString& copy : ConflictCopies::beside(path)) {
         if (m_seenCopies.contains(copy))
             continue;
@@ -181,7 +188,7 @@ void DeckSession::onWritten() {
         return;
     QStringList failed;
     for (const QString& copy : merged) {
-        if (!QFile::moveToTrash(copy))
+        if (!ConflictCopies::moveToTrash(copy))
             failed << FileNames::display(copy);
     }
     if (!failed.isEmpty())

@@ -282,12 +282,8 @@ void DeckFrame::onMergeOffer() {
     const QString name = FileNames::display(PathParts::fileName(offer->path));
     m_changeBar->offer(
         offer->conflictCopy
-            ? QStringLiteral("A sync tool kept another version of this deck beside it: \"%1\". "
-                             "Merge its cards into the deck?")
-                  .arg(name)
-            : QStringLiteral("Another program changed the deck's file \"%1\" while you have "
-                             "unsaved changes. Merge its cards with yours?")
-                  .arg(name));
+            ? QStringLiteral("A sync tool kept another version of this deck: \"%1\".").arg(name)
+            : QStringLiteral("Another program changed \"%1\" while you were editing.").arg(name));
 }
 
 void DeckFrame::endWithoutAsking(int status) {

@@ -3,6 +3,7 @@
 #include "files/FileStamp.h"
 #include "files/SafeWrite.h"
 #include "support/DocumentFixture.h"
+#include "support/StateHome.h"
 
 #include <QDir>
 
@@ -156,4 +157,18 @@ TEST(ConflictCopyNames, EachToolsFormAndNothingElse) {
                                           QStringLiteral("a.b.qrx")));
     EXPECT_TRUE(ConflictCopies::isCopyOf(QStringLiteral("a.b.sync-conflict-20261208-101500-A.qrx"),
                                          QStringLiteral("a.b.qrx")));
+}
+
+// A merged conflict copy goes to the trash, made where it is missing, and never into a
+// "files" folder of the working folder (where Qt puts it when it finds no trash).
+TEST(ConflictCopyNames, TheTrashIsMadeWhereItIsMissing) {
+    QTemporaryDir dir;
+    const StateHome data(dir.filePath(QStringLiteral("no/such/data")), "XDG_DATA_HOME");
+    const QString copy = dir.filePath(QStringLiteral("d.sync-conflict-20261208-101500-A.qrx"));
+    QFile(copy).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(ConflictCopies::moveToTrash(copy));
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(QFile::exists(dir.filePath(
+        QStringLiteral("no/such/data/Trash/files/d.sync-conflict-20261208-101500-A.qrx"))));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("files")));
 }
