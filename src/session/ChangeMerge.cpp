@@ -2,8 +2,8 @@
 
 #include "DeckCharacterSet.h"
 #include "Document.h"
-#include "DocumentCommands.h"
 #include "deck/DeckMerge.h"
+#include "files/DeckStorage.h"
 #include "files/FileNames.h"
 #include "files/PathParts.h"
 #include "files/Profile.h"
@@ -27,21 +27,28 @@ QString count(std::size_t n, const char* one, const char* many) {
 } // namespace
 
 ChangeMerge::ChangeMerge(Document& document, Deck& deck, DeckCharacterSet& characterSet,
-                         DocumentCommands& commands, UserInterface& ui, Profile& profile)
+                         UserInterface& ui, Profile& profile)
     : m_document(document)
     , m_deck(deck)
     , m_sets(characterSet)
-    , m_commands(commands)
     , m_ui(ui)
     , m_profile(profile) {}
 
 bool ChangeMerge::mergeWith(const QString& path, Base base) {
     // One complete read: a change after it is another change, and is offered again.
-    std::optional<DeckStorage::Read> read = m_commands.readDeck(path);
-    if (!read)
+    DeckStorage::Read read = DeckStorage::readDeck(path);
+    if (read.status != DeckStorage::Read::Status::Ok) {
+        // Named, and left as it is.
+        const QString why = read.status == DeckStorage::Read::Status::NotADeck
+                                ? QStringLiteral("It is not a Quorix deck.")
+                                : read.reason;
+        m_ui.standardMessageBox(
+            QStringLiteral("Quorix cannot merge \"%1\": nothing was changed.\n%2")
+                .arg(FileNames::display(path), why));
         return false;
+    }
     Deck other;
-    other.appendCards(m_sets.adopt(std::move(read->cards), read->unicode, path));
+    other.appendCards(m_sets.adopt(std::move(read.cards), read.unicode, path));
     const std::vector<const Card*> saved = cardsOf(m_deck.savedState());
     const std::vector<const Card*> theirs = cardsOf(other);
     const bool known = base == Base::Saved ||
@@ -65,7 +72,7 @@ bool ChangeMerge::mergeWith(const QString& path, Base base) {
     t.path = m_document.filePath();
     t.imported = m_document.isImported();
     t.proposedName = m_document.proposedName();
-    t.stamp = ownFile ? read->stamp : m_document.guard().stamp();
+    t.stamp = ownFile ? read.stamp : m_document.guard().stamp();
     if (ownFile)
         t.savedState = other.snapshot();
     m_document.takeOver(std::move(t));

@@ -5,7 +5,6 @@
 class Deck;
 class DeckCharacterSet;
 class Document;
-class DocumentCommands;
 class Profile;
 class UserInterface;
 
@@ -16,8 +15,8 @@ class UserInterface;
 // asking about another program's change.
 class ChangeMerge {
 public:
-    ChangeMerge(Document& document, Deck& deck, DeckCharacterSet& characterSet,
-                DocumentCommands& commands, UserInterface& ui, Profile& profile);
+    ChangeMerge(Document& document, Deck& deck, DeckCharacterSet& characterSet, UserInterface& ui,
+                Profile& profile);
 
     enum class Base {
         Saved,      // the deck as last read or written: the deck's own file
@@ -34,7 +33,6 @@ private:
     Document& m_document;
     Deck& m_deck;
     DeckCharacterSet& m_sets;
-    DocumentCommands& m_commands;
     UserInterface& m_ui;
     Profile& m_profile;
 };

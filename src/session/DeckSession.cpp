@@ -27,7 +27,7 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     , m_commands(m_deck, ui, ui, m_sets.current())
     , m_mail(m_sets.current())
     , m_recovery(m_deck, m_document, m_sets.current(), m_profile, m_worker)
-    , m_changes(m_document, m_deck, m_sets, m_documentCommands, ui, m_profile) {
+    , m_changes(m_document, m_deck, m_sets, ui, m_profile) {
     m_deck.addObserver(&m_relay);
     connect(&m_document, &Document::fileTaken, &m_sets, &DeckCharacterSet::fileTaken);
     connect(&m_sets, &DeckCharacterSet::changed, this, &DeckSession::characterSetChanged);

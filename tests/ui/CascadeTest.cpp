@@ -463,6 +463,22 @@ TEST_F(Cascade, AChangeFromElsewhereIsOfferedAtOnceAndMergedCardByCard) {
     ASSERT_TRUE(frame->session().documentCommands().Save());
     EXPECT_TRUE(script.lastChoices.value(0).contains(QStringLiteral("Trash")));
     EXPECT_TRUE(QFile::exists(copy));
+
+    // A copy that is not a deck is named, and left as it is.
+    const QString garbage = path("shared (conflicted copy 2026-12-08 101500).qrx");
+    QFile out(garbage);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("not a deck");
+    out.close();
+    QTRY_VERIFY_WITH_TIMEOUT(bar->isVisible(), 2000);
+    script.answer(Answer::Ok);
+    QTest::mouseClick(bar->mergeButton(), Qt::LeftButton);
+    EXPECT_TRUE(script.messages.back().text.contains(QStringLiteral("conflicted copy")));
+    EXPECT_EQ(indexes(), (Indexes{"a", "b", "c", "d"}));
+    EXPECT_FALSE(frame->deck().isModified());
+    QFile back(garbage);
+    ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+    EXPECT_EQ(back.readAll(), QByteArray("not a deck"));
 }
 
 // A right-to-left paragraph reads from the right edge of the card, a left-to-right one from
