@@ -22,6 +22,16 @@ protected:
         return frame->cardStack()->cardRect(k).topLeft() + QPoint(12, 10);
     }
     std::string body() const { return std::string(frame->deck().card(0).bodyText()); }
+    // Another program's version of a deck file.
+    static void writeDeck(const QString& name,
+                          std::initializer_list<std::pair<const char*, const char*>> cards) {
+        Deck other;
+        other.appendCards(cardsOf(cards));
+        other.SortByIndex();
+        QFile out(name);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(DeckFile::write(other, out));
+    }
 };
 
 TEST(CascadeGeometry, CardsStepRightAndUpFromTheBottomLeft) {
@@ -382,12 +392,7 @@ TEST_F(Cascade, RestoreCardUndoesTheTypingSinceTheCardCameToTheFront) {
 TEST_F(Cascade, AReloadKeepsTheCardTheCursorAndTheSelection) {
     const QString file = path("shared.qrx");
     const auto writeFile = [&](std::initializer_list<std::pair<const char*, const char*>> cards) {
-        Deck other;
-        other.appendCards(cardsOf(cards));
-        other.SortByIndex();
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(DeckFile::write(other, out));
+        writeDeck(file, cards);
     };
     writeFile({{"Same", "first"}, {"Same", "second line one\r\nline two"}, {"Zed", "z"}});
     ASSERT_TRUE(frame->session().documentCommands().openFile(file));
@@ -421,15 +426,11 @@ TEST_F(Cascade, AReloadKeepsTheCardTheCursorAndTheSelection) {
 // tool's conflict copy is offered the same way, and is never removed without asking.
 TEST_F(Cascade, AChangeFromElsewhereIsOfferedAtOnceAndMergedCardByCard) {
     const QString file = path("shared.qrx");
-    const auto writeFile = [](const QString& name,
-                              std::initializer_list<std::pair<const char*, const char*>> cards) {
-        Deck other;
-        other.appendCards(cardsOf(cards));
-        other.SortByIndex();
-        QFile out(name);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(DeckFile::write(other, out));
-    };
+    const auto writeFile =
+        [this](const QString& name,
+               std::initializer_list<std::pair<const char*, const char*>> cards) {
+            writeDeck(name, cards);
+        };
     writeFile(file, {{"a", "one"}, {"b", "two"}});
     ASSERT_TRUE(frame->session().documentCommands().openFile(file));
     editor()->setFocus();
