@@ -41,7 +41,9 @@ public:
     QAccessible::State state() const override {
         QAccessible::State s;
         s.invalid = !isValid();
-        s.invisible = !isValid() || m_position > m_owner->visibleBackCards();
+        // A card pushed above the top of a low window is not showing, though counted.
+        s.invisible = !isValid() || m_position > m_owner->visibleBackCards() ||
+                      !m_owner->rect().intersects(m_owner->cardRect(m_position));
         s.offscreen = s.invisible;
         return s;
     }
@@ -52,7 +54,22 @@ public:
     }
 };
 
+// The front card: an item of the list of cards like those behind it, named by its index; its
+// body and buttons are its children.
+class FrontCardAccessible : public QAccessibleWidget {
+public:
+    explicit FrontCardAccessible(CardWindow* card)
+        : QAccessibleWidget(card, QAccessible::ListItem) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description)
+            return QStringLiteral("The front card");
+        return QAccessibleWidget::text(t);
+    }
+};
+
 QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String("CardWindow") && object && object->isWidgetType())
+        return new FrontCardAccessible(static_cast<CardWindow*>(object));
     if (className == QLatin1String("CardStack") && object && object->isWidgetType())
         return new CardStackAccessible(static_cast<CardStack*>(object));
     return nullptr;

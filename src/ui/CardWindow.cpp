@@ -96,8 +96,21 @@ void CardWindow::relabel(bool anotherCard, bool reread) {
         m_editor->reloadBody(body);
     else if (differs)
         m_editor->setBody(body);
-    // A screen reader names the body after its card.
-    m_editor->setAccessibleName(m_characterSet.decode(m_deck.card(0).indexText()));
+    // A screen reader names the card and its body by the index.
+    const QString index = m_characterSet.decode(m_deck.card(0).indexText());
+    if (accessibleName() != index) { // readers hear every new name
+        setAccessibleName(index);
+        m_editor->setAccessibleName(index);
+    }
+    if (anotherCard && m_editor->hasFocus()) {
+        // Another card is another object to a screen reader: the body comes forward as a new
+        // text with the keyboard, which readers announce by its name (the index) and its text.
+        // A changed name alone is not spoken.
+        if (QAccessibleInterface* was = QAccessible::queryAccessibleInterface(m_editor))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(was));
+        QAccessibleEvent focus(m_editor, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 QString CardWindow::headerText(std::string_view index) const {

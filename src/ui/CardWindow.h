@@ -62,5 +62,4 @@ private:
     CardButton* m_previous;
     CardButton* m_next;
     int m_tooltipRight;
-    const void* m_announced = nullptr; // the card screen readers last heard of
 };

@@ -1,6 +1,7 @@
 #include "CommandActions.h"
 
 #include "CommandTable.h"
+#include "RadioMenuItems.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -10,6 +11,7 @@
 
 CommandActions::CommandActions(QMainWindow* window)
     : QObject(window) {
+    installRadioMenuItems();
     m_update.setSingleShot(true);
     m_update.setInterval(0);
     connect(&m_update, &QTimer::timeout, this, &CommandActions::updateStates);

@@ -1,5 +1,6 @@
 #include "DeckFrame.h"
 
+#include "Announcer.h"
 #include "CardEdit.h"
 #include "CardMenu.h"
 #include "CardStack.h"
@@ -73,12 +74,28 @@ DeckFrame::DeckFrame(DeckSession& session, WindowPort& port, QWidget* parent)
         closingStep();
     });
     m_status = new DeckStatusBar(this);
+    m_announcer = new Announcer(this);
     setStatusBar(m_status);
     port.attach(
         this, &session.characterSet(), [this](const QString& text) { ShowStatusMessage(text); },
         [this](int start, int end) {
-            if (m_stack->front())
-                m_stack->front()->editor()->selectBytes(start, end);
+            if (!m_stack->front())
+                return;
+            CardEdit* editor = m_stack->front()->editor();
+            editor->selectBytes(start, end);
+            if (m_findDialog && m_findDialog->isVisible()) {
+                // The match is never under the dialog that found it.
+                QTextCursor ends = editor->textCursor();
+                ends.setPosition(editor->textCursor().selectionStart());
+                QRect match = editor->cursorRect(ends);
+                ends.setPosition(editor->textCursor().selectionEnd());
+                match = match.united(editor->cursorRect(ends));
+                m_findDialog->keepClearOf(
+                    QRect(editor->viewport()->mapToGlobal(match.topLeft()), match.size()));
+            }
+            // Find keeps the keyboard in its dialog: the card of the match is said.
+            m_announcer->say(QStringLiteral("Found on the card \"%1\"")
+                                 .arg(m_session.characterSet().decode(deck().card(0).indexText())));
         });
     port.setHoldAnyText([&session](const QString& leftOut) {
         return session.characterSets().holdAnyText(leftOut);

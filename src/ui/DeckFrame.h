@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class Announcer;
 class CardMenu;
 class ChangeBar;
 class CardStack;
@@ -89,6 +90,7 @@ private:
     CardStack* m_stack;
     IndexList* m_list;
     DeckStatusBar* m_status;
+    Announcer* m_announcer;
     CommandActions* m_actions;
     RecentFilesMenu* m_recentMenu;
     QPointer<FindDialog> m_findDialog;

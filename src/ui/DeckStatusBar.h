@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Announcer.h"
+
 #include <QStatusBar>
 #include <QTimer>
 
@@ -44,8 +46,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* addPane(const QString& widest);
+    QLabel* addPane(const QString& widest, const QString& name);
     void setCountText(const QString& text);
+    // A pane's text with its name and state for screen readers, which hear a change of it.
+    void setIndicator(QLabel* pane, const QString& name, const QString& text, bool on);
 
     QLabel* m_message;
     QLabel* m_count;
@@ -56,4 +60,8 @@ private:
     QTimer m_countTimer;
     Sources m_sources;
     int m_countWidth = 0;
+    Announcer* m_announcer;
+    // A filtered count is said once typing in the filter pauses.
+    QTimer m_countSaid;
+    bool m_filtered = false;
 };

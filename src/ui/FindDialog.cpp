@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -76,4 +77,35 @@ FindDialog* FindDialog::open(QWidget* parent, DeckSession& session, const QByteA
     dialog->raise();
     dialog->activateWindow();
     return dialog;
+}
+
+void FindDialog::keepClearOf(const QRect& match) {
+    const QRect frame = frameGeometry();
+    if (!frame.intersects(match))
+        return;
+    const QScreen* screen = this->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const int gap = 8;
+    // The frame's top-left for each place, the nearest first.
+    const QPoint places[] = {
+        {frame.left(), match.bottom() + 1 + gap},
+        {frame.left(), match.top() - gap - frame.height()},
+        {match.right() + 1 + gap, frame.top()},
+        {match.left() - gap - frame.width(), frame.top()},
+    };
+    for (QPoint place : places) {
+        QRect moved(place, frame.size());
+        if (room.isValid()) {
+            // Kept on the screen, sideways only: a place that would have to move back over the
+            // match is no place.
+            moved.moveLeft(std::clamp(moved.left(), room.left(),
+                                      std::max(room.left(), room.right() + 1 - moved.width())));
+            moved.moveTop(std::clamp(moved.top(), room.top(),
+                                     std::max(room.top(), room.bottom() + 1 - moved.height())));
+        }
+        if (!moved.intersects(match) && (!room.isValid() || room.contains(moved))) {
+            move(moved.topLeft());
+            return;
+        }
+    }
 }

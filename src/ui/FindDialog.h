@@ -21,6 +21,9 @@ public:
     void setText(const QByteArray& text);
     QByteArray text() const;
     QLineEdit* edit() const { return m_edit; }
+    // Moves the dialog off a match (screen coordinates) where it covers it: below it, above it,
+    // or beside it, within the screen.
+    void keepClearOf(const QRect& match);
     QPushButton* findNextButton() const { return m_findNext; }
 
 Q_SIGNALS:

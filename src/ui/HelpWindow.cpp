@@ -1,6 +1,12 @@
 #include "HelpWindow.h"
 
+#include "LeafAccessible.h"
 #include "ports/UserInterface.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAccessibleWidget>
+#include <QScrollBar>
+#include <QTextBlock>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,7 +18,89 @@
 
 namespace {
 const QString DocumentName = QStringLiteral("quorix.html");
+
+// A block of the help (a heading, a paragraph, an item of a list) as a reader meets it: one
+// object each, so that the document is read and moved through in parts, heading by heading.
+class HelpBlockAccessible : public LeafAccessible<QTextBrowser> {
+public:
+    using LeafAccessible::LeafAccessible;
+
+    QTextBlock block() const {
+        return m_owner ? m_owner->document()->findBlockByNumber(m_position) : QTextBlock();
+    }
+    bool isValid() const override { return block().isValid(); }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? block().text() : QString();
+    }
+    QRect rect() const override {
+        const QTextBlock b = block();
+        if (!b.isValid())
+            return {};
+        QRectF r = m_owner->document()->documentLayout()->blockBoundingRect(b);
+        r.translate(-m_owner->horizontalScrollBar()->value(),
+                    -m_owner->verticalScrollBar()->value());
+        const QRect shown = r.toAlignedRect();
+        return QRect(m_owner->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+    }
+    QAccessible::Role role() const override {
+        const QTextBlock b = block();
+        if (b.blockFormat().headingLevel() > 0)
+            return QAccessible::Heading;
+        return b.textList() ? QAccessible::ListItem : QAccessible::Paragraph;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.readOnly = true;
+        s.invalid = !isValid();
+        if (m_owner) {
+            const QRect local(m_owner->viewport()->mapFromGlobal(rect().topLeft()), rect().size());
+            s.invisible = s.offscreen = !m_owner->viewport()->rect().intersects(local);
+        }
+        return s;
+    }
+    QStringList actionNames() const override { return {}; }
+    void doAction(const QString&) override {}
+};
+
+class HelpTextAccessible : public QAccessibleWidget {
+public:
+    explicit HelpTextAccessible(QTextBrowser* browser)
+        : QAccessibleWidget(browser, QAccessible::Document) {}
+    ~HelpTextAccessible() override {
+        for (QAccessible::Id id : std::as_const(m_blocks))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    QTextBrowser* browser() const { return static_cast<QTextBrowser*>(widget()); }
+    int childCount() const override { return browser()->document()->blockCount(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        auto it = m_blocks.constFind(index);
+        if (it == m_blocks.cend())
+            it = m_blocks.insert(index, QAccessible::registerAccessibleInterface(
+                                            new HelpBlockAccessible(browser(), index)));
+        return QAccessible::accessibleInterface(*it);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (auto it = m_blocks.cbegin(); it != m_blocks.cend(); ++it) {
+            if (QAccessible::accessibleInterface(*it) == child)
+                return it.key();
+        }
+        return -1;
+    }
+
+private:
+    mutable QHash<int, QAccessible::Id> m_blocks;
+};
+
+QAccessibleInterface* factory(const QString& className, QObject* object) {
+    if (className == QLatin1String("QTextBrowser") && object &&
+        object->objectName() == QLatin1String("helpText"))
+        return new HelpTextAccessible(static_cast<QTextBrowser*>(object));
+    return nullptr;
 }
+
+} // namespace
 
 QStringList HelpWindow::searchPaths() {
     const QString app = QCoreApplication::applicationDirPath();
@@ -35,6 +123,12 @@ QString HelpWindow::locate() {
 HelpWindow::HelpWindow(const QString& document, QWidget* parent)
     : QDialog(parent)
     , m_browser(new QTextBrowser(this)) {
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+    m_browser->setObjectName(QStringLiteral("helpText"));
     setWindowTitle(QStringLiteral("Quorix Help"));
     setAccessibleName(QStringLiteral("Quorix Help"));
     m_browser->setAccessibleName(QStringLiteral("Help text"));

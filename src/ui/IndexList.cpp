@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,6 +42,8 @@ IndexList::IndexList(DeckSession& session, QWidget* parent)
     , m_list(new QListView(this)) {
     m_filter->setPlaceholderText(QStringLiteral("Type to keep only the cards that hold the text"));
     m_filter->setClearButtonEnabled(true);
+    for (QToolButton* clear : m_filter->findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("Clear the filter"));
     auto* validator = new CardTextValidator(m_characterSet, MaxFilter, "This box", m_filter);
     connect(validator, &CardTextValidator::refused, this, &IndexList::inputRefused);
     m_filter->setValidator(validator);

@@ -2,6 +2,7 @@
 
 #include "DialogUnits.h"
 #include "Dialogs.h"
+#include "SizeGripNames.h"
 #include "TagListBox.h"
 #include "deck/Deck.h"
 
@@ -18,6 +19,7 @@ TagDialog::TagDialog(QWidget* parent, Deck& deck, const CharacterSet& characterS
     m_list->tagModel()->setCharacterSet(characterSet);
     setWindowTitle(QStringLiteral("Tag Cards"));
     setSizeGripEnabled(true);
+    nameSizeGrips(this);
     const DialogUnits du(fontMetrics());
 
     auto* menuBar = new QMenuBar(this);

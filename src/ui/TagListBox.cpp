@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -294,6 +295,24 @@ void TagListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     QListView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         ToggleTag();
+}
+
+void TagListBox::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    // The item with the keyboard, said as the list gets it (on opening too): a reader then
+    // hears every later change of its checked state.
+    // After the list's own focus event, which Qt sends once this returns.
+    QTimer::singleShot(0, this, [this] {
+        const int row = currentIndex().row();
+        if (!hasFocus() || !QAccessible::isActive() || row < 0)
+            return;
+        if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this)) {
+            if (QAccessibleInterface* item = list->child(row)) {
+                QAccessibleEvent focus(item, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+        }
+    });
 }
 
 void TagListBox::keyPressEvent(QKeyEvent* event) {

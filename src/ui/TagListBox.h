@@ -89,6 +89,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     // Space toggles the item under the caret: the double click of the keyboard.
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     TagItemModel* m_model;

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStyleFactory>
@@ -154,13 +155,51 @@ TEST_F(Desktop, ScreenReadersFindEveryCard) {
     ASSERT_NE(cherry->actionInterface(), nullptr);
     cherry->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(indexes().front(), "Cherry");
-    EXPECT_EQ(editorIface->text(QAccessible::Name), QStringLiteral("Cherry"));
+    // Another card is another object to a reader.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(editor())->text(QAccessible::Name),
+              QStringLiteral("Cherry"));
     EXPECT_EQ(cascade->child(1)->text(QAccessible::Name), QStringLiteral("Apple"));
 
     QAccessibleInterface* next =
         QAccessible::queryAccessibleInterface(front()->button(Cmd::NextCard));
     EXPECT_EQ(next->text(QAccessible::Name), QStringLiteral("Bring next card to front"));
     EXPECT_TRUE(next->text(QAccessible::Description).contains(QStringLiteral("Ctrl+Page Down")));
+}
+
+// A card that comes forward is a new text with the keyboard, named by its index: what screen
+// readers announce (the focus event itself is Qt's, sent where a reader listens). Find names
+// the card of its match though its dialog keeps the keyboard; View's choices are radio items.
+TEST_F(Desktop, ScreenReadersHearWhichCardCameForward) {
+    showCards({"Apple", "Banana", "Cherry"});
+    putBody(frame->deck(), 2, "a red cherry");
+    editor()->setFocus();
+    const QAccessible::Id before =
+        QAccessible::uniqueId(QAccessible::queryAccessibleInterface(editor()));
+    QTest::keyClick(editor(), Qt::Key_PageDown, Qt::ControlModifier);
+    QAccessibleInterface* now = QAccessible::queryAccessibleInterface(editor());
+    EXPECT_NE(QAccessible::uniqueId(now), before);
+    EXPECT_EQ(now->text(QAccessible::Name), QStringLiteral("Banana"));
+    EXPECT_EQ(now->parent()->text(QAccessible::Name), QStringLiteral("Banana"));
+    EXPECT_EQ(now->parent()->role(), QAccessible::ListItem);
+    // Typing in the same card is no new card.
+    const QAccessible::Id typing = QAccessible::uniqueId(now);
+    QTest::keyClick(editor(), Qt::Key_X);
+    EXPECT_EQ(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(editor())), typing);
+
+    frame->showFind();
+    frame->session().commands().FindNext("cherry");
+    const auto announced = [this] {
+        QStringList said;
+        for (const QWidget* w : frame->findChildren<QWidget*>()) {
+            if (w->metaObject()->className() == QByteArray("Announcer"))
+                said << w->accessibleName();
+        }
+        return said;
+    };
+    EXPECT_TRUE(announced().contains(QStringLiteral("Found on the card \"Cherry\"")));
+    frame->findDialog()->close();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(frame->action(Cmd::ViewCards))->role(),
+              QAccessible::RadioButton);
 }
 
 TEST_F(Desktop, TheTagListSpeaksOfCheckedItemsAndReturnIsOk) {
