@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
     DeckApp app(qtArgc, line.forQt.data());
     app.addStartupArguments(line.afterDashes);
     app.setStartupCopy(line.copyOf);
+    app.setStartupRecovery(line.recover);
     if (!app.InitInstance())
         return 0; // the deck's own window has come forward
 

@@ -47,20 +47,24 @@ bool writeCards(const Deck& deck, QIODevice& device, const CharacterSet& charact
 
 using Writer = bool (*)(const Deck&, QIODevice&, const CharacterSet&, Encoding);
 
+// The kind of file an export writes: its name in the dialog and its extension.
+struct Kind {
+    QString description;
+    QString suffix;
+};
+
 void exportDeck(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
                 const Profile& profile, const QString& deckPath, const QString& title,
-                Writer write) {
-    // The field starts with the deck's name as a text file; an untitled deck has none.
+                const Kind& kind, Writer write) {
+    // The field starts with the deck's name as a file of the kind; an untitled deck has none.
     const QString deckName = PathParts::fileName(deckPath);
     FileDialogRequest request = fileDialogRequest(
-        FileDialogRequest::Kind::Save, title, QStringLiteral("Text Files"), QStringLiteral("txt"),
-        profile,
+        FileDialogRequest::Kind::Save, title, kind.description, kind.suffix, profile,
         deckName.isEmpty() ? QString()
-                           : QFileInfo(deckName).completeBaseName() + QStringLiteral(".txt"));
+                           : QFileInfo(deckName).completeBaseName() + u'.' + kind.suffix);
     // The deck's own character set, and the same layout in UTF-8.
-    request.filter =
-        QStringLiteral("Text Files, %1 (*.txt) |*.txt|Text Files, UTF-8 (*.txt) |*.txt||")
-            .arg(characterSet.name());
+    request.filter = QStringLiteral("%1, %2 (*.%3) |*.%3|%1, UTF-8 (*.%3) |*.%3||")
+                         .arg(kind.description, characterSet.name(), kind.suffix);
     int chosen = 0;
     request.chosenFilter = &chosen;
     const auto path = ui.fileDialog(request);
@@ -171,13 +175,15 @@ bool writeCommaDelimited(const Deck& deck, QIODevice& device, const CharacterSet
 void ExportText(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
                 const Profile& profile, const QString& deckPath) {
     exportDeck(deck, characterSet, ui, profile, deckPath, QStringLiteral("Export Text File"),
-               writeText);
+               {QStringLiteral("Text Files"), QStringLiteral("txt")}, writeText);
 }
 
 void ExportCommaDelimited(const Deck& deck, const CharacterSet& characterSet, UserInterface& ui,
                           const Profile& profile, const QString& deckPath) {
-    exportDeck(deck, characterSet, ui, profile, deckPath,
-               QStringLiteral("Export Comma Delimited Text"), writeCommaDelimited);
+    // Comma-separated values, by name too, so that the desktop opens them as such.
+    exportDeck(
+        deck, characterSet, ui, profile, deckPath, QStringLiteral("Export Comma Delimited Text"),
+        {QStringLiteral("Comma-Separated Values"), QStringLiteral("csv")}, writeCommaDelimited);
 }
 
 } // namespace Export

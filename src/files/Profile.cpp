@@ -4,6 +4,7 @@
 #include "PathParts.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 const QString LastFileKey = QStringLiteral("Settings/Last File");
@@ -36,12 +37,13 @@ void Profile::setMainWindowPos(const QString& value) {
 }
 
 QString Profile::initialFolder() const {
-    const QString path = lastFile();
-    const qsizetype cut = PathParts::lastSeparator(path);
-    // "/x.qrx" starts in the root folder, as "D:\x.qrx" starts in "D:".
-    if (cut < 0)
-        return {};
-    return cut == 0 ? QStringLiteral("/") : path.left(cut);
+    for (const QString& path : {m_openDeckPath ? m_openDeckPath() : QString(), lastFile()}) {
+        const qsizetype cut = PathParts::lastSeparator(path);
+        // "/x.qrx" starts in the root folder, as "D:\x.qrx" starts in "D:".
+        if (cut >= 0)
+            return cut == 0 ? QStringLiteral("/") : path.left(cut);
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
 QStringList Profile::recentFiles() const {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QSettings;
 
 // The per-user settings of the section "Settings": the main window's position and the path
@@ -19,9 +21,13 @@ public:
     QString mainWindowPos() const;
     void setMainWindowPos(const QString& value);
 
-    // The folder the file dialogs start in: "Last File" up to its last path separator, or
-    // empty (the dialog's own default) when it has none.
+    // The folder the file dialogs start in: the open deck's; with none, "Last File" up to its
+    // last path separator; else the user's documents folder.
     QString initialFolder() const;
+    // Where the open deck's path is asked for (empty while it is untitled).
+    void followOpenDeck(std::function<QString()> openDeckPath) {
+        m_openDeckPath = std::move(openDeckPath);
+    }
 
     // The decks last opened, saved with Save As, loaded at start-up or dropped, most recent
     // first, at most MaxRecentFiles of them; kept under "Recent Files" beside "Last File".
@@ -43,10 +49,11 @@ public:
 
 private:
     QSettings& m_settings;
+    std::function<QString()> m_openDeckPath;
 };
 
 // The file dialogs of the File commands: one filter "<description> (*.<suffix>) |*.<suffix>||",
-// that suffix as the default, the folder of "Last File", and a prompt before a save replaces a
+// that suffix as the default, the folder of initialFolder(), and a prompt before a save replaces a
 // file. The name field starts with initialName, never with a pattern: a dialog would take
 // "*.qrx" for a name.
 FileDialogRequest fileDialogRequest(FileDialogRequest::Kind kind, const QString& title,

@@ -29,6 +29,8 @@ DeckSession::DeckSession(QSettings& settings, UserInterface& ui, QObject* parent
     , m_recovery(m_deck, m_document, m_sets.current(), m_profile, m_worker)
     , m_changes(m_document, m_deck, m_sets, ui, m_profile) {
     m_deck.addObserver(&m_relay);
+    // The file dialogs start beside the deck on the screen.
+    m_profile.followOpenDeck([this] { return m_document.filePath(); });
     connect(&m_document, &Document::fileTaken, &m_sets, &DeckCharacterSet::fileTaken);
     connect(&m_sets, &DeckCharacterSet::changed, this, &DeckSession::characterSetChanged);
     connect(&m_document, &Document::fileTaken, this, [this](Document::Origin origin) {
@@ -260,6 +262,13 @@ void DeckSession::offerRecovery() {
             0);
         if (choice == 1) {
             RecoveryCopies::discard(copy);
+        } else if (choice == 0 && !holdsNothing() &&
+                   !(!copy.note.imported && !path.isEmpty() &&
+                     FileNames::sameFile(path, m_document.filePath()))) {
+            // The work of another deck comes back in a window of its own: the deck the user
+            // asked for stays where it is.
+            Q_EMIT recoverInOwnWindow(copy.place.folder + u'/' + copy.place.base);
+            break;
         } else if (choice == 0 && m_documentCommands.mayDiscardChanges()) {
             if (recover(copy))
                 break;
@@ -279,6 +288,26 @@ void DeckSession::offerRecovery() {
             QStringLiteral("A recovery copy could not be read, or was left by a newer Quorix, "
                            "and was set aside:\n%1")
                 .arg(setAside.join(u'\n')));
+}
+
+bool DeckSession::holdsNothing() const {
+    return m_document.filePath().isEmpty() && m_deck.isEmpty() && !m_deck.isModified();
+}
+
+bool DeckSession::recoverCopy(const QString& copyPath) {
+    QStringList elsewhere = m_profile.recoveryPlaces();
+    const qsizetype cut = PathParts::lastSeparator(copyPath);
+    if (cut > 0)
+        elsewhere << copyPath.left(cut);
+    QStringList setAside;
+    for (const RecoveryCopies::Found& copy : RecoveryCopies::leftOver(elsewhere, &setAside)) {
+        if (copy.place.folder + u'/' + copy.place.base == copyPath && recover(copy))
+            return true;
+    }
+    m_ui.standardMessageBox(QStringLiteral("The recovery copy is no longer there, or could not "
+                                           "be read:\n%1")
+                                .arg(FileNames::display(copyPath)));
+    return false;
 }
 
 int DeckSession::keepWorkForNextStart() {

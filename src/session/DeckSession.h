@@ -61,6 +61,9 @@ public:
     // offered to be brought back, thrown away or kept for later. One brought back ends the
     // offers (the others wait for the next start).
     void offerRecovery();
+    // Brings back the recovery copy at copyPath (folder and name) without asking: Recover was
+    // chosen for it in another window. False, and the user told, when it is gone.
+    bool recoverCopy(const QString& copyPath);
     // The program is told to end by a signal: the unsaved work is kept for the next start, and
     // standard error says where. The exit status: 1 when no place took it.
     int keepWorkForNextStart();
@@ -89,9 +92,14 @@ Q_SIGNALS:
     void characterSetChanged();
     // mergeOffer() changed: a new offer, or none any more.
     void mergeOfferChanged();
+    // Recover was chosen for the work of another deck than this window's: it comes back in a
+    // window of its own (recoverCopy there).
+    void recoverInOwnWindow(const QString& copyPath);
 
 private:
     void onFileChanged();
+    // Untitled, empty and unchanged: a start without a deck.
+    bool holdsNothing() const;
     // Looks for versions to offer: the file changed while the deck has unsaved changes, and
     // conflict copies beside it.
     void lookForOtherVersions();

@@ -19,6 +19,8 @@ CommandLine CommandLine::parse(int argc, char* argv[]) {
             line.action = Action::Help;
         else if (std::strcmp(argv[i], "--copy-of") == 0 && i + 1 < argc)
             line.copyOf = FileNames::decode(QByteArrayView(argv[++i]));
+        else if (std::strcmp(argv[i], "--recover") == 0 && i + 1 < argc)
+            line.recover = FileNames::decode(QByteArrayView(argv[++i]));
         else
             line.forQt.push_back(argv[i]);
     }
@@ -37,6 +39,8 @@ const char* CommandLine::usage() {
            "  --copy-of FILE\n"
            "             shows the cards of the deck FILE in an untitled window: Save asks\n"
            "             for a new name, so FILE is never written\n"
+           "  --recover COPY\n"
+           "             brings back the unsaved work kept in the recovery copy COPY\n"
            "  --         ends the options: what follows is the file's name, even when it\n"
            "             starts with \"-\"\n"
            "\n"

@@ -16,6 +16,9 @@ struct CommandLine {
     // --copy-of FILE: the deck's cards in an untitled window of their own (another program's
     // version of a deck, shown beside the user's).
     QString copyOf;
+    // --recover COPY: the work kept in a recovery copy, brought back in this window (Recover was
+    // chosen for it in another).
+    QString recover;
 
     static CommandLine parse(int argc, char* argv[]);
     static const char* usage();

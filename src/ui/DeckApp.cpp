@@ -8,6 +8,7 @@
 #include "session/DeckSession.h"
 #include "session/SignalPipe.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QTimer>
 
@@ -64,9 +65,17 @@ bool DeckApp::InitInstance() {
         m_frame->startupLoad(path);
     m_frame->show();
     m_frame->closingStep();
+    // Recover chosen elsewhere for another deck's work: a Quorix of its own, as every deck has.
+    connect(m_session.get(), &DeckSession::recoverInOwnWindow, this, [](const QString& copy) {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(),
+                                {QStringLiteral("--recover"), copy});
+    });
     // Once the window is up and has the keyboard, so that the keyboard comes back to it.
     QTimer::singleShot(0, m_frame.get(), [this] {
-        m_session->offerRecovery();
+        if (!m_recover.isEmpty())
+            m_session->recoverCopy(m_recover);
+        else
+            m_session->offerRecovery();
         m_frame->closingStep();
     });
     return true;

@@ -28,6 +28,8 @@ public:
     void addStartupArguments(const QStringList& arguments) { m_arguments << arguments; }
     // A deck whose cards the window shows untitled, in place of a deck to open.
     void setStartupCopy(const QString& path) { m_copyOf = path; }
+    // A recovery copy to bring back, in place of the offers of every copy.
+    void setStartupRecovery(const QString& copyPath) { m_recover = copyPath; }
     // The deck path of a command line: the arguments after the program name joined by single
     // blanks, since the shell has already split and unquoted them.
     static QString startupPath(const QStringList& arguments);
@@ -36,6 +38,7 @@ private:
     // The arguments after the program name that Qt left, with the exact bytes of each.
     QStringList m_arguments;
     QString m_copyOf;
+    QString m_recover;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<SignalPipe> m_signals;

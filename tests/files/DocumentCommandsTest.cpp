@@ -3,6 +3,7 @@
 #include "support/DocumentFixture.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <fcntl.h>
@@ -41,10 +42,12 @@ TEST_F(Commands, DialogsUseTheDeckFilterAndStartInTheLastFolder) {
     EXPECT_FALSE(doc.SaveAs());
     EXPECT_EQ(ui.fileDialogs[2].initialName, QString()); // untitled: no name
 
+    // No folder known: the documents folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     profile.setLastFile(QStringLiteral("report"));
-    EXPECT_EQ(profile.initialFolder(), QString());
+    EXPECT_EQ(profile.initialFolder(), documents);
     profile.setLastFile(QString());
-    EXPECT_EQ(profile.initialFolder(), QString());
+    EXPECT_EQ(profile.initialFolder(), documents);
 }
 
 TEST_F(Commands, OpenLoadsTitlesAndRemembersTheFile) {

@@ -122,6 +122,9 @@ TEST_F(ExportCommand, WritesTheChosenFileAndLeavesTheDocumentAlone) {
     Export::ExportCommaDelimited(deck, western, ui, profile, QString());
     EXPECT_EQ(read(path("out.csv")), QByteArray("a,\xc3\xa9\n"));
     EXPECT_EQ(ui.fileDialogs.back().title, QStringLiteral("Export Comma Delimited Text"));
+    EXPECT_EQ(ui.fileDialogs.back().defaultSuffix, QStringLiteral("csv"));
+    EXPECT_TRUE(ui.fileDialogs.back().filter.startsWith(
+        QStringLiteral("Comma-Separated Values, Western (Windows-1252) (*.csv) |*.csv|")));
     EXPECT_EQ(ui.fileDialogs.back().initialName, QString()); // untitled: no name
 
     ui.cancelDialog();

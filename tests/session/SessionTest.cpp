@@ -233,3 +233,31 @@ TEST(Session, AnotherProgramsChangeWaitsForTheOpenDialog) {
     QTRY_COMPARE_WITH_TIMEOUT(std::string(session.deck().card(0).indexText()), std::string("two"),
                               3000);
 }
+
+// The file dialogs start beside the open deck, even one named on the command line (which
+// leaves "Last File" as it was); with no deck, beside the last file.
+TEST(Session, FileDialogsStartInTheOpenDecksFolder) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("decks"));
+    const QString path = dir.filePath(QStringLiteral("decks/a.qrx"));
+    {
+        Deck deck;
+        deck.AppendCard("one");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && DeckFile::write(deck, file));
+    }
+    QSettings settings(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat);
+    FakeUi ui;
+    DeckSession session(settings, ui);
+    session.profile().setLastFile(dir.filePath(QStringLiteral("elsewhere/b.qrx")));
+    session.documentCommands().startupLoad(path);
+    ui.cancelDialog();
+    session.documentCommands().SaveAs();
+    ASSERT_EQ(ui.fileDialogs.size(), 1u);
+    EXPECT_EQ(ui.fileDialogs[0].initialFolder, dir.filePath(QStringLiteral("decks")));
+    EXPECT_EQ(ui.fileDialogs[0].initialName, QStringLiteral("a.qrx"));
+    session.documentCommands().New();
+    ui.cancelDialog();
+    session.documentCommands().Open();
+    EXPECT_EQ(ui.fileDialogs[1].initialFolder, dir.filePath(QStringLiteral("elsewhere")));
+}

@@ -136,6 +136,15 @@ TEST_F(Cascade, OnlyAChangeMarksTheDeckModified) {
     EXPECT_FALSE(frame->deck().isModified());
     QTest::keyClick(editor(), Qt::Key_X);
     EXPECT_TRUE(frame->deck().isModified());
+    // Undone back to the text as it was read: unmodified; redone: modified again.
+    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(body(), "body");
+    EXPECT_FALSE(frame->deck().isModified());
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(frame->deck().isModified());
+    QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(frame->deck().isModified());
 }
 
 TEST_F(Cascade, CtrlLetterJumpsToTheNextCardWithThatInitial) {
