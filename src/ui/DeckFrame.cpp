@@ -304,7 +304,7 @@ void DeckFrame::onMergeOffer() {
 }
 
 void DeckFrame::endWithoutAsking(int status) {
-    if (const auto placement = WindowPos::placementOf(*this))
+    if (const auto placement = WindowPos::placementOf(*this, m_session.profile().mainWindowPos()))
         m_session.profile().setMainWindowPos(*placement);
     QCoreApplication::exit(status);
 }
@@ -317,7 +317,7 @@ void DeckFrame::closeEvent(QCloseEvent* event) {
     }
     if (m_findDialog)
         m_findDialog->close();
-    if (const auto placement = WindowPos::placementOf(*this))
+    if (const auto placement = WindowPos::placementOf(*this, m_session.profile().mainWindowPos()))
         m_session.profile().setMainWindowPos(*placement);
     m_session.closeDeck();
     event->accept();

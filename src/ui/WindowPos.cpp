@@ -140,21 +140,31 @@ void applyStartupPlacement(QWidget& window, const QString& stored) {
             screens << screen->availableGeometry();
         r = fit(*p, screens, r);
     }
-    window.move(r.topLeft());
+    if (platformPlacesWindows())
+        window.move(r.topLeft());
     window.resize(r.size().expandedTo(QSize(1, 1)));
 }
 
-std::optional<QString> placementOf(const QWidget& window) {
+bool platformPlacesWindows() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+std::optional<QString> placementOf(const QWidget& window, const QString& stored) {
     if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return std::nullopt;
-    const QPoint at = window.pos();
+    QPoint at = window.pos();
+    if (!platformPlacesWindows()) {
+        const std::optional<Placement> before = parse(stored);
+        at = before ? QPoint(before->left, before->top) : startupRect(window).topLeft();
+    }
     return format({0, 1, at.x(), at.y(), at.x() + window.width(), at.y() + window.height()});
 }
 
 void restore(QWidget& window) {
     window.setWindowState(window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     const QRect r = startupRect(window);
-    window.move(r.topLeft());
+    if (platformPlacesWindows())
+        window.move(r.topLeft());
     window.resize(r.size());
 }
 

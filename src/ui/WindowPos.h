@@ -32,11 +32,16 @@ QRect fit(const Placement& placement, const QList<QRect>& screens, const QRect& 
 // The main window's place before anything was stored, and after Window > Restore: at
 // (100, 100), as large as the window's size hint asks (412 x 268 at least), on the screen.
 QRect startupRect(const QWidget& window);
-// Puts the window at the stored placement, fitted to today's screens, or at startupRect().
+// Whether the platform tells and takes a window's place on the screen: Wayland does neither (a
+// window's position there is the title bar's offset, and the compositor places it).
+bool platformPlacesWindows();
+// Puts the window at the stored placement, fitted to today's screens, or at startupRect();
+// where the platform places windows itself, only the size is applied.
 void applyStartupPlacement(QWidget& window, const QString& stored);
 // The placement to store for the window: nothing while it is minimized, maximized or full
-// screen, so that its normal place is kept.
-std::optional<QString> placementOf(const QWidget& window);
+// screen, so that its normal place is kept. Where the platform places windows itself, the
+// stored position (in `stored`) is kept and only the size is new.
+std::optional<QString> placementOf(const QWidget& window, const QString& stored = {});
 // Window > Restore: the normal state at startupRect().
 void restore(QWidget& window);
 

@@ -167,7 +167,13 @@ bool WindowRegistry::bringForward(const QString& path) {
             QFile::remove(file); // its program is gone
         return false;
     }
-    socket.write("raise " + QFileInfo(file).fileName().toUtf8() + '\n');
+    // The desktop's permission to take the keyboard, given to this start, goes to the window
+    // that comes forward (Wayland lets no window raise itself without one).
+    QByteArray request = "raise " + QFileInfo(file).fileName().toUtf8();
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (!token.isEmpty() && !token.contains(' ') && !token.contains('\n'))
+        request += ' ' + token;
+    socket.write(request + '\n');
     socket.flush();
     QByteArray answer;
     while (!answer.contains('\n') && !deadline.hasExpired() &&
@@ -205,11 +211,15 @@ void WindowRegistry::onConnection() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            const QByteArray request = socket->readLine().trimmed();
-            const bool mine =
-                !m_claim.isEmpty() && request == "raise " + QFileInfo(m_claim).fileName().toUtf8();
+            const QList<QByteArray> request = socket->readLine().trimmed().split(' ');
+            const bool mine = !m_claim.isEmpty() && request.size() >= 2 && request[0] == "raise" &&
+                              request[1] == QFileInfo(m_claim).fileName().toUtf8();
             socket->write(mine ? "yes\n" : "no\n");
             socket->flush();
+            // Wayland's platform takes the token from the environment as the window asks for
+            // the keyboard.
+            if (mine && request.size() >= 3)
+                qputenv("XDG_ACTIVATION_TOKEN", request[2]);
             if (mine && m_window) {
                 // A moment later: the asking window first finishes its own command, which
                 // gives its keyboard back to itself.
