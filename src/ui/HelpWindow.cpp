@@ -66,31 +66,17 @@ class HelpTextAccessible : public QAccessibleWidget {
 public:
     explicit HelpTextAccessible(QTextBrowser* browser)
         : QAccessibleWidget(browser, QAccessible::Document) {}
-    ~HelpTextAccessible() override {
-        for (QAccessible::Id id : std::as_const(m_blocks))
-            QAccessible::deleteAccessibleInterface(id);
-    }
     QTextBrowser* browser() const { return static_cast<QTextBrowser*>(widget()); }
     int childCount() const override { return browser()->document()->blockCount(); }
     QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= childCount())
-            return nullptr;
-        auto it = m_blocks.constFind(index);
-        if (it == m_blocks.cend())
-            it = m_blocks.insert(index, QAccessible::registerAccessibleInterface(
-                                            new HelpBlockAccessible(browser(), index)));
-        return QAccessible::accessibleInterface(*it);
+        return index >= 0 && index < childCount() ? m_blocks.at(browser(), index) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (auto it = m_blocks.cbegin(); it != m_blocks.cend(); ++it) {
-            if (QAccessible::accessibleInterface(*it) == child)
-                return it.key();
-        }
-        return -1;
+        return m_blocks.positionOf(child);
     }
 
 private:
-    mutable QHash<int, QAccessible::Id> m_blocks;
+    Leaves<HelpBlockAccessible, QTextBrowser> m_blocks;
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QHash>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -38,4 +39,35 @@ public:
 protected:
     QPointer<Owner> m_owner;
     int m_position;
+};
+
+// The leaves of one widget, each made once, when first asked for, and kept by its place: the
+// same place gives the same object, which is how a reader follows it.
+template <class Leaf, class Owner> class Leaves {
+public:
+    Leaves() = default;
+    Leaves(const Leaves&) = delete;
+    Leaves& operator=(const Leaves&) = delete;
+    ~Leaves() {
+        for (QAccessible::Id id : std::as_const(m_ids))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+    QAccessibleInterface* at(Owner* owner, int position) const {
+        auto it = m_ids.constFind(position);
+        if (it == m_ids.cend())
+            it = m_ids.insert(position,
+                              QAccessible::registerAccessibleInterface(new Leaf(owner, position)));
+        return QAccessible::accessibleInterface(*it);
+    }
+    // The place of a leaf made here, or -1.
+    int positionOf(const QAccessibleInterface* leaf) const {
+        for (auto it = m_ids.cbegin(); it != m_ids.cend(); ++it) {
+            if (QAccessible::accessibleInterface(*it) == leaf)
+                return it.key();
+        }
+        return -1;
+    }
+
+private:
+    mutable QHash<int, QAccessible::Id> m_ids;
 };

@@ -79,34 +79,20 @@ class TagListAccessible : public QAccessibleWidget {
 public:
     explicit TagListAccessible(TagListBox* list)
         : QAccessibleWidget(list, QAccessible::List) {}
-    ~TagListAccessible() override {
-        for (QAccessible::Id id : std::as_const(m_items))
-            QAccessible::deleteAccessibleInterface(id);
-    }
     TagListBox* list() const { return static_cast<TagListBox*>(widget()); }
     int childCount() const override { return list()->count(); }
     QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= childCount())
-            return nullptr;
-        auto it = m_items.constFind(index);
-        if (it == m_items.cend())
-            it = m_items.insert(index, QAccessible::registerAccessibleInterface(
-                                           new TagItemAccessible(list(), index)));
-        return QAccessible::accessibleInterface(*it);
+        return index >= 0 && index < childCount() ? m_items.at(list(), index) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        for (auto it = m_items.cbegin(); it != m_items.cend(); ++it) {
-            if (QAccessible::accessibleInterface(*it) == child)
-                return it.key();
-        }
-        return -1;
+        return m_items.positionOf(child);
     }
     QAccessibleInterface* focusChild() const override {
         return list()->currentIndex().isValid() ? child(list()->currentIndex().row()) : nullptr;
     }
 
 private:
-    mutable QHash<int, QAccessible::Id> m_items;
+    Leaves<TagItemAccessible, TagListBox> m_items;
 };
 
 QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
