@@ -183,6 +183,47 @@ int CollationOrder::compare(std::string_view a, std::string_view b) const {
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 
+namespace {
+
+// An index's UTF-16, for ICU. A deck's texts are checked UTF-8, decoded here directly; anything
+// else (never expected) goes through ICU's lenient conversion.
+int32_t toUtf16(std::string_view utf8, UChar* out, std::size_t room) {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    std::size_t n = 0;
+    while (p < end && n + 2 <= room) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            out[n++] = static_cast<UChar>(c);
+            ++p;
+        } else if (c >= 0xC2 && c < 0xE0 && end - p >= 2) {
+            out[n++] = static_cast<UChar>(((c & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (c >= 0xE0 && c < 0xF0 && end - p >= 3) {
+            out[n++] =
+                static_cast<UChar>(((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            p += 3;
+        } else if (c >= 0xF0 && c < 0xF5 && end - p >= 4) {
+            const unsigned cp =
+                ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+            out[n++] = static_cast<UChar>(0xD7C0 + (cp >> 10));
+            out[n++] = static_cast<UChar>(0xDC00 | (cp & 0x3FF));
+            p += 4;
+        } else {
+            break;
+        }
+    }
+    if (p == end)
+        return static_cast<int32_t>(n);
+    int32_t length = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8Lenient(out, static_cast<int32_t>(room), &length, utf8.data(),
+                         static_cast<int32_t>(utf8.size()), &error);
+    return U_SUCCESS(error) ? length : 0;
+}
+
+} // namespace
+
 std::vector<std::uint32_t> CollationOrder::order(std::span<const Card* const> cards) const {
     const std::size_t n = cards.size();
     // The keys, one after another in one buffer, each ending with its zero.
@@ -198,21 +239,7 @@ std::vector<std::uint32_t> CollationOrder::order(std::span<const Card* const> ca
                 __builtin_prefetch(cards[i + 8]);
 #endif
             const std::string_view index = cards[i]->indexText();
-            // ASCII as it is; the rest through ICU.
-            std::size_t ascii = 0;
-            while (ascii < index.size() && static_cast<unsigned char>(index[ascii]) < 0x80) {
-                text[ascii] = static_cast<UChar>(index[ascii]);
-                ++ascii;
-            }
-            int32_t length = static_cast<int32_t>(ascii);
-            if (ascii < index.size()) {
-                int32_t rest = 0;
-                UErrorCode error = U_ZERO_ERROR;
-                u_strFromUTF8Lenient(text.data() + ascii, static_cast<int32_t>(text.size() - ascii),
-                                     &rest, index.data() + ascii,
-                                     static_cast<int32_t>(index.size() - ascii), &error);
-                length += rest;
-            }
+            const int32_t length = toUtf16(index, text.data(), text.size());
             for (;;) {
                 const auto room = static_cast<int32_t>(keys.size() - used);
                 const int32_t size =

@@ -165,9 +165,10 @@ TEST(UnicodeLimits, TheFastUtf8CheckAgreesWithThePlainOne) {
 // without their own rules for ASCII letters (Czech ch, Danish aa, Thai's ignorable punctuation).
 TEST(UnicodeOrder, ComparisonsAgreeWithTheCollationKeys) {
     std::mt19937 random(32);
-    const char* const pieces[] = {"a", "A", "b",  "c", "ch", "h", "aa", "z",
-                                  "Z", "0", "9",  " ", ",",  "-", "é",  "e\xcc\x81",
-                                  "ß", "я", "東", "ä", "å",  "ı", "I"};
+    const char* const pieces[] = {"a", "A", "b", "c", "ch", "h", "aa", "z", "Z", "0", "9", " ", ",",
+                                  "-", "é", "e\xcc\x81", "ß", "я", "東", "ä", "å", "ı", "I",
+                                  // beyond the first plane: a pair of UTF-16 units each
+                                  "\xf0\x9f\x98\x80", "\xf0\x9d\x92\x9c"};
     for (const char* locale : {"en_US", "de_DE", "cs_CZ", "da_DK", "sv_SE", "tr_TR", "th_TH"}) {
         const auto order = CharacterSet::unicode(QString::fromLatin1(locale)).indexOrder();
         for (int round = 0; round < 3000; ++round) {
