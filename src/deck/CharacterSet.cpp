@@ -171,10 +171,13 @@ CharacterSet::Tables::Tables(const CodePage& page)
     for (const Typed& t : TypedAs) {
         if (t.codePage != codePage || bytesOf.contains(t.unicode) || bestFit.contains(t.unicode))
             continue;
-        if (const auto held = bytesOf.constFind(t.as); held != bytesOf.cend())
+        // The bytes copied out first: inserting may move what an iterator points at.
+        if (const auto held = bytesOf.constFind(t.as); held != bytesOf.cend()) {
             bestFit.insert(t.unicode, *held);
-        else if (const auto fit = bestFit.constFind(t.as); fit != bestFit.cend())
-            bestFit.insert(t.unicode, *fit);
+        } else if (const auto fit = bestFit.constFind(t.as); fit != bestFit.cend()) {
+            const quint16 bytes = *fit;
+            bestFit.insert(t.unicode, bytes);
+        }
     }
 
     // A lead byte alone gets a character of the private use area that no mapping of this set
