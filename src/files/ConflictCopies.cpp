@@ -5,9 +5,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <algorithm>
 

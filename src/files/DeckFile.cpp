@@ -104,8 +104,8 @@ void readVersion3(QIODevice& device, qint32 count, ContentHash* hash, ReadResult
     // Every card takes at least its header, so a damaged count reserves no more than the
     // file could hold.
     if (noteStarts)
-        starts.reserve(std::min(static_cast<std::size_t>(std::max(0, count)),
-                                size / Card::HeaderSize + 1));
+        starts.reserve(
+            std::min(static_cast<std::size_t>(std::max(0, count)), size / Card::HeaderSize + 1));
     for (qint64 card = 1; card <= count; ++card) {
         if (noteStarts)
             starts.push_back(static_cast<std::uint32_t>(at));
