@@ -50,15 +50,16 @@ CommandActions::CommandActions(QMainWindow* window)
         }
         action->setText(path.last());
         action->setStatusTip(QString::fromLatin1(c.prompt));
-        parent->addAction(action);
         if (c.group) {
-            // Exclusive within its own menu, for screen readers too.
+            // Exclusive within its own menu, for screen readers too (grouped before the menu
+            // has it, so that a reader never meets it as anything else).
             QActionGroup*& group = groups[key + u'|' + QString::fromLatin1(c.group)];
             if (!group)
                 group = new QActionGroup(this);
             group->addAction(action);
             action->setCheckable(true);
         }
+        parent->addAction(action);
         if (c.separatorAfter)
             m_menus.value(path[0])->addSeparator();
     }

@@ -198,8 +198,16 @@ TEST_F(Desktop, ScreenReadersHearWhichCardCameForward) {
     };
     EXPECT_TRUE(announced().contains(QStringLiteral("Found on the card \"Cherry\"")));
     frame->findDialog()->close();
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(frame->action(Cmd::ViewCards))->role(),
-              QAccessible::RadioButton);
+    // View's choices are radio items that their menu knows as its own (a reader drops an item
+    // whose menu does not know its place).
+    QAccessibleInterface* cards =
+        QAccessible::queryAccessibleInterface(frame->action(Cmd::ViewCards));
+    EXPECT_EQ(cards->role(), QAccessible::RadioButton);
+    QAccessibleInterface* menu = cards->parent();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_GE(menu->indexOfChild(cards), 0);
+    EXPECT_EQ(menu->child(menu->indexOfChild(cards)), cards);
+    EXPECT_EQ(menu->parent()->indexOfChild(menu), 0); // under View in the menu bar
 }
 
 TEST_F(Desktop, TheTagListSpeaksOfCheckedItemsAndReturnIsOk) {
