@@ -22,6 +22,14 @@ public:
     }
     // The bytes the cards take, headers included: the records of a Unicode deck file.
     std::size_t byteSize() const { return m_bytes; }
+    // Every card, front card first: for whole-deck work (merging, converting).
+    std::vector<const Card*> cards() const {
+        std::vector<const Card*> out;
+        out.reserve(static_cast<std::size_t>(count()));
+        for (int k = 0, n = count(); k < n; ++k)
+            out.push_back(&card(k));
+        return out;
+    }
 
 protected:
     using Ring = std::vector<const Card*>;

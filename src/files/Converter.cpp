@@ -143,18 +143,11 @@ std::optional<Failure> readInput(const QString& path, Deck& deck, const Characte
     return std::nullopt;
 }
 
-std::vector<const Card*> cardsOf(const Deck& deck) {
-    std::vector<const Card*> cards;
-    for (int k = 0; k < deck.count(); ++k)
-        cards.push_back(&deck.card(k));
-    return cards;
-}
-
 // The deck's cards in another set, in that set's order; cards that lose characters are
 // named on err, and without lossy nothing comes back.
 std::optional<Failure> convertDeck(const QString& out, Deck& deck, const CharacterSet& from,
                                    const CharacterSet& to, bool lossy, QTextStream& err) {
-    Transcode::Result result = Transcode::cards(cardsOf(deck), from, to);
+    Transcode::Result result = Transcode::cards(deck.cards(), from, to);
     if (!result.lossy.empty()) {
         QStringList names;
         for (int k : result.lossy) {

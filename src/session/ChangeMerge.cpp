@@ -11,14 +11,6 @@
 
 namespace {
 
-std::vector<const Card*> cardsOf(const CardRing& cards) {
-    std::vector<const Card*> out;
-    out.reserve(static_cast<std::size_t>(cards.count()));
-    for (int k = 0, n = cards.count(); k < n; ++k)
-        out.push_back(&cards.card(k));
-    return out;
-}
-
 QString count(std::size_t n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(QString::number(n),
                                        QString::fromLatin1(n == 1 ? one : many));
@@ -49,13 +41,13 @@ bool ChangeMerge::mergeWith(const QString& path, Base base) {
     }
     Deck other;
     other.appendCards(m_sets.adopt(std::move(read.cards), read.unicode, path));
-    const std::vector<const Card*> saved = cardsOf(m_deck.savedState());
-    const std::vector<const Card*> theirs = cardsOf(other);
+    const std::vector<const Card*> saved = m_deck.savedState().cards();
+    const std::vector<const Card*> theirs = other.cards();
     const bool known = base == Base::Saved ||
                        (base == Base::IfDescended && DeckMerge::descendsFrom(saved, theirs));
     DeckMerge::Input input;
     input.base = known ? saved : std::vector<const Card*>();
-    input.mine = cardsOf(m_deck);
+    input.mine = m_deck.cards();
     input.theirs = theirs;
     input.baseKnown = known;
     input.mineOrigin = [this](const Card* card) { return m_deck.savedOriginOf(card); };

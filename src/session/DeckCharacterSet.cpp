@@ -121,18 +121,6 @@ bool DeckCharacterSet::holdAnyText(const QString& leftOut) {
     return true;
 }
 
-namespace {
-
-std::vector<const Card*> cardsOf(const Deck& deck) {
-    std::vector<const Card*> cards;
-    cards.reserve(static_cast<std::size_t>(deck.count()));
-    for (int k = 0, n = deck.count(); k < n; ++k)
-        cards.push_back(&deck.card(k));
-    return cards;
-}
-
-} // namespace
-
 CardBlock DeckCharacterSet::adopt(CardBlock cards, bool unicodeFile, const QString& path) {
     if (unicodeFile && !m_set.isUnicode()) {
         Transcode::Result inSet = Transcode::cards(cards.cards(), CharacterSet::unicode(), m_set);
@@ -158,7 +146,7 @@ void DeckCharacterSet::makeUnicode() {
         return;
     const int from = m_set.codePage();
     becomeCodePage(CharacterSet::Unicode,
-                   Transcode::cards(cardsOf(m_deck), m_set, CharacterSet::unicode()).cards);
+                   Transcode::cards(m_deck.cards(), m_set, CharacterSet::unicode()).cards);
     m_older = from;
 }
 
