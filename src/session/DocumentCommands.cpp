@@ -320,12 +320,7 @@ bool DocumentCommands::SaveAs() {
 bool DocumentCommands::writeForOlderPrograms(const QString& path) {
     const int codePage = m_sets.olderCodePage();
     const CharacterSet to = CharacterSet::forCodePage(codePage);
-    const auto converted = [&] {
-        std::vector<const Card*> cards;
-        for (int k = 0, n = m_deck.count(); k < n; ++k)
-            cards.push_back(&m_deck.card(k));
-        return Transcode::cards(cards, m_sets.current(), to);
-    };
+    const auto converted = [&] { return Transcode::cards(m_deck.cards(), m_sets.current(), to); };
     Transcode::Result result = converted();
     if (!result.lossy.empty()) {
         QStringList names;
