@@ -1,3 +1,4 @@
+#include "files/DeckFile.h"
 #include "files/StateFolder.h"
 #include "session/DeckSession.h"
 #include "session/RecoveryCopies.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,4 +141,41 @@ TEST_F(Recovering, ACopyGoesWhereItCanAndIsFoundThere) {
     addCards(third.deck(), {"lost?"});
     third.deck().setBody(0, "typed");
     EXPECT_EQ(third.keepWorkForNextStart(), 1);
+}
+
+// A start with a deck of its own offers another deck's work for a window of its own and keeps
+// its deck; that window brings the work back by the copy's name, asking nothing.
+TEST_F(Recovering, AnotherDecksWorkComesBackInAWindowOfItsOwn) {
+    for (const char* name : {"x.qrx", "h.qrx"}) {
+        Deck deck;
+        deck.AppendCard(name);
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && DeckFile::write(deck, f));
+    }
+    {
+        FakeUi ui;
+        DeckSession first(settings, ui);
+        ASSERT_TRUE(first.documentCommands().openFile(path("x.qrx")));
+        first.deck().setBody(0, "unsaved work");
+        ASSERT_EQ(first.keepWorkForNextStart(), 0);
+    }
+    endWriters(copyFolder(), QStringLiteral("*.info"));
+
+    FakeUi ui;
+    DeckSession asked(settings, ui);
+    ASSERT_TRUE(asked.documentCommands().openFile(path("h.qrx")));
+    QSignalSpy elsewhere(&asked, &DeckSession::recoverInOwnWindow);
+    ui.pick(0); // Recover
+    asked.offerRecovery();
+    EXPECT_EQ(asked.document().filePath(), path("h.qrx"));
+    EXPECT_EQ(asked.deck().card(0).indexText(), "h.qrx");
+    EXPECT_FALSE(asked.deck().isModified());
+    ASSERT_EQ(elsewhere.size(), 1);
+
+    FakeUi other;
+    DeckSession own(settings, other);
+    ASSERT_TRUE(own.recoverCopy(elsewhere[0][0].toString()));
+    EXPECT_EQ(own.document().filePath(), path("x.qrx"));
+    EXPECT_EQ(own.deck().card(0).bodyText(), "unsaved work");
+    EXPECT_TRUE(own.deck().isModified());
 }
